@@ -1,0 +1,68 @@
+// A user port for tests: answers come from a queue, and every message and
+// question is written to a transcript that tests assert on.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "shell/UserPort.h"
+
+namespace vorne::testing {
+
+class TScriptedPort : public TUserPort {
+ public:
+  // Queued answers for Ask, in order; an empty queue answers the safe choice.
+  void QueueAnswer(TAnswer a) { answers_.push_back(a); }
+  // Queued file choices for the three file dialogs; "" means cancelled.
+  void QueueFile(const std::string& path) { files_.push_back(path); }
+
+  void Message(TMsgKind kind, const std::string& text) override {
+    const char* tag = kind == TMsgKind::Error ? "error: " : kind == TMsgKind::Warning ? "warning: " : "info: ";
+    transcript.push_back(tag + text);
+    messages.push_back(text);
+  }
+  TAnswer Ask(const std::string& text, TButtons buttons) override {
+    TAnswer a = TAnswer::Cancel;
+    if (!answers_.empty()) {
+      a = answers_.front();
+      answers_.pop_front();
+    } else if (buttons == TButtons::OK) {
+      a = TAnswer::OK;
+    } else if (buttons == TButtons::YesNo) {
+      a = TAnswer::No;
+    }
+    questions.push_back(text);
+    transcript.push_back("ask: " + text + " -> " + AnswerName(a));
+    return a;
+  }
+  std::optional<std::string> ChooseOpenFile(const TFileChoice& c) override { return NextFile("open", c); }
+  std::optional<std::string> ChooseSaveFile(const TFileChoice& c) override { return NextFile("save", c); }
+  std::optional<std::string> ChooseFolder(const TFileChoice& c) override { return NextFile("folder", c); }
+  void Status(int panel, const std::string& text) override {
+    if (panel >= 0 && panel < 6) status[panel] = text;
+  }
+  void ProcessEvents() override { ++eventsProcessed; }
+
+  std::vector<std::string> transcript;
+  std::vector<std::string> messages;
+  std::vector<std::string> questions;
+  std::string status[6];
+  int eventsProcessed = 0;
+
+ private:
+  std::optional<std::string> NextFile(const char* kind, const TFileChoice& c) {
+    std::string path;
+    if (!files_.empty()) {
+      path = files_.front();
+      files_.pop_front();
+    }
+    transcript.push_back(std::string(kind) + ": " + c.caption + " [" + c.defaultName + "] -> " + path);
+    if (path.empty()) return std::nullopt;
+    return path;
+  }
+  std::deque<TAnswer> answers_;
+  std::deque<std::string> files_;
+};
+
+}  // namespace vorne::testing
