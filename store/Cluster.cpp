@@ -1,0 +1,545 @@
+#include "store/Cluster.h"
+
+#include <algorithm>
+#include <set>
+
+#include "store/Common.h"
+#include "store/Errors.h"
+#include "store/Paths.h"
+#include "store/Zipread.h"
+#include "store/Zipwrite.h"
+
+namespace vorne {
+
+// ---- TPrimeRef ----------------------------------------------------------------
+
+TPrimeRef::TPrimeRef(const TPrimeRecord& r, TFileCluster* owner, int32_t pos)
+    : record(r), recNo(pos), cluster(owner), storedName(r.companyName) {
+  record.companyName = NormalizeCompanyName(r.companyName);
+}
+
+void TPrimeRef::Update() { cluster->UpdatePrime(*this); }
+void TPrimeRef::Append() { cluster->AppendPrime(*this); }
+
+void TPrimeRef::AddToCount(int n) {
+  record.sheetCount = uint16_t(record.sheetCount + n);
+  Update();
+}
+
+void TPrimeRef::AddVolumeRecord(const TVolumeBody& body) { record.firstHdr = cluster->AppendHdr(body.Encode()); }
+
+uint16_t TPrimeRef::LatestUpdate() { return cluster->LatestUpdate(*this); }
+
+// ---- TFileCluster: life cycle -------------------------------------------------------
+
+TFileCluster::TFileCluster(TEnv& env, bool compressed) : env_(env), compressed_(compressed) {}
+
+TFileCluster::~TFileCluster() {
+  try {
+    CloseBuffer();
+  } catch (const std::exception& e) {
+    env_.port.Error(e.what());
+  }
+  CloseHdr();
+}
+
+bool TFileCluster::Open(const std::string& primePath, bool isOutput) {
+  TBusy busy(env_.port);
+  CloseBuffer();
+  CloseHdr();
+  lock_.reset();
+  opened_ = false;
+  isOutput_ = isOutput;
+  dir_ = DirPart(primePath);
+  const TFormNames& names = compressed_ ? kCompressedNames : kUncompressedNames;
+  // Libraries come from case-insensitive disks: match existing names without case.
+  std::string dirNoSep = dir_.empty() ? "" : StripTrailingSep(dir_);
+  primePath_ = FindNoCase(env_.fs, dirNoSep, FileNamePart(primePath));
+  hdrPath_ = FindNoCase(env_.fs, dirNoSep, names.header);
+  textPath_ = FindNoCase(env_.fs, dirNoSep, names.text);
+  legacyPath_ = compressed_ ? "" : FindNoCase(env_.fs, dirNoSep, kLegacyPrimeName);
+
+  int panel = isOutput ? 3 : 0;
+  env_.port.Status(panel, primePath_);
+  env_.port.Status(panel + 1, FileNamePart(hdrPath_));
+  env_.port.Status(panel + 2, FileNamePart(textPath_));
+
+  if (!isOutput) {
+    if (!env_.fs.Exists(primePath_) || env_.fs.IsDirectory(primePath_)) {
+      env_.port.Error("Can't find " + primePath);
+      return false;
+    }
+    opened_ = true;
+    return true;
+  }
+  opened_ = OpenOutput();
+  return opened_;
+}
+
+bool TFileCluster::OpenOutput() {
+  std::string dirNoSep = StripTrailingSep(dir_);
+  if (!dirNoSep.empty() && !env_.fs.IsDirectory(dirNoSep) && !env_.fs.MakeDir(dirNoSep)) {
+    env_.port.Error("Cannot create the folder " + dirNoSep);
+    return false;
+  }
+  // A second writer must not touch a library another run is writing.
+  if (env_.fs.Exists(hdrPath_)) {
+    lock_ = env_.fs.Open(hdrPath_, TOpenMode::ReadWrite);
+    if (!lock_->TryLockExclusive()) {
+      lock_.reset();
+      env_.port.Error("The library in " + dirNoSep + " is being written by another run; nothing was changed");
+      return false;
+    }
+  }
+  TOutputMode& mode = *mode_;
+  if (!env_.fs.Exists(primePath_)) {
+    mode.rewrite = true;
+  } else if (!mode.append && !mode.rewrite) {
+    TAnswer a = env_.port.Ask("Add to existing file", TButtons::YesNoCancel);
+    if (a == TAnswer::Yes) {
+      mode.append = true;
+    } else if (a == TAnswer::No &&
+               env_.port.Ask("Delete and rewrite these files?", TButtons::YesNoCancel) == TAnswer::Yes) {
+      mode.rewrite = true;
+    } else {
+      lock_.reset();
+      return false;
+    }
+  }
+  try {
+    if (mode.rewrite) {
+      env_.fs.Open(primePath_, TOpenMode::Create);
+      env_.fs.Open(textPath_, TOpenMode::Create);
+      if (!compressed_) env_.fs.Open(legacyPath_, TOpenMode::Create);
+      if (lock_)
+        lock_->Truncate(0);
+      else
+        lock_ = env_.fs.Open(hdrPath_, TOpenMode::Create);
+      volumes_.clear();
+      sorted_ = false;
+      if (!mode.keepRewrite) {
+        mode.rewrite = false;
+        mode.append = true;
+      }
+    } else if (!lock_) {
+      lock_ = env_.fs.Open(hdrPath_, TOpenMode::Create);
+    }
+    if (!env_.fs.Exists(textPath_)) env_.fs.Open(textPath_, TOpenMode::Create);
+  } catch (const EInOutError& e) {
+    lock_.reset();
+    env_.port.Error(e.what());
+    return false;
+  }
+  if (lock_ && !lock_->TryLockExclusive()) {
+    lock_.reset();
+    env_.port.Error("The library in " + dirNoSep + " is being written by another run; nothing was changed");
+    return false;
+  }
+  return true;
+}
+
+bool TFileCluster::SetOutputName(const std::string& name) {
+  std::string n = name.substr(0, 8);
+  CloseBuffer();
+  CloseHdr();
+  TOutputMode& mode = *mode_;
+  const bool forced = n == name_;
+  const bool savedRewrite = mode.rewrite;
+  if (forced) {
+    mode.append = true;
+    mode.rewrite = false;
+  }
+  name_ = n;
+  const char* primeName = compressed_ ? kCompressedNames.prime : kUncompressedNames.prime;
+  bool ok = Open(JoinPath(JoinPath(base_, TrimBoth(n)), primeName), true);
+  if (forced) mode.rewrite = savedRewrite;
+  mode.append = !mode.rewrite;
+  return ok;
+}
+
+// ---- the text buffer ----------------------------------------------------------------
+
+bool TFileCluster::OpenBuffer() {
+  if (!opened_) {
+    env_.port.Error("Output File structures not set up. System Error");
+    return false;
+  }
+  if (buffer_ && bufferOpen_) return true;
+  if (isOutput_)
+    buffer_ = OutDataBuffer::Create(env_, textPath_, compressed_);
+  else
+    buffer_ = TDataBuffer::Create(env_, textPath_, compressed_);
+  if (!buffer_->IsOpen()) {
+    buffer_.reset();
+    env_.port.Error("Can't open the DBF file");
+    return false;
+  }
+  bufferOpen_ = true;
+  return true;
+}
+
+void TFileCluster::CloseBuffer() {
+  bufferOpen_ = false;
+  if (!buffer_) return;
+  std::unique_ptr<TDataBuffer> b = std::move(buffer_);
+  b->Close();  // a writer flushes; its errors reach the caller
+}
+
+TDataBuffer* TFileCluster::Buffer() { return bufferOpen_ ? buffer_.get() : nullptr; }
+
+OutDataBuffer* TFileCluster::OutBuffer() {
+  return bufferOpen_ && isOutput_ ? static_cast<OutDataBuffer*>(buffer_.get()) : nullptr;
+}
+
+// ---- the header file --------------------------------------------------------------------
+
+bool TFileCluster::OpenHdr() {
+  if (hdr_) return true;
+  try {
+    hdr_ = env_.fs.Open(hdrPath_, isOutput_ ? TOpenMode::ReadWrite : TOpenMode::Read);
+    hdrWritable_ = isOutput_;
+    hdrPos_ = 0;
+    return true;
+  } catch (const EInOutError&) {
+    env_.port.Error("Can't open the HDR file");
+    return false;
+  }
+}
+
+void TFileCluster::CloseHdr() {
+  hdr_.reset();
+  hdrWritable_ = false;
+}
+
+bool TFileCluster::ReopenHdrForWrite() {
+  int32_t pos = hdrPos_;
+  CloseHdr();
+  try {
+    hdr_ = env_.fs.Open(hdrPath_, TOpenMode::ReadWrite);
+  } catch (const EInOutError&) {
+    env_.port.Error("Can't open the HDR file");
+    return false;
+  }
+  // An output cluster already holds the library's lock.
+  if (!lock_ && !hdr_->TryLockExclusive()) {
+    hdr_.reset();
+    env_.port.Error("The library in " + StripTrailingSep(dir_) + " is being written by another run; nothing was changed");
+    return false;
+  }
+  hdrWritable_ = true;
+  hdrPos_ = pos;
+  return true;
+}
+
+int32_t TFileCluster::HdrSize() {
+  if (!hdr_ && !OpenHdr()) return 0;
+  return int32_t(hdr_->Size() / kHdrRecordSize);
+}
+
+bool TFileCluster::ReadHdr(int32_t pos, THdrRecord& rec) {
+  if (!hdr_ && !OpenHdr()) return false;
+  if (pos < 0 || pos >= HdrSize()) return false;
+  if (hdr_->Read(uint64_t(pos) * kHdrRecordSize, rec.data(), kHdrRecordSize) != kHdrRecordSize) return false;
+  hdrPos_ = pos + 1;
+  return true;
+}
+
+bool TFileCluster::ReadNext(THdrRecord& rec, int32_t& recNo) {
+  recNo = hdrPos_;
+  return ReadHdr(hdrPos_, rec);
+}
+
+bool TFileCluster::ReadHdrKeepingPlace(int32_t pos, THdrRecord& rec) {
+  const bool wasOpen = hdr_ != nullptr;
+  const int32_t saved = hdrPos_;
+  bool ok = ReadHdr(pos, rec);
+  hdrPos_ = saved;
+  if (!wasOpen) CloseHdr();
+  return ok;
+}
+
+void TFileCluster::WriteHdr(int32_t pos, const THdrRecord& rec) {
+  if ((!hdr_ || !hdrWritable_) && !ReopenHdrForWrite())
+    throw EInOutError(5, "cannot write the header file " + hdrPath_);
+  hdr_->Write(uint64_t(pos) * kHdrRecordSize, rec.data(), kHdrRecordSize);
+  hdrPos_ = pos + 1;
+}
+
+int32_t TFileCluster::AppendHdr(const THdrRecord& rec) {
+  int32_t n = HdrSize();
+  WriteHdr(n, rec);
+  return n;
+}
+
+int32_t TFileCluster::WriteHere(const THdrRecord& rec) {
+  int32_t n = hdrPos_;
+  WriteHdr(n, rec);
+  return n;
+}
+
+int32_t TFileCluster::ExtendChain(int32_t pos) {
+  int32_t n = HdrSize();
+  if (pos < 0 || pos >= n) {  // nothing to displace: continue at the end
+    hdrPos_ = n;
+    return n;
+  }
+  THdrRecord displaced;
+  ReadHdr(pos, displaced);
+  WriteHdr(pos, EncodeJump(n));
+  hdrPos_ = n;
+  if (displaced[0] != kEndRecord && displaced[0] != kJumpRecord) WriteHdr(n, displaced);
+  return hdrPos_;
+}
+
+// ---- chains ------------------------------------------------------------------------------------
+
+int32_t TFileCluster::GetVolumeRecord(TPrimeRef& ref, THdrRecord& rec) {
+  const int32_t first = ref.record.firstHdr;
+  if (OpenHdr() && first >= 0 && ReadHdr(first, rec) && rec[0] == kVolumeRecord) return first;
+  env_.port.Error("Bad PRIME file entry. Can't find Volume record");
+  CloseHdr();
+  CloseBuffer();
+  return -1;
+}
+
+bool TFileCluster::WalkChain(TPrimeRef& ref, const TVisitor& visit, bool needText) {
+  if (ref.cluster != this) {
+    env_.port.Error("input Prime does not point at this cluster");
+    return false;
+  }
+  const bool hdrWasOpen = hdr_ != nullptr;
+  if (!OpenHdr()) return false;
+  const bool bufferWasOpen = bufferOpen_;
+  if (needText && !bufferWasOpen) {
+    bool ok = false;
+    try {
+      ok = OpenBuffer();
+    } catch (const EVorneError&) {
+      env_.port.Error("Bad Unzip");
+      if (!hdrWasOpen) CloseHdr();
+      throw;
+    }
+    if (!ok) {
+      env_.port.Error("Bad Unzip");
+      if (!hdrWasOpen) CloseHdr();
+      return false;
+    }
+  }
+  auto finish = [&] {
+    if (needText && !bufferWasOpen) CloseBuffer();
+    if (!hdrWasOpen) CloseHdr();
+  };
+  const int32_t size = HdrSize();
+  int32_t pos = ref.record.firstHdr;
+  if (pos < 0 || pos >= size) {
+    env_.port.Error("Bad PRIME file entry. Can't find Volume record");
+    finish();
+    return false;
+  }
+  // A damaged chain must end: never revisit a record, never jump outside the file.
+  std::vector<bool> visited(size_t(size), false);
+  THdrRecord rec;
+  try {
+    while (pos < size) {
+      if (visited[size_t(pos)]) {
+        env_.port.Error("Damaged header file " + hdrPath_ + ": the chain of " + TrimRight(ref.record.companyName) +
+                        " loops back to record " + std::to_string(pos));
+        break;
+      }
+      visited[size_t(pos)] = true;
+      if (!ReadHdr(pos, rec)) break;
+      if (!visit(pos, rec) || rec[0] == kEndRecord) break;
+      if (rec[0] == kJumpRecord) {
+        int32_t target = DecodeJump(rec);
+        if (target < 0 || target >= size) {
+          env_.port.Error("Damaged header file " + hdrPath_ + ": record " + std::to_string(pos) +
+                          " jumps outside the file");
+          break;
+        }
+        pos = target;
+      } else {
+        ++pos;
+      }
+    }
+  } catch (...) {
+    finish();
+    throw;
+  }
+  finish();
+  return true;
+}
+
+std::vector<std::string> TFileCluster::DocketList(TPrimeRef& ref) {
+  std::set<std::string> lines;
+  int32_t lastLookup = -1;
+  WalkChain(
+      ref,
+      [&](int32_t n, const THdrRecord& rec) {
+        if (rec[0] == kDocketRecord) {
+          lines.insert(DocketLine(TDocketBody::Decode(rec)));
+        } else if (rec[0] == kSheetRecord) {
+          int32_t d = TSheetBody::Decode(rec).docketPos;
+          if (d > n && d != lastLookup) {
+            lastLookup = d;
+            THdrRecord docket;
+            if (ReadHdrKeepingPlace(d, docket) && docket[0] == kDocketRecord)
+              lines.insert(DocketLine(TDocketBody::Decode(docket)));
+          }
+        }
+        return true;
+      },
+      false);
+  return {lines.begin(), lines.end()};
+}
+
+uint16_t TFileCluster::LatestUpdate(TPrimeRef& ref) {
+  uint16_t latest = 0;
+  WalkChain(
+      ref,
+      [&](int32_t, const THdrRecord& rec) {
+        if (rec[0] == kSheetRecord) latest = std::max(latest, TSheetBody::Decode(rec).updDate);
+        return true;
+      },
+      false);
+  return latest;
+}
+
+// ---- the prime file ---------------------------------------------------------------------------
+
+std::string TFileCluster::VolumeNameOf(int32_t firstHdr) {
+  THdrRecord rec;
+  if (firstHdr >= 0 && ReadHdr(firstHdr, rec) && rec[0] == kVolumeRecord) return TVolumeBody::Decode(rec).volumeName;
+  return "";
+}
+
+void TFileCluster::ReadAll(const TPrimeFilter& accept) {
+  volumes_.clear();
+  sorted_ = true;
+  std::string bytes = env_.fs.ReadAll(primePath_);
+  const bool hdrWasOpen = hdr_ != nullptr;
+  bool names = !isOutput_ && env_.fs.Exists(hdrPath_);
+  if (names) {
+    try {
+      if (!hdrWasOpen) hdr_ = env_.fs.Open(hdrPath_, TOpenMode::Read);
+    } catch (const EInOutError&) {
+      names = false;  // volume names stay empty
+    }
+  }
+  const size_t count = bytes.size() / kPrimeRecordSize;
+  for (size_t i = 0; i < count; ++i) {
+    TPrimeRecord r = TPrimeRecord::Decode(reinterpret_cast<const uint8_t*>(bytes.data()) + i * kPrimeRecordSize);
+    if (accept && !accept(r)) continue;
+    auto ref = std::make_unique<TPrimeRef>(r, this, int32_t(i));
+    if (names) ref->volumeName = VolumeNameOf(r.firstHdr);
+    AddVolume(std::move(ref));
+  }
+  if (!hdrWasOpen) CloseHdr();
+}
+
+void TFileCluster::UpdatePrime(TPrimeRef& ref) {
+  if (ref.recNo < 0) return AppendPrime(ref);
+  auto f = env_.fs.Open(primePath_, TOpenMode::ReadWrite);
+  auto b = ref.record.Encode();
+  f->Write(uint64_t(ref.recNo) * kPrimeRecordSize, b.data(), b.size());
+}
+
+void TFileCluster::AppendPrime(TPrimeRef& ref) {
+  auto f = env_.fs.Exists(primePath_) ? env_.fs.Open(primePath_, TOpenMode::ReadWrite)
+                                      : env_.fs.Open(primePath_, TOpenMode::Create);
+  ref.recNo = int32_t(f->Size() / kPrimeRecordSize);
+  auto b = ref.record.Encode();
+  f->Write(uint64_t(ref.recNo) * kPrimeRecordSize, b.data(), b.size());
+}
+
+// Writes to a temporary file and renames it over the old one, so a crash or
+// a full disk never leaves an empty or partial index.
+static bool ReplaceWithMessages(TEnv& env, const std::string& path, const std::string& bytes,
+                                const std::string& openFailure) {
+  const std::string tmp = path + ".tmp~";
+  std::unique_ptr<TFile> f;
+  try {
+    f = env.fs.Open(tmp, TOpenMode::Create);
+  } catch (const EInOutError&) {
+    env.port.Error(openFailure);
+    return false;
+  }
+  try {
+    f->Write(0, bytes.data(), bytes.size());
+    f.reset();
+    env.fs.Rename(tmp, path);
+  } catch (const EInOutError&) {
+    f.reset();
+    try {
+      env.fs.Remove(tmp);
+    } catch (const EInOutError&) {
+    }
+    env.port.Error("Error in writing out Prime file");
+    return false;
+  }
+  return true;
+}
+
+bool TFileCluster::WritePrimeFile(const std::vector<TPrimeRef*>& order, bool withLegacy) {
+  std::string bytes, legacy;
+  for (TPrimeRef* ref : order) {
+    auto b = ref->record.Encode();
+    bytes.append(reinterpret_cast<const char*>(b.data()), b.size());
+    if (withLegacy) {
+      auto l = ref->record.EncodeLegacy();
+      legacy.append(reinterpret_cast<const char*>(l.data()), l.size());
+    }
+  }
+  if (!ReplaceWithMessages(env_, primePath_, bytes, "Cannot open prime file on " + dir_)) return false;
+  for (size_t i = 0; i < order.size(); ++i) order[i]->recNo = int32_t(i);
+  if (withLegacy && !ReplaceWithMessages(env_, legacyPath_, legacy, "Cannot open old prime file on " + dir_)) {
+    // The legacy file is a convenience for older readers: the run goes on without it.
+  }
+  return true;
+}
+
+bool TFileCluster::RewriteInOrder(const std::vector<TPrimeRef*>& order) {
+  if (!WritePrimeFile(order, false)) return false;
+  ReadAll();
+  return true;
+}
+
+bool TFileCluster::FlushNew() {
+  std::vector<TPrimeRef*> order;
+  for (auto& v : volumes_) order.push_back(v.get());
+  return WritePrimeFile(order, isOutput_ && !compressed_);
+}
+
+TPrimeRef* TFileCluster::AddVolume(std::unique_ptr<TPrimeRef> ref) {
+  ref->cluster = this;
+  if (!sorted_) {
+    volumes_.push_back(std::move(ref));
+    return volumes_.back().get();
+  }
+  const std::string key = ref->Key();
+  auto at = std::upper_bound(volumes_.begin(), volumes_.end(), key, [](const std::string& k, const auto& v) {
+    return CompareNoCase(k, v->Key()) < 0;
+  });
+  return volumes_.insert(at, std::move(ref))->get();
+}
+
+TPrimeRef* TFileCluster::FindVolume(const TPrimeRecord& r) {
+  TPrimeRecord probe = r;
+  probe.companyName = NormalizeCompanyName(r.companyName);
+  const std::string key = VolumeKey(probe);
+  for (auto& v : volumes_)
+    if (CompareNoCase(v->Key(), key) == 0) return v.get();
+  return nullptr;
+}
+
+}  // namespace vorne
+
+namespace vorne {
+
+std::string NewerLibraryCopy(TFileSystem& fs, const std::string& root) {
+  std::string one = FindNoCase(fs, root, "GZIP1"), two = FindNoCase(fs, root, "GZIP2");
+  std::string hdr1 = FindNoCase(fs, one, "GZIPHDR"), hdr2 = FindNoCase(fs, two, "GZIPHDR");
+  if (!fs.Exists(hdr1) || !fs.Exists(hdr2)) return "";
+  return fs.ModTime(hdr1) >= fs.ModTime(hdr2) ? one : two;
+}
+
+}  // namespace vorne

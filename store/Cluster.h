@@ -1,0 +1,183 @@
+// One cluster directory of a library: its prime, header and text files, the
+// volumes of its prime file, record access to its header file, the walk of a
+// volume's chain, and its text buffer.
+//
+// Failure channels: operations that the person must hear about show the
+// system's message through the user port and return false / -1 / nullptr;
+// file errors that no message is named for raise EInOutError to the caller.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "shell/UserPort.h"
+#include "store/FileSystem.h"
+#include "store/Prime.h"
+#include "store/Tarifdef.h"
+
+namespace vorne {
+
+class TDataBuffer;
+class OutDataBuffer;
+
+// Whether output clusters of one run append to existing files or recreate
+// them; shared by every output cluster of the run.
+struct TOutputMode {
+  bool append = false;
+  bool rewrite = false;
+  bool keepRewrite = false;  // split runs: every output cluster is recreated
+};
+
+// One volume of a cluster.
+class TPrimeRef {
+ public:
+  TPrimeRef(const TPrimeRecord& r, TFileCluster* cluster, int32_t recNo);
+
+  TPrimeRecord record;      // CompanyName normalised
+  int32_t recNo = -1;       // record number in the prime file; -1 not yet written
+  TFileCluster* cluster;    // owner
+  std::string volumeName;   // from its VolumeRecord (input clusters)
+  std::string storedName;   // CompanyName exactly as the prime file holds it
+
+  std::string Key() const { return VolumeKey(record); }
+  std::string Caption() const { return VolumeCaption(record); }
+  std::string DisplayLine() const { return vorne::DisplayLine(record, volumeName); }
+
+  void Update();             // writes its record at recNo
+  void Append();             // writes it at the end; recNo becomes that number
+  void AddToCount(int n);    // SheetCount += n, then Update
+  // Appends a VolumeRecord to the (open) header file; FirstHdr := its number.
+  void AddVolumeRecord(const TVolumeBody& body);
+  uint16_t LatestUpdate();   // greatest UpdDate of its chain's sheets
+};
+
+class TFileCluster {
+ public:
+  TFileCluster(TEnv& env, bool compressed);
+  ~TFileCluster();
+  TFileCluster(const TFileCluster&) = delete;
+  TFileCluster& operator=(const TFileCluster&) = delete;
+
+  // Input: needs an existing prime file ("Can't find " + path otherwise).
+  // Output: creates the folder, asks whether to add to or rewrite existing
+  // files (unless the run has decided), locks the library against a second
+  // writer, and recreates the files for Rewrite. false: nothing was touched.
+  bool Open(const std::string& primePath, bool isOutput);
+  void SetOutputMode(TOutputMode* mode) { mode_ = mode ? mode : &ownMode_; }
+  TOutputMode& OutputMode() { return *mode_; }
+  // Split runs: the output moves to Base/name/<prime>.
+  void SetBase(const std::string& base) { base_ = base; }
+  const std::string& Base() const { return base_; }
+  bool SetOutputName(const std::string& name);
+  const std::string& Name() const { return name_; }
+
+  TEnv& Env() { return env_; }
+  bool IsOutput() const { return isOutput_; }
+  bool IsCompressed() const { return compressed_; }
+  bool IsOpen() const { return opened_; }
+  const std::string& Dir() const { return dir_; }  // with trailing separator
+  const std::string& PrimePath() const { return primePath_; }
+  const std::string& HdrPath() const { return hdrPath_; }
+  const std::string& TextPath() const { return textPath_; }
+
+  // ---- the text buffer (reader for input, writer for output) ----
+  bool OpenBuffer();
+  void CloseBuffer();
+  bool BufferOpen() const { return bufferOpen_; }
+  TDataBuffer* Buffer();         // nullptr when not open
+  OutDataBuffer* OutBuffer();    // nullptr unless an open output buffer
+
+  // ---- the header file ----
+  bool OpenHdr();
+  void CloseHdr();
+  bool ReopenHdrForWrite();
+  bool HdrOpen() const { return hdr_ != nullptr; }
+  int32_t HdrSize();                       // records in the file
+  int32_t HdrPosition() const { return hdrPos_; }
+  void HdrSeek(int32_t pos) { hdrPos_ = pos; }
+  bool HdrAtEnd() { return hdrPos_ >= HdrSize(); }
+  // Reads record pos; false when pos is outside the file. The position moves
+  // past it.
+  bool ReadHdr(int32_t pos, THdrRecord& rec);
+  // Reads at the current position; false at the end of the file.
+  bool ReadNext(THdrRecord& rec, int32_t& recNo);
+  // As ReadHdr, but the current position is kept (opens the file if needed).
+  bool ReadHdrKeepingPlace(int32_t pos, THdrRecord& rec);
+  void WriteHdr(int32_t pos, const THdrRecord& rec);  // opens for writing if needed
+  int32_t AppendHdr(const THdrRecord& rec);           // returns its record number
+  int32_t WriteHere(const THdrRecord& rec);
+  // Continues the chain whose last record is at pos at the end of the file;
+  // returns the record number at which the next record goes.
+  int32_t ExtendChain(int32_t pos);
+
+  // ---- chains ----
+  // The record number of the volume's VolumeRecord, or -1 (reported).
+  int32_t GetVolumeRecord(TPrimeRef& ref, THdrRecord& rec);
+  // Hands every record of the chain, from its VolumeRecord on, to visit
+  // (record number, record); visit returns false to stop. Jumps are followed
+  // after the visitor has seen them. A jump back into the walked records or
+  // past the end of the file ends the walk with a message. needText opens
+  // the text buffer for the walk. false when nothing could be walked.
+  using TVisitor = std::function<bool(int32_t, const THdrRecord&)>;
+  bool WalkChain(TPrimeRef& ref, const TVisitor& visit, bool needText = true);
+  // Sorted docket lines of the chain, without duplicates.
+  std::vector<std::string> DocketList(TPrimeRef& ref);
+  uint16_t LatestUpdate(TPrimeRef& ref);
+
+  // ---- the prime file and the volume list ----
+  using TPrimeFilter = std::function<bool(const TPrimeRecord&)>;
+  void ReadAll(const TPrimeFilter& accept = nullptr);
+  void UpdatePrime(TPrimeRef& ref);
+  void AppendPrime(TPrimeRef& ref);
+  bool RewriteInOrder(const std::vector<TPrimeRef*>& order);
+  bool FlushNew();
+  // Adds a volume to the list (sorted lists keep key order, equal keys in
+  // insertion order) and returns it.
+  TPrimeRef* AddVolume(std::unique_ptr<TPrimeRef> ref);
+  TPrimeRef* NewVolume(const TPrimeRecord& r) { return AddVolume(std::make_unique<TPrimeRef>(r, this, -1)); }
+  TPrimeRef* FindVolume(const TPrimeRecord& r);
+  const std::vector<std::unique_ptr<TPrimeRef>>& Volumes() const { return volumes_; }
+  void ClearVolumes() { volumes_.clear(); }
+
+ private:
+  bool OpenOutput();
+  bool WritePrimeFile(const std::vector<TPrimeRef*>& order, bool withLegacy);
+  std::string VolumeNameOf(int32_t firstHdr);
+
+  TEnv& env_;
+  bool compressed_;
+  bool isOutput_ = false;
+  bool opened_ = false;
+  std::string base_;
+  std::string dir_;
+  std::string name_;
+  std::string primePath_, hdrPath_, textPath_, legacyPath_;
+  TOutputMode ownMode_;
+  TOutputMode* mode_ = &ownMode_;
+  bool sorted_ = true;
+  std::vector<std::unique_ptr<TPrimeRef>> volumes_;
+
+  std::unique_ptr<TFile> hdr_;
+  bool hdrWritable_ = false;
+  int32_t hdrPos_ = 0;
+  std::unique_ptr<TFile> lock_;  // held by an output cluster while it is open
+
+  std::unique_ptr<TDataBuffer> buffer_;
+  bool bufferOpen_ = false;
+};
+
+// The volume of cluster that the given record denotes, or nullptr.
+inline TPrimeRef* FindVolume(TFileCluster& cluster, const TPrimeRecord& r) { return cluster.FindVolume(r); }
+
+}  // namespace vorne
+
+namespace vorne {
+// A library root that keeps two alternately refreshed copies "GZIP1" and
+// "GZIP2": the folder of the copy whose header file is newer ("GZIP1" when
+// equal), or "" when the root does not hold both copies.
+std::string NewerLibraryCopy(TFileSystem& fs, const std::string& root);
+}  // namespace vorne

@@ -1,0 +1,131 @@
+#include "store/Zlib.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <random>
+
+#include "store/Errors.h"
+
+namespace vorne {
+namespace {
+
+std::vector<uint8_t> TextPages(int pages, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::vector<uint8_t> v(size_t(pages) * kPageSize);
+  const char* words[] = {"RATE ", "SCHEDULE ", "FT-1 ", "Dth ", "0.0421 ", "Effective ", "\n"};
+  for (auto& b : v) b = uint8_t(words[rng() % 7][rng() % 3]);
+  return v;
+}
+
+std::vector<uint8_t> Noise(size_t n, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::vector<uint8_t> v(n);
+  for (auto& b : v) b = uint8_t(rng());
+  return v;
+}
+
+// What zlib itself makes with the block parameters.
+std::vector<uint8_t> Reference(const std::vector<uint8_t>& in) {
+  z_stream s{};
+  EXPECT_EQ(deflateInit2(&s, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY), Z_OK);
+  std::vector<uint8_t> out(deflateBound(&s, uLong(in.size())));
+  s.next_in = const_cast<Bytef*>(in.data());
+  s.avail_in = uInt(in.size());
+  s.next_out = out.data();
+  s.avail_out = uInt(out.size());
+  EXPECT_EQ(deflate(&s, Z_FINISH), Z_STREAM_END);
+  out.resize(s.total_out);
+  deflateEnd(&s);
+  return out;
+}
+
+std::vector<uint8_t> CompressToVector(const std::vector<uint8_t>& in) {
+  std::vector<uint8_t> area(kZipArea);
+  area.resize(Compress(in, area));
+  return area;
+}
+
+TEST(Zlib, CompressIsExactlyTheBlockStream) {
+  for (int pages : {0, 1, 37, 100}) {
+    std::vector<uint8_t> in = TextPages(pages, unsigned(pages));
+    std::vector<uint8_t> z = CompressToVector(in);
+    EXPECT_EQ(z, Reference(in)) << pages << " pages";
+    ASSERT_GE(z.size(), 2u);
+    EXPECT_EQ(z[0], 0x78);  // deflate, 32K window
+    EXPECT_EQ(z[1], 0xDA);  // level 9
+  }
+  // The empty stream is what a compressed file's final empty block holds.
+  EXPECT_EQ(CompressToVector({}), (std::vector<uint8_t>{0x78, 0xDA, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01}));
+}
+
+TEST(Zlib, IncompressiblePagesFitTheAreaButNotASmallerOne) {
+  std::vector<uint8_t> noise = Noise(kMaxBlockBytes, 7);
+  std::vector<uint8_t> z = CompressToVector(noise);
+  EXPECT_GT(z.size(), kMaxBlockBytes);
+  EXPECT_LE(z.size(), kZipArea);
+  std::vector<uint8_t> small(kMaxBlockBytes);
+  EXPECT_THROW(Compress(noise, small), ECompressionFailure);
+}
+
+TEST(Zlib, DecompressRoundTripsAndReusesTheArea) {
+  std::vector<uint8_t> out;
+  for (int pages : {0, 1, 100}) {
+    std::vector<uint8_t> in = TextPages(pages, 3);
+    size_t n = Decompress(CompressToVector(in), out);
+    ASSERT_EQ(n, in.size());
+    EXPECT_TRUE(std::equal(in.begin(), in.end(), out.begin()));
+    EXPECT_EQ(out.size(), kZipArea);
+  }
+}
+
+TEST(Zlib, DecompressGrowsByTheInputRoundedToPagesUpToItsLimit) {
+  std::vector<uint8_t> in = TextPages(300, 5);  // 76,800 bytes
+  // A stream larger than the area needs a bigger area than the writer's.
+  std::vector<uint8_t> area(100000);
+  area.resize(Compress(in, area));
+  std::vector<uint8_t> out;
+  ASSERT_EQ(Decompress(area, out, 1 << 20), in.size());
+  EXPECT_TRUE(std::equal(in.begin(), in.end(), out.begin()));
+  const size_t step = (area.size() + 255) / 256 * 256;
+  EXPECT_EQ((out.size() - kZipArea) % step, 0u);
+  EXPECT_GE(out.size(), in.size());
+}
+
+TEST(Zlib, BlocksMustInflateToAtMostHundredWholePages) {
+  std::vector<uint8_t> out;
+  EXPECT_EQ(InflatePages(CompressToVector(TextPages(100, 1)), out), 100);
+  EXPECT_EQ(InflatePages(CompressToVector({}), out), 0);
+  std::vector<uint8_t> odd(300, 'x');
+  EXPECT_THROW(InflatePages(CompressToVector(odd), out), EUnzipError);
+  std::vector<uint8_t> big(kMaxBlockBytes + kPageSize, 'y');
+  std::vector<uint8_t> area(kZipArea);
+  area.resize(Compress(big, area));
+  EXPECT_THROW(InflatePages(area, out), EUnzipError);
+}
+
+TEST(Zlib, AStreamInflatingWithoutBoundStopsAtTheLimit) {
+  std::vector<uint8_t> zeros(10 << 20, 0);
+  std::vector<uint8_t> area(1 << 20);
+  area.resize(Compress(zeros, area));
+  std::vector<uint8_t> out;
+  EXPECT_THROW(Decompress(area, out), EUnzipError);
+  EXPECT_EQ(out.size(), kZipArea);  // never grew
+}
+
+TEST(Zlib, DamagedOrCutStreamsRaiseDecompressionError) {
+  std::vector<uint8_t> z = CompressToVector(TextPages(10, 9));
+  std::vector<uint8_t> out;
+  std::vector<uint8_t> cut(z.begin(), z.begin() + z.size() / 2);
+  EXPECT_THROW(Decompress(cut, out), EDecompressionError);
+  std::vector<uint8_t> badHeader = z;
+  badHeader[0] = 0x00;
+  EXPECT_THROW(Decompress(badHeader, out), EDecompressionError);
+  std::vector<uint8_t> badCheck = z;
+  badCheck.back() ^= 0xFF;
+  EXPECT_THROW(Decompress(badCheck, out), EDecompressionError);
+  EXPECT_THROW(Decompress({}, out), EDecompressionError);
+}
+
+}  // namespace
+}  // namespace vorne

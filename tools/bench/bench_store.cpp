@@ -1,0 +1,197 @@
+// Text buffer benchmark: writes a library's worth of tariff-like sheets in both
+// forms, reads them back, and compares the compressed form with raw zlib on
+// the same bytes measured in the same run:
+//   (a) reading every sheet in order vs. inflating the same blocks, target <= 1.5x
+//   (b) writing compressed vs. deflating the same pages at level 9, target <= 1.2x
+#include <unistd.h>
+#include <zlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "shell/UserPort.h"
+#include "store/Bytes.h"
+#include "store/FileSystem.h"
+#include "store/Zipread.h"
+#include "store/Zipwrite.h"
+#include "store/Zlib.h"
+
+using namespace vorne;
+
+namespace {
+
+constexpr int kSheets = 20000;
+constexpr int kRuns = 3;
+
+class TQuietPort : public TUserPort {
+ public:
+  void Message(TMsgKind, const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
+  TAnswer Ask(const std::string&, TButtons) override { return TAnswer::Cancel; }
+  std::optional<std::string> ChooseOpenFile(const TFileChoice&) override { return std::nullopt; }
+  std::optional<std::string> ChooseSaveFile(const TFileChoice&) override { return std::nullopt; }
+  std::optional<std::string> ChooseFolder(const TFileChoice&) override { return std::nullopt; }
+};
+
+// About 40 lines of rate-sheet text per sheet, the same every run.
+std::vector<std::vector<std::string>> MakeLibrary() {
+  std::mt19937 rng(20050105);
+  const char* services[] = {"FT-1", "IT-1", "FSS", "ISS", "NNS", "PAL", "FTS-2", "SST"};
+  const char* charges[] = {"Reservation Charge", "Commodity Charge", "Overrun Charge", "Fuel Retention",
+                           "ACA Surcharge",      "GRI Surcharge",    "Capacity Release", "Injection Charge"};
+  const char* prose[] = {
+      "Transporter shall receive gas at the Point(s) of Receipt and deliver",
+      "thermally equivalent quantities at the Point(s) of Delivery, subject to",
+      "the General Terms and Conditions of this FERC Gas Tariff.",
+      "Rates are stated in dollars per Dth and exclude applicable surcharges.",
+      "Shipper shall pay the maximum rate unless a discount has been agreed.",
+      "",
+  };
+  std::vector<std::vector<std::string>> sheets;
+  sheets.reserve(kSheets);
+  for (int s = 0; s < kSheets; ++s) {
+    std::vector<std::string> lines;
+    lines.push_back("Sheet No. " + std::to_string(1 + s % 900) + (s % 3 ? "A" : ""));
+    lines.push_back("             RATE SCHEDULE " + std::string(services[rng() % 8]));
+    const int n = 30 + int(rng() % 20);
+    for (int i = 0; i < n; ++i) {
+      if (rng() % 3) {
+        const char* charge = charges[rng() % 8];
+        const unsigned dollars = unsigned(rng() % 20), fraction = unsigned(rng() % 10000);
+        const char* note = rng() % 4 ? "" : "(1)";
+        char buf[128];
+        std::snprintf(buf, sizeof buf, "    %-28s  $ %2u.%04u   per Dth   %s", charge, dollars, fraction, note);
+        lines.push_back(buf);
+      } else {
+        lines.push_back(prose[rng() % 6]);
+      }
+    }
+    const unsigned month = unsigned(1 + rng() % 12), year = unsigned(1995 + rng() % 12);
+    lines.push_back("Issued by: J. Q. Officer, Vice President        Effective: " + std::to_string(month) + "/1/" +
+                    std::to_string(year));
+    sheets.push_back(std::move(lines));
+  }
+  return sheets;
+}
+
+double Seconds(const std::function<void()>& run) {
+  auto t0 = std::chrono::steady_clock::now();
+  run();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+struct TBlocks {
+  std::vector<std::vector<uint8_t>> deflated;  // each block's zlib stream
+  std::vector<std::vector<uint8_t>> pages;     // each block's pages
+};
+
+TBlocks SplitBlocks(const std::string& file) {
+  TBlocks b;
+  std::vector<uint8_t> out;
+  for (size_t at = 0; at + 4 <= file.size();) {
+    const uint32_t n = GetU32(reinterpret_cast<const uint8_t*>(file.data() + at));
+    const uint8_t* z = reinterpret_cast<const uint8_t*>(file.data() + at + 4);
+    b.deflated.emplace_back(z, z + n);
+    const int pages = InflatePages(b.deflated.back(), out);
+    b.pages.emplace_back(out.begin(), out.begin() + size_t(pages) * kPageSize);
+    at += 4 + n;
+  }
+  return b;
+}
+
+// Raw zlib, no wrapper: the baselines.
+void RawInflate(const TBlocks& b, std::vector<uint8_t>& area) {
+  for (const auto& z : b.deflated) {
+    z_stream s{};
+    inflateInit(&s);
+    s.next_in = const_cast<Bytef*>(z.data());
+    s.avail_in = uInt(z.size());
+    s.next_out = area.data();
+    s.avail_out = uInt(area.size());
+    if (inflate(&s, Z_FINISH) != Z_STREAM_END) std::abort();
+    inflateEnd(&s);
+  }
+}
+
+void RawDeflate(const TBlocks& b, std::vector<uint8_t>& area) {
+  for (const auto& p : b.pages) {
+    z_stream s{};
+    deflateInit2(&s, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY);
+    s.next_in = const_cast<Bytef*>(p.data());
+    s.avail_in = uInt(p.size());
+    s.next_out = area.data();
+    s.avail_out = uInt(area.size());
+    if (deflate(&s, Z_FINISH) != Z_STREAM_END) std::abort();
+    deflateEnd(&s);
+  }
+}
+
+}  // namespace
+
+int main() {
+  namespace fsys = std::filesystem;
+  const fsys::path dir = fsys::temp_directory_path() / ("vorne-bench-" + std::to_string(::getpid()));
+  fsys::create_directories(dir);
+  TQuietPort port;
+  TEnv env{RealFileSystem(), port};
+  const auto library = MakeLibrary();
+  size_t lineCount = 0, textBytes = 0;
+  for (const auto& s : library)
+    for (const auto& l : s) ++lineCount, textBytes += l.size() + 1;
+  std::printf("library: %d sheets, %zu lines, %.1f MB of line bytes\n", kSheets, lineCount, textBytes / 1e6);
+
+  std::string paths[2];
+  std::vector<TTextPos> positions[2];
+  auto write = [&](int compressed) {
+    fsys::remove(paths[compressed]);
+    auto w = OutDataBuffer::Create(env, paths[compressed], compressed);
+    positions[compressed].clear();
+    for (const auto& s : library) positions[compressed].push_back(w->WriteSheet(s).value());
+    if (!w->Close()) std::abort();
+  };
+  auto read = [&](int compressed) {
+    auto r = TDataBuffer::Create(env, paths[compressed], compressed);
+    std::vector<std::string> lines;
+    int32_t maxLength = 0, count = 0;
+    for (const TTextPos& pos : positions[compressed])
+      if (!r->SheetText(pos, lines, maxLength, count)) std::abort();
+  };
+  for (int compressed = 0; compressed < 2; ++compressed) {
+    paths[compressed] = (dir / (compressed ? "GZipDBF" : "TarDBF")).string();
+    write(compressed);
+  }
+  const TBlocks blocks = SplitBlocks(RealFileSystem().ReadAll(paths[1]));
+  std::vector<uint8_t> area(kZipArea);
+
+  // Each figure and its baseline are measured in turn, so that a busy machine
+  // slows both alike; the best of the runs counts.
+  double writeSecs[2] = {1e30, 1e30}, readSecs[2] = {1e30, 1e30}, inflateSecs = 1e30, deflateSecs = 1e30;
+  for (int run = 0; run < kRuns; ++run) {
+    for (int compressed = 0; compressed < 2; ++compressed) {
+      writeSecs[compressed] = std::min(writeSecs[compressed], Seconds([&] { write(compressed); }));
+      readSecs[compressed] = std::min(readSecs[compressed], Seconds([&] { read(compressed); }));
+    }
+    deflateSecs = std::min(deflateSecs, Seconds([&] { RawDeflate(blocks, area); }));
+    inflateSecs = std::min(inflateSecs, Seconds([&] { RawInflate(blocks, area); }));
+  }
+  for (int compressed = 0; compressed < 2; ++compressed)
+    std::printf("%-12s  file %7.1f MB   write %8.0f sheets/s   read %8.0f sheets/s\n",
+                compressed ? "compressed" : "uncompressed", fsys::file_size(paths[compressed]) / 1e6,
+                kSheets / writeSecs[compressed], kSheets / readSecs[compressed]);
+
+  const double readRatio = readSecs[1] / inflateSecs;
+  const double writeRatio = writeSecs[1] / deflateSecs;
+  std::printf("blocks: %zu; raw inflate %.3f s, raw deflate %.3f s\n", blocks.deflated.size(), inflateSecs,
+              deflateSecs);
+  std::printf("(a) compressed sequential read / raw inflate : %.2fx  (target <= 1.5x) %s\n", readRatio,
+              readRatio <= 1.5 ? "ok" : "MISSED");
+  std::printf("(b) compressed write / raw deflate level 9   : %.2fx  (target <= 1.2x) %s\n", writeRatio,
+              writeRatio <= 1.2 ? "ok" : "MISSED");
+  fsys::remove_all(dir);
+  return 0;
+}
