@@ -1,0 +1,303 @@
+#include "shell/CommandLine.h"
+
+#include <charconv>
+
+#include "store/Cluster.h"
+#include "store/Common.h"
+#include "store/Errors.h"
+#include "store/FileSystem.h"
+#include "store/Paths.h"
+
+namespace vorne {
+
+// ---- typed paths ----------------------------------------------------------
+
+static bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool EndsWithSeparator(std::string_view typed) { return !typed.empty() && IsSeparator(typed.back()); }
+
+static std::string WithoutTrailingSeparator(std::string_view typed) {
+  std::string t(typed);
+  while (t.size() > 1 && IsSeparator(t.back())) t.pop_back();
+  return t;
+}
+
+std::string TypedFolder(std::string_view typed) {
+  size_t p = typed.find_last_of("\\/:");
+  if (p == std::string_view::npos) return "";
+  if (typed[p] == ':') return std::string(typed.substr(0, p + 1));
+  if (p == 0) return std::string(typed.substr(0, 1));
+  return WithoutTrailingSeparator(typed.substr(0, p));
+}
+
+std::string TypedName(std::string_view typed) {
+  size_t p = typed.find_last_of("\\/:");
+  return std::string(p == std::string_view::npos ? typed : typed.substr(p + 1));
+}
+
+std::string AppendName(std::string_view folder, std::string_view name) {
+  if (folder.empty()) return std::string(name);
+  std::string t(folder);
+  if (!IsSeparator(t.back())) t += kSep;
+  return t + std::string(name);
+}
+
+// ---- the generation copies ------------------------------------------------
+
+bool ChooseNewerGeneration(TFileSystem& fs, std::string& dir) {
+  if (dir.empty()) return false;
+  char letter = DriveLetter(dir);
+  if (letter != 0 && letter < 'L') return false;  // local drives keep one copy
+  std::string newer = NewerLibraryCopy(fs, MapPath(dir));
+  if (newer.empty()) return false;
+  // The copy's folder name as the disk spells it, joined to the typed root.
+  dir = AppendName(WithoutTrailingSeparator(dir), FileNamePart(StripTrailingSep(newer)));
+  return true;
+}
+
+// ---- the command line -----------------------------------------------------
+
+bool ParseCommandLine(TRunState& state, const std::vector<std::string>& args, TEnv& env, TStartHooks& hooks) {
+  return TCommandLine(state, env, hooks).Parse(args);
+}
+
+static std::string KeywordOf(std::string_view arg) { return UpperCase(arg.substr(0, kKeywordWidth)); }
+
+bool TCommandLine::Parse(const std::vector<std::string>& args) {
+  st_.Controls.Merge = TMergeChoice::None;
+  if (args.size() == 1 && Contains(LowerCase(args[0]), ".vorne")) {
+    FromPath(args[0], "");
+    return !failed_;
+  }
+  // The drive root maps every later path, so it is set before any keyword
+  // looks at the disk, wherever it stands.
+  for (size_t i = 0; i + 1 < args.size(); ++i)
+    if (KeywordOf(args[i]) == "DRIVES") SetDriveRoot(args[++i]);
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string word = KeywordOf(args[i]);
+    if (Keyword(word) || i + 1 >= args.size()) continue;
+    std::string next = i + 2 < args.size() ? UpperCase(args[i + 2]) : "";
+    if (PathKeyword(word, args[i + 1], next)) ++i;
+  }
+  if (st_.AddFlag)
+    st_.Controls.Merge = TMergeChoice::Merge;
+  else if (st_.ReplaceFlag)
+    st_.Controls.Merge = TMergeChoice::Replace;
+  if (failed_) st_.AutoGo = false;
+  return !failed_;
+}
+
+void TCommandLine::SetMode(TRunMode mode) { hooks_.ModeChanged(ChooseMode(st_, mode)); }
+
+void TCommandLine::Fail(const std::string& message) {
+  env_.port.Error(message);
+  failed_ = true;
+}
+
+bool TCommandLine::Keyword(std::string_view word) {
+  if (word == "UNZIP" || (!word.empty() && word[0] == '=')) return true;
+  if (word == "BROWSE") {
+    SetMode(TRunMode::Browse);
+    st_.Controls.ModePanelVisible = false;
+  } else if (word == "COPY") {
+    SetMode(TRunMode::Copy);
+  } else if (word == "SCAN" || word == "WHEN") {
+    SetMode(TRunMode::ScanUpdates);
+  } else if (word == "TEST") {
+    SetMode(TRunMode::Test);
+  } else if (word == "ERRORS") {
+    SetMode(TRunMode::ErrorsOnly);
+  } else if (word == "QARLMIDEX") {
+    SetExpertMode(st_, true);
+  } else if (word == "GO") {
+    st_.AutoGo = true;
+  } else if (word == "EXPRESS") {
+    st_.Ticks = 10;  // the splash ends at its first tick
+    st_.AutoGo = true;
+  } else if (word == "DATA") {
+    SetMode(TRunMode::Database);
+  } else if (word == "PRINT") {
+    SetMode(TRunMode::PrintToFile);
+  } else if (word == "HTML") {
+    SetMode(TRunMode::Html);
+  } else if (word == "HTMLALL") {
+    st_.HtmlAll = true;
+    SetMode(TRunMode::Html);
+  } else if (word == "ADD") {
+    st_.AddFlag = true;
+  } else if (word == "REPLACE") {
+    st_.ReplaceFlag = true;
+  } else if (word == "SPLIT") {
+    st_.SplitFlag = true;
+  } else if (word == "ALL") {
+    st_.Controls.AllChecked = true;
+  } else {
+    return st_.Selection.ApplyStatusWord(word);
+  }
+  return true;
+}
+
+bool TCommandLine::PathKeyword(std::string_view word, const std::string& value, std::string_view next) {
+  if (word == "FROM") {
+    FromPath(value, next);
+  } else if (word == "TO") {
+    ToPath(value, next);
+  } else if (word == "ADDFROM") {
+    SetMode(TRunMode::AddNewFiling);
+    st_.AddFromDir = value;
+    if (!EndsWithSeparator(value)) st_.AddFromDir += kSep;
+  } else if (word == "RECENT") {
+    Recent(value);
+  } else if (word == "VOLSTO") {
+    st_.VolsToPath = value;
+  } else if (word == "EXCEPT") {
+    if (LoadNameList(value)) st_.Controls.XcptChecked = true;
+  } else if (word == "FROMFOLDER" || word == "FROMALL" || word == "FROMDIR") {
+    st_.LibraryRoot = value;
+    st_.MultiSourceRequested = true;
+  } else if (word == "ID") {
+    st_.IdList = value.substr(0, 80);
+    st_.IdGiven = true;
+  } else if (word == "DRIVES") {
+    SetDriveRoot(value);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void TCommandLine::FromPath(const std::string& value, std::string_view next) {
+  st_.FromDir = WithoutTrailingSeparator(value);
+  std::string name = LowerCase(TypedName(st_.FromDir));
+  // A saved library file; a folder that merely has "vorne" in its name (the
+  // production library's root) is a library folder like any other.
+  if (Contains(name, "vorne") && !env_.fs.IsDirectory(MapPath(st_.FromDir))) {
+    st_.FromDir = TypedFolder(st_.FromDir);
+    hooks_.OpenPrimeFile(value);
+    return;
+  }
+  if (name.size() >= 5 && name.compare(0, 4, "gzip") == 0 && (name[4] == '1' || name[4] == '2') &&
+      !st_.ExpertMode) {
+    // One copy of a two-copy library was named: use whichever copy is newer.
+    // When the parent holds no two copies, the folder named is kept.
+    std::string parent = TypedFolder(st_.FromDir);
+    if (ChooseNewerGeneration(env_.fs, parent)) st_.FromDir = parent;
+  }
+  st_.LibraryDir = st_.FromDir;
+  st_.FromPrimePath = AppendName(st_.FromDir, next == "UNZIP" ? kPlainPrime : kZippedPrime);
+}
+
+void TCommandLine::ToPath(const std::string& value, std::string_view next) {
+  st_.ToDir = TypedFolder(value);
+  std::string name = UpperCase(TypedName(value)).substr(0, 20);
+  if (!Contains(name, "PRIME") && !Contains(name, ".")) {
+    // A folder: the prime file's name follows from the mode, which is the
+    // mode at the moment "TO" is read.
+    if (!name.empty()) st_.ToDir = value;
+    st_.ToDir = WithoutTrailingSeparator(st_.ToDir);
+    if (IsCopyOrAdd(st_.RunMode)) {
+      bool zipped = st_.RunMode == TRunMode::Copy && next != "UNZIP";
+      st_.ToPrimePath = AppendName(st_.ToDir, zipped ? kZippedPrime : kPlainPrime);
+    }
+  } else {
+    st_.ToPrimePath = value;
+  }
+  st_.OutputPath = st_.ToPrimePath;
+}
+
+bool TCommandLine::Recent(const std::string& value) {
+  double date = 0;
+  if (UpperCase(value) != "ALL") {
+    int32_t days = 0;
+    const char* end = value.data() + value.size();
+    auto [p, ec] = std::from_chars(value.data(), end, days);
+    if (value.empty() || ec != std::errc() || p != end) {
+      Fail("RECENT needs a whole number of days or ALL, not \"" + value + "\"");
+      return false;
+    }
+    date = DateToSerial(Today()) - days;
+  }
+  st_.RecentGiven = true;
+  st_.RecentDate = date;
+  return true;
+}
+
+bool TCommandLine::LoadNameList(const std::string& path) {
+  std::string text;
+  try {
+    text = env_.fs.ReadAll(MapPath(path));
+  } catch (const EInOutError& e) {
+    Fail(std::string("Can't read the EXCEPT list: ") + e.what());
+    return false;
+  }
+  st_.NameList.clear();
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t eol = text.find('\n', start);
+    if (eol == std::string::npos) eol = text.size();
+    std::string line = text.substr(start, eol - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    st_.NameList.push_back(line);
+    start = eol + 1;
+  }
+  return true;
+}
+
+std::vector<std::string> IdKeys(std::string_view idList, std::vector<std::string>* bad) {
+  std::vector<std::string> keys;
+  while (!idList.empty()) {
+    size_t comma = idList.find(',');
+    std::string piece = TrimBoth(idList.substr(0, comma));
+    idList.remove_prefix(comma == std::string_view::npos ? idList.size() : comma + 1);
+    int32_t id = 0;
+    const char* end = piece.data() + piece.size();
+    auto [p, ec] = std::from_chars(piece.data(), end, id);
+    if (piece.empty() || ec != std::errc() || p != end || id < 0) {
+      if (bad) bad->push_back(piece);
+      continue;
+    }
+    keys.push_back(ZeroPad(id, 6));
+  }
+  return keys;
+}
+
+// ---- FinishParameters -----------------------------------------------------
+
+void FinishParameters(TRunState& st, TEnv& env, TStartHooks& hooks) {
+  if (!st.FromPrimePath.empty()) hooks.OpenPrimeFile(st.FromPrimePath);
+  if (st.MultiSourceRequested) {
+    st.Controls.LibrariesPanelVisible = true;
+    hooks.ShowLibrariesPanel();
+  }
+  if (st.IdGiven) hooks.SelectIds();
+  if (st.AddFlag) st.ReplaceFlag = false;
+  // A scan told to write "to" a prime file writes its report beside it.
+  if (!st.ToPrimePath.empty() && !IsCopyOrAdd(st.RunMode) &&
+      Contains(UpperCase(TypedName(st.ToPrimePath)).substr(0, 12), "PRIME"))
+    st.ToPrimePath = AppendName(st.ToDir, kUpdatesFileName);
+  hooks.ApplyAllBox();
+  if (st.AutoGo && st.RunMode == TRunMode::Copy) {
+    if (st.ToDir.empty()) {
+      env.port.Error(kToPathRequired);
+      st.AutoGo = false;
+    } else {
+      hooks.OpenOutput();
+    }
+  }
+  if (st.RecentGiven) {
+    if (st.RunMode == TRunMode::ScanUpdates) {
+      hooks.StartScanner(st.RecentDate, st.ToPrimePath);
+    } else {
+      st.Selection.ApplyRecent(st.RecentDate);
+      hooks.ShowSelectorSummary();
+    }
+  }
+  if (st.AutoGo && st.RunMode == TRunMode::ScanUpdates && !st.IdGiven)
+    st.AutoSelectAll = true;
+  else
+    st.Controls.CreditsVisible = true;
+  st.Controls.SplitChecked = st.SplitFlag;
+  if (st.RunMode != TRunMode::AddNewFiling) hooks.AfterOpen();
+}
+
+}  // namespace vorne
