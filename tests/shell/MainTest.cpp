@@ -1,0 +1,134 @@
+// The main window model: opening outputs by their names, the production
+// library guard, prime file detection, Multiple In and the Browse run.
+#include <gtest/gtest.h>
+
+#include "shell/MainUnit.h"
+#include "store/Paths.h"
+#include "support/LibraryBuilder.h"
+#include "support/MemFileSystem.h"
+#include "support/ScriptedPort.h"
+
+namespace vorne::testing {
+namespace {
+
+class MainTest : public ::testing::Test {
+ protected:
+  MainTest() {
+    for (const char* d : {"/w", "/w/out", "/w/libs"}) mem_.MakeDir(d);
+  }
+  void Library(const std::string& dir, const std::string& company, bool compressed = true) {
+    TVolumeSpec v;
+    v.company = company;
+    TSheetSpec s;
+    s.sheetNo = "1";
+    s.lines = {"original sheet no. 1", "text"};
+    v.sheets = {s};
+    BuildLibrary(env_, dir, compressed, {v});
+  }
+  TMemFileSystem mem_;
+  TScriptedPort port_;
+  TEnv env_{mem_, port_};
+  TMain main_{env_};
+};
+
+TEST_F(MainTest, OutputFormFollowsTheName) {
+  TRunState& st = main_.State();
+  ChooseMode(st, TRunMode::Copy);
+  struct Case {
+    const char* toPrime;
+    bool opens;
+    bool compressed;
+  } cases[] = {{"/w/out/GZPRIME", true, true}, {"/w/out/PRIME4", true, false}, {"/w/out/DB.TXT", false, false}};
+  for (const Case& c : cases) {
+    st.OutputCluster.reset();
+    st.ToPrimePath = c.toPrime;
+    EXPECT_EQ(main_.OpenOutput(), c.opens) << c.toPrime;
+    if (c.opens) {
+      EXPECT_EQ(st.OutputCluster->IsCompressed(), c.compressed) << c.toPrime;
+      EXPECT_TRUE(st.OutputExists);
+    } else {
+      EXPECT_EQ(st.OutputCluster, nullptr);
+    }
+  }
+  // New files get the library's own spelling whatever case was typed.
+  EXPECT_TRUE(mem_.Exists("/w/out/GZPrime"));
+  EXPECT_TRUE(mem_.Exists("/w/out/Prime4"));
+
+  st.OutputCluster.reset();
+  ChooseMode(st, TRunMode::AddNewFiling);
+  st.ToPrimePath = "/w/out/GZPRIME";
+  port_.QueueAnswer(TAnswer::Yes);
+  EXPECT_TRUE(main_.OpenOutput());
+  EXPECT_FALSE(st.OutputCluster->IsCompressed());
+}
+
+TEST_F(MainTest, TheProductionLibraryIsRefusedOutsideExpertMode) {
+  TRunState& st = main_.State();
+  ChooseMode(st, TRunMode::Copy);
+  mem_.MakeDir("/w/Vorne");
+  st.ToPrimePath = "/w/Vorne/gzip1/GZPrime";
+  EXPECT_FALSE(main_.OpenOutput());
+  EXPECT_EQ(port_.messages, (std::vector<std::string>{"Sorry, this doesn't look safe"}));
+  EXPECT_FALSE(mem_.Exists("/w/Vorne/gzip1"));
+  main_.SetExpertMode(true);
+  EXPECT_TRUE(main_.OpenOutput());
+  // A drive-letter path below the letter L is not guarded.
+  st.OutputCluster.reset();
+  main_.SetExpertMode(false);
+  const std::string savedRoot = DriveRoot();
+  SetDriveRoot("/w");
+  mem_.MakeDir("/w/D");
+  mem_.MakeDir("/w/D/VORNE");
+  st.ToPrimePath = "D:\\VORNE\\GZIP2\\GZPrime";
+  EXPECT_TRUE(main_.OpenOutput());
+  EXPECT_TRUE(mem_.Exists("/w/D/VORNE/GZIP2/GZPrime"));
+  SetDriveRoot(savedRoot);
+}
+
+TEST_F(MainTest, DetectPrimeNameFindsEitherForm) {
+  Library("/w/libs/a", "Alpha Gas", true);
+  Library("/w/libs/b", "Beta Gas", false);
+  EXPECT_TRUE(main_.DetectPrimeName("/w/libs/a"));
+  EXPECT_EQ(main_.State().PrimeName, "/GZPrime");
+  EXPECT_FALSE(main_.DetectPrimeName("/w/libs/b"));
+  EXPECT_EQ(main_.State().PrimeName, "/Prime4");
+  EXPECT_FALSE(main_.DetectPrimeName("/w/out"));
+  EXPECT_EQ(main_.State().PrimeName, "");
+  EXPECT_EQ(port_.messages.back(), "Prime File \\Prime4 not found in /w/out");
+}
+
+TEST_F(MainTest, BrowseRunListsTheMarkedVolumes) {
+  Library("/w/libs/a", "Alpha Gas");
+  ASSERT_TRUE(main_.OpenPrimeFile("/w/libs/a/GZPrime"));
+  EXPECT_TRUE(main_.State().Loaded);
+  ASSERT_EQ(main_.VolumeList().RowCount(), 1u);
+  main_.VolumeList().SelectAll();
+  main_.State().FromDir = "/w/libs/a";
+  EXPECT_EQ(main_.GoDoIt(), TGoResult::Ran);
+  EXPECT_EQ(main_.SheetList().Count(), 1u);
+  EXPECT_TRUE(main_.SheetList().Visible());
+}
+
+TEST_F(MainTest, MultipleInNeedsTwoLibrariesAndCopiesTheLaterOnes) {
+  Library("/w/libs/one", "Alpha Gas");
+  Library("/w/libs/two", "Beta Gas");
+  TRunState& st = main_.State();
+  st.LibraryRoot = "/w/libs";
+  main_.FillLibraries();
+  ASSERT_EQ(main_.Libraries().size(), 2u);
+  EXPECT_EQ(main_.Libraries()[0].companyName, "Alpha Gas");
+  main_.SetMultiSource(true);
+  st.Controls.LibrariesPanelVisible = true;
+  main_.SetLibrariesMultiSelect(true);
+  main_.Libraries()[0].selected = true;
+  EXPECT_EQ(main_.GoDoIt(), TGoResult::NothingMarked);  // one library is not enough
+  EXPECT_EQ(st.RunMode, TRunMode::Browse);
+  main_.Libraries()[1].selected = true;
+  main_.GoDoIt();
+  EXPECT_EQ(st.RunMode, TRunMode::Copy);
+  EXPECT_FALSE(main_.Libraries()[0].selected);
+  EXPECT_FALSE(main_.Libraries()[1].selected);
+}
+
+}  // namespace
+}  // namespace vorne::testing
