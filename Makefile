@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test bench clean
+.PHONY: all deps configure build test bench demo clean
 
 all: build
 
@@ -17,6 +17,14 @@ build: configure
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Writes the demo library into $(BUILD)/demo/library and lists it.
+demo: build
+	@rm -rf $(BUILD)/demo && mkdir -p $(BUILD)/demo
+	@$(BUILD)/bin/make-demo-library $(BUILD)/demo/library >/dev/null
+	@$(BUILD)/bin/vorne-batch FROM $(BUILD)/demo/library BROWSE ALL VOLSTO $(BUILD)/demo/TVolumes.tab
+	@echo; echo "== volume list ($(BUILD)/demo/TVolumes.tab)"; cat $(BUILD)/demo/TVolumes.tab
+	@echo; echo "demo library: $(BUILD)/demo/library"
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done
