@@ -279,6 +279,28 @@ void TMain::FillLibraries() {
   }
 }
 
+// ---- HTML and Print to File -------------------------------------------------------------
+
+TPrintSetup TMain::BeginPrintSetup(bool html) {
+  if (html) volumes_.Sort(kSortByCode);
+  volumes_.SetGaugeMax(volumes_.MarkedSheetSum());
+  TPrintSetup setup;
+  if (outputFolder_.empty()) outputFolder_ = state_.ToDir;
+  std::string folder = outputFolder_;
+  while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+  setup.folder = folder;
+  setup.drive = DriveLetter(folder);
+  const size_t marked = volumes_.MarkedCount();
+  setup.fewerThanTwo = marked < 2;
+  setup.allVolumes = marked == 0;
+  return setup;
+}
+
+void TMain::EndPrintSetup(const TPrintSetup& chosen) {
+  outputFolder_ = chosen.folder;
+  if (chosen.allVolumes) volumes_.SelectAll();
+}
+
 // ---- running ------------------------------------------------------------------------------
 
 TGoResult TMain::GoDoIt() {

@@ -38,6 +38,16 @@ class TModeRun {
   virtual void Finish(TMain& main, TFromDisplay& list) {}
 };
 
+// The presets of the print-to-file dialog that HTML and Print to File open
+// before their run, and what the person chose in it.
+struct TPrintSetup {
+  std::string folder;         // the dialog's folder (the remembered one, else ToDir)
+  char drive = 0;             // its drive letter, 0 for none
+  bool noSheetsShown = false; // the group "No Sheets Selected"
+  bool fewerThanTwo = false;  // the group "Fewer than two Volumes Selected"
+  bool allVolumes = false;    // its box "Print-to-file all volumes"
+};
+
 // One library of the Multiple In list.
 struct TLibraryEntry {
   std::string companyName;  // of its first prime record
@@ -104,6 +114,17 @@ class TMain : public TStartHooks, private TRunSteps {
   bool MultiSourceOn() const { return multiSource_; }
   void SetMultiSource(bool on) { multiSource_ = on; }
 
+  // ---- HTML and Print to File ----
+  // The state part of their Prepare before the dialog: HTML lists the rows
+  // in company-code order; the gauge counts the marked sheets; the dialog's
+  // presets.
+  TPrintSetup BeginPrintSetup(bool html);
+  // After the dialog's OK: the chosen folder is remembered for the run, and
+  // with "Print-to-file all volumes" every row is marked.
+  void EndPrintSetup(const TPrintSetup& chosen);
+  const std::string& OutputFolder() const { return outputFolder_; }
+  void ForgetOutputFolder() { outputFolder_.clear(); }
+
   // ---- running ----
   // The main Go button.
   TGoResult GoDoIt();
@@ -133,6 +154,7 @@ class TMain : public TStartHooks, private TRunSteps {
   TOutputMode outputMode_;
   std::map<TRunMode, std::unique_ptr<TModeRun>> runs_;
   std::vector<TLibraryEntry> libraries_;
+  std::string outputFolder_;  // remembered by HTML and Print to File
   bool multiSelectLibraries_ = false;
   bool multiSource_ = false;
   bool summaryShown_ = false;

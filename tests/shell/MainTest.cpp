@@ -132,3 +132,51 @@ TEST_F(MainTest, MultipleInNeedsTwoLibrariesAndCopiesTheLaterOnes) {
 
 }  // namespace
 }  // namespace vorne::testing
+
+namespace vorne::testing {
+namespace {
+
+TEST_F(MainTest, PrintSetupPresetsFollowTheMarkedRows) {
+  TVolumeSpec a, b;
+  a.company = "Zeta Gas";
+  a.companyCode = 1;
+  b.company = "Alpha Gas";
+  b.companyCode = 2;
+  BuildLibrary(env_, "/w/libs/two", true, {a, b});
+  ASSERT_TRUE(main_.OpenPrimeFile("/w/libs/two/GZPrime"));
+  main_.State().ToDir = "D:\\Web\\";
+  TPrintSetup setup = main_.BeginPrintSetup(true);
+  EXPECT_EQ(main_.VolumeList().SortKey(), kSortByCode);
+  EXPECT_EQ(main_.VolumeList().Rows()[0].volume->record.companyCode, 1u);
+  EXPECT_EQ(setup.folder, "D:\\Web");
+  EXPECT_EQ(setup.drive, 'D');
+  EXPECT_TRUE(setup.fewerThanTwo);
+  EXPECT_TRUE(setup.allVolumes);
+  setup.folder = "/w/site";
+  main_.EndPrintSetup(setup);
+  EXPECT_EQ(main_.VolumeList().MarkedCount(), 2u);
+  EXPECT_EQ(main_.OutputFolder(), "/w/site");
+  setup = main_.BeginPrintSetup(false);
+  EXPECT_FALSE(setup.fewerThanTwo);
+  EXPECT_FALSE(setup.allVolumes);
+  EXPECT_EQ(setup.folder, "/w/site");
+}
+
+class ThrowingRun : public TModeRun {
+ public:
+  bool Prepare(TMain&, TFromDisplay&) override { return true; }
+  bool EachVolume(TMain&, TFromDisplay&, size_t, TPrimeRef&) override { throw std::logic_error("boom"); }
+};
+
+TEST_F(MainTest, AnUnexpectedFaultInARunIsReportedNotFatalToTheProgram) {
+  Library("/w/libs/a", "Alpha Gas");
+  ASSERT_TRUE(main_.OpenPrimeFile("/w/libs/a/GZPrime"));
+  main_.VolumeList().SelectAll();
+  main_.SetModeRun(TRunMode::Browse, std::make_unique<ThrowingRun>());
+  EXPECT_EQ(main_.RunNow(), TGoResult::Fatal);
+  EXPECT_EQ(port_.messages.back(), kRunFault);
+  EXPECT_FALSE(main_.VolumeList().Running());
+}
+
+}  // namespace
+}  // namespace vorne::testing
