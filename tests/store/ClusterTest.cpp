@@ -427,3 +427,101 @@ TEST(RealFiles, ASecondProcessWriterIsLockedOut) {
 
 }  // namespace
 }  // namespace vorne::testing
+
+namespace vorne::testing {
+namespace {
+
+class SheetWriteTest : public ::testing::TestWithParam<bool> {
+ protected:
+  SheetWriteTest() { mem_.MakeDir("/lib"); }
+  TMemFileSystem mem_;
+  TScriptedPort port_;
+  TEnv env_{mem_, port_};
+};
+
+TEST_P(SheetWriteTest, ApplyEditRewritesTheSheetInPlaceWithoutItsEntries) {
+  TVolumeSpec v;
+  TSheetSpec s;
+  s.sheetNo = "3";
+  s.lines = {"original sheet no. 3", "text"};
+  s.status = kPending;
+  v.sheets = {s};
+  std::string prime = BuildLibrary(env_, "/lib/e", GetParam(), {v});
+  TFileCluster c(env_, GetParam());
+  TOutputMode mode;
+  mode.append = true;
+  c.SetOutputMode(&mode);
+  ASSERT_TRUE(c.Open(prime, true));
+  c.ReadAll();
+  TPrimeRef& vol = *c.Volumes()[0];
+  THdrRecord rec;
+  ASSERT_TRUE(c.ReadHdr(3, rec));
+  ASSERT_EQ(rec[0], kSheetRecord);
+  TSheet sheet(TSheetBody::Decode(rec), &vol, 3);
+  sheet.AttachIssuer(ReadEntry5(c, sheet.body.issuePos));
+  sheet.AttachDocket(ReadEntry6(c, sheet.body.docketPos));
+  const int32_t size = c.HdrSize();
+  SetTodayForTesting(TDate{2006, 7, 8});
+  THeaderEdit edit;
+  edit.status = kEffective;
+  edit.orderType = 3;
+  edit.orderCite = {110, 2, 45, 106};
+  edit.refundFlag = 1;
+  edit.filingDate = PackDate(2006, 1, 1);
+  edit.sheetType = 4;
+  ApplyEdit(sheet, edit, c);
+  SetTodayForTesting(std::nullopt);
+  EXPECT_EQ(c.HdrSize(), size);  // nothing appended: the entries were not rewritten
+  ASSERT_TRUE(c.ReadHdr(3, rec));
+  TSheetBody b = TSheetBody::Decode(rec);
+  EXPECT_EQ(b.status, kEffective);
+  EXPECT_EQ(b.orderType, 3);
+  EXPECT_EQ(b.orderCite, edit.orderCite);
+  EXPECT_EQ(b.refundFlag, 1);
+  EXPECT_EQ(b.filingDate, PackDate(2006, 1, 1));
+  EXPECT_EQ(b.sheetType, 4);
+  EXPECT_EQ(b.updDate, PackDate(2006, 7, 8));
+  EXPECT_EQ(b.issuePos, sheet.Issuer()->position);
+  EXPECT_EQ(vol.record.updated, PackDate(2006, 7, 8));  // in memory; its owner writes it
+}
+
+TEST_P(SheetWriteTest, CopyTextCarriesThePagesToAClusterOfTheOtherForm) {
+  TVolumeSpec v;
+  TSheetSpec s;
+  s.sheetNo = "1";
+  for (int i = 0; i < 60; ++i) s.lines.push_back("line " + std::to_string(i) + std::string(size_t(i * 3), '*'));
+  v.sheets = {s};
+  std::string prime = BuildLibrary(env_, "/lib/src", GetParam(), {v});
+  TFileCluster in(env_, GetParam());
+  ASSERT_TRUE(in.Open(prime, false));
+  in.ReadAll();
+  THdrRecord rec;
+  ASSERT_TRUE(in.ReadHdr(3, rec));
+  TSheet sheet(TSheetBody::Decode(rec), in.Volumes()[0].get(), 3);
+
+  TFileCluster out(env_, !GetParam());
+  ASSERT_TRUE(out.Open(PrimePathFor("/lib/dst", !GetParam()), true));
+  ASSERT_TRUE(in.OpenBuffer());
+  ASSERT_TRUE(out.OpenBuffer());
+  std::optional<TTextPos> pos = CopyText(sheet, *in.Buffer(), *out.OutBuffer());
+  ASSERT_TRUE(pos);
+  EXPECT_EQ(pos->pageCount, sheet.body.text.pageCount);
+  out.CloseBuffer();
+  in.CloseBuffer();
+
+  TFileCluster back(env_, !GetParam());
+  ASSERT_TRUE(back.Open(PrimePathFor("/lib/dst", !GetParam()), false));
+  ASSERT_TRUE(back.OpenBuffer());
+  std::vector<std::string> lines;
+  int32_t maxLen = 0, count = 0;
+  ASSERT_TRUE(back.Buffer()->SheetText(*pos, lines, maxLen, count));
+  ASSERT_EQ(lines.size(), 60u);
+  EXPECT_EQ(lines[0], "Line 0");
+  EXPECT_EQ(lines[59], s.lines[59]);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothForms, SheetWriteTest, ::testing::Bool(),
+                         [](const auto& i) { return i.param ? "Compressed" : "Uncompressed"; });
+
+}  // namespace
+}  // namespace vorne::testing
