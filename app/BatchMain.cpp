@@ -5,13 +5,18 @@
 // 2 a usage problem (no library, a missing output, an unusable value).
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "filings/Verifier.h"
+#include "sheets/Listing.h"
 #include "shell/BatchPort.h"
 #include "shell/MainUnit.h"
+#include "shell/Whenunit.h"
+#include "store/Common.h"
 #include "store/Errors.h"
 #include "store/FileSystem.h"
 
@@ -42,8 +47,28 @@ const char kHelp[] =
     "Modes:\n"
     "  BROWSE    print each loaded volume and its sheet list on stdout\n"
     "  DATA      Database: the delimited export of the selected sheets into TO <file>\n"
-    "  COPY  SCAN|WHEN  PRINT  HTML  HTMLALL  TEST  ERRORS\n"
+    "  SCAN|WHEN Scan Updates: the volumes whose sheets were updated since RECENT\n"
+    "            (every volume without RECENT) go to stdout and to the report,\n"
+    "            TO <folder>/PRIME4 gives <folder>/AllUpdts.txt, else\n"
+    "            D:\\webvorne\\allupdts.txt; HTMLALL SCAN writes the packing batch\n"
+    "            file ZIPPEM.Bat of those companies instead (into TO <folder>, else\n"
+    "            the library folder)\n"
+    "  NAMES     Verify: the sheets whose names disagree with their numbers and\n"
+    "            revisions go to stdout and to Verify.Txt in the current folder\n"
+    "  TEST      the header record listing of every record (expert) on stdout\n"
+    "  ERRORS    the listing of suspicious records and the sheets using them\n"
+    "  COPY  PRINT  HTML  HTMLALL\n"
     "            (modes whose runs are not part of this build say so and exit 1)\n"
+    "\n"
+    "Listing options (TEST, ERRORS):\n"
+    "  DETAILS      full sheet lines and headings (\"Details\")\n"
+    "  NOTYPE5      ERRORS: do not check sheets' issuer pointers (\"type 5\" off)\n"
+    "  NOTYPE6      ERRORS: do not check sheets' docket pointers (\"type 6\" off)\n"
+    "  SHOWDOCKETS  ERRORS with NOTYPE6: list the dockets of the sheets found\n"
+    "               instead of the sheets (\"Show Dockets\")\n"
+    "Scan option (with QARLMIDEX, which asks \"Update primerec dates\"):\n"
+    "  PRIMEDATES   answers Yes: each volume's Updated date becomes its latest\n"
+    "               sheet update and the prime file is rewritten (default: No)"
     "\n"
     "Volumes:\n"
     "  ALL                               every volume of the library\n"
@@ -68,13 +93,88 @@ const char kHelp[] =
 
 bool NeedsLibrary(TRunMode mode) { return mode != TRunMode::AddNewFiling; }
 
-int Run(const std::vector<std::string>& args) {
+// Options of this program alone, taken out before the keyword language reads
+// the rest (a value after a keyword that takes one is left alone).
+struct TBatchOptions {
+  bool details = false, noType5 = false, noType6 = false, showDockets = false, primeDates = false;
+};
+
+std::vector<std::string> TakeBatchOptions(const std::vector<std::string>& args, TBatchOptions& o) {
+  static const char* kTakesValue[] = {"FROM",       "TO",      "ADDFROM", "RECENT", "VOLSTO", "EXCEPT",
+                                      "FROMFOLDER", "FROMALL", "FROMDIR", "ID",     "DRIVES"};
+  std::vector<std::string> rest;
+  bool value = false;
+  for (const std::string& a : args) {
+    std::string w = UpperCase(a);
+    if (!value) {
+      bool* flag = w == "DETAILS"       ? &o.details
+                   : w == "NOTYPE5"     ? &o.noType5
+                   : w == "NOTYPE6"     ? &o.noType6
+                   : w == "SHOWDOCKETS" ? &o.showDockets
+                   : w == "PRIMEDATES"  ? &o.primeDates
+                                        : nullptr;
+      if (flag) {
+        *flag = true;
+        continue;
+      }
+    }
+    rest.push_back(a);
+    value = !value && std::find(std::begin(kTakesValue), std::end(kTakesValue), w.substr(0, 12)) != std::end(kTakesValue);
+  }
+  return rest;
+}
+
+// What the checking modes leave in their windows goes to stdout.
+void PrintModeResult(TMain& main, TBatchPort& port) {
+  switch (main.State().RunMode) {
+    case TRunMode::ScanUpdates:
+      if (auto* scan = dynamic_cast<TScanRun*>(main.ModeRun(TRunMode::ScanUpdates)); scan && scan->Scanner())
+        for (const std::string& l : scan->Scanner()->Lines()) std::printf("%s\n", l.c_str());
+      if (auto* dates = dynamic_cast<TUpdateDatesRun*>(main.ModeRun(TRunMode::UpdatePrimeDates));
+          dates && dates->Updated() > 0)
+        std::fprintf(stderr, "Updated dates of %d volumes; prime file rewritten\n", dates->Updated());
+      break;
+    case TRunMode::Verify:
+      if (auto* verify = dynamic_cast<TVerifyRun*>(main.ModeRun(TRunMode::Verify)); verify && verify->Window()) {
+        for (const std::string& l : verify->Window()->FlawList) std::printf("%s\n", l.c_str());
+        verify->Window()->SaveClick();
+      }
+      break;
+    case TRunMode::Test:
+    case TRunMode::ErrorsOnly:
+      if (auto* run = dynamic_cast<TTestRun*>(main.ModeRun(TRunMode::Test))) {
+        std::fputs(run->Listing().Text().c_str(), stdout);
+        if (run->Listing().WhoopsVisible()) std::fprintf(stderr, "%s\n", kWhoops);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+int Run(const std::vector<std::string>& allArgs) {
   TBatchPort port;
   TEnv env{RealFileSystem(), port};
   TMain main(env);
   TRunState& st = main.State();
+  TBatchOptions options;
+  const std::vector<std::string> args = TakeBatchOptions(allArgs, options);
   if (!main.ParseCommandLine(args)) return kUsage;
   st.AutoGo = true;
+
+  auto* listingRun = dynamic_cast<TTestRun*>(main.ModeRun(TRunMode::Test));
+  if (listingRun) {
+    TRecordListing& l = listingRun->Listing();
+    l.SetDetails(options.details);
+    if (options.noType5) l.Type5Click(false);
+    if (options.noType6) l.Type6Click(false);
+    l.SetShowDockets(options.showDockets);
+    if (options.showDockets && !l.ShowDockets())
+      std::fprintf(stderr, "warning: SHOWDOCKETS needs NOTYPE6 (and type 5 on); ignored\n");
+  }
+  port.SetAnswer(kUpdateDatesQuestion, options.primeDates ? TAnswer::Yes : TAnswer::No);
+  // The packing batch file of an unattended scan is saved under its proposed name.
+  if (st.HtmlAll && st.RunMode == TRunMode::ScanUpdates) port.AcceptProposedNames(true);
 
   if (st.AddFlag) {
     port.SetAnswer("Add to existing file", TAnswer::Yes);
@@ -102,7 +202,7 @@ int Run(const std::vector<std::string>& args) {
 
   const bool go = main.Start();
   if (NeedsLibrary(st.RunMode) && !st.Loaded) return kFailed;  // the reason is already on stderr
-  if (main.VolumeList().MarkedCount() == 0)
+  if (main.VolumeList().MarkedCount() == 0 && st.RunMode != TRunMode::ScanUpdates)
     std::fprintf(stderr, "warning: no volume is selected: give ALL or ID <code>\n");
   TGoResult result = TGoResult::NotPrepared;
   if (go) {
@@ -114,6 +214,7 @@ int Run(const std::vector<std::string>& args) {
 
   if (st.RunMode == TRunMode::Browse && result == TGoResult::Ran)
     std::fputs(main.SheetList().CopySheetListClick().c_str(), stdout);
+  if (result == TGoResult::Ran) PrintModeResult(main, port);
   if (!st.VolsToPath.empty() && !main.VolumeList().SendList(st.VolsToPath)) return kFailed;
   if (result != TGoResult::Ran || port.ErrorCount() > 0) return kFailed;
   return kOk;

@@ -103,6 +103,8 @@ bool TCommandLine::Keyword(std::string_view word) {
     SetMode(TRunMode::Copy);
   } else if (word == "SCAN" || word == "WHEN") {
     SetMode(TRunMode::ScanUpdates);
+  } else if (word == "NAMES") {
+    SetMode(TRunMode::Verify);
   } else if (word == "TEST") {
     SetMode(TRunMode::Test);
   } else if (word == "ERRORS") {

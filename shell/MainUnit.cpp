@@ -1,5 +1,8 @@
 #include "shell/MainUnit.h"
 
+#include "filings/Verifier.h"
+#include "sheets/Listing.h"
+#include "shell/Whenunit.h"
 #include "store/Common.h"
 #include "store/Errors.h"
 #include "store/Headers.h"
@@ -45,11 +48,27 @@ TMain::TMain(TEnv& env) : env_(env), volumes_(env), panel_(state_.Selection), lo
   volumes_.SetSelectorPanel(&panel_);
   SetModeRun(TRunMode::Browse, std::make_unique<TBrowseRun>());
   SetModeRun(TRunMode::Database, std::make_unique<TDatabaseRun>());
+  SetModeRun(TRunMode::Verify, std::make_unique<TVerifyRun>());
+  SetModeRun(TRunMode::ScanUpdates, std::make_unique<TScanRun>());
+  SetModeRun(TRunMode::UpdatePrimeDates, std::make_unique<TUpdateDatesRun>());
+  // Test and Errors Only fill the one listing of the sheet list window.
+  auto listing = std::make_shared<TRecordListing>(env_);
+  SetModeRun(TRunMode::Test, std::make_unique<TTestRun>(listing));
+  SetModeRun(TRunMode::ErrorsOnly, std::make_unique<TErrorsRun>(listing));
 }
 
 TMain::~TMain() = default;
 
 void TMain::SetModeRun(TRunMode mode, std::unique_ptr<TModeRun> run) { runs_[mode] = std::move(run); }
+
+TModeRun* TMain::ModeRun(TRunMode mode) const {
+  auto it = runs_.find(mode);
+  return it == runs_.end() ? nullptr : it->second.get();
+}
+
+void TMain::StartScanner(double sinceDate, const std::string& fileName) {
+  if (auto* scan = dynamic_cast<TScanRun*>(ModeRun(TRunMode::ScanUpdates))) scan->StartScanner(env_, sinceDate, fileName);
+}
 
 TModeRun* TMain::CurrentRun() const {
   auto it = runs_.find(state_.RunMode);

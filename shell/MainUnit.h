@@ -74,6 +74,8 @@ class TMain : public TStartHooks, private TRunSteps {
 
   // A mode's run; modes without one cannot run yet.
   void SetModeRun(TRunMode mode, std::unique_ptr<TModeRun> run);
+  // The run registered for a mode, or nullptr.
+  TModeRun* ModeRun(TRunMode mode) const;
   // Called before each marked volume's step (the batch program's progress).
   std::function<void(size_t index, size_t count, TPrimeRef& volume)> onVolume;
 
@@ -94,6 +96,7 @@ class TMain : public TStartHooks, private TRunSteps {
   void ApplyAllBox() override;
   void ModeChanged(const TModeActions& actions) override;
   void ShowSelectorSummary() override { summaryShown_ = true; }
+  void StartScanner(double sinceDate, const std::string& fileName) override;
   void ShowLibrariesPanel() override { state_.Controls.LibrariesPanelVisible = true; }
   bool SummaryShown() const { return summaryShown_; }
 

@@ -35,6 +35,12 @@ class TUserPort {
   virtual std::optional<std::string> ChooseOpenFile(const TFileChoice& choice) = 0;
   virtual std::optional<std::string> ChooseSaveFile(const TFileChoice& choice) = 0;
   virtual std::optional<std::string> ChooseFolder(const TFileChoice& choice) = 0;
+  // A typed dialog with one text field ("Pick a Date"): the text typed, or
+  // nullopt when cancelled. Unattended ports answer with the preset text.
+  virtual std::optional<std::string> AskText(const std::string& caption, const std::string& label,
+                                             const std::string& preset) {
+    return preset;
+  }
 
   virtual void Busy(bool on) {}
   // Status bar panel texts (0-2 the input library, 3-5 the output library).

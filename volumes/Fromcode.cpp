@@ -141,6 +141,7 @@ void TFromDisplay::Clear() {
 
 void TFromDisplay::Fill(TFileCluster& cluster, const TFillOptions& options) {
   rows_.clear();
+  rowsHidden_ = false;
   focused_.reset();
   current_ = nullptr;  // the references are about to be replaced
   cluster_ = &cluster;

@@ -196,6 +196,17 @@ class TFromDisplay {
 
   // ---- the window's controls -----------------------------------------------------------
   const std::string& StatusText(int panel) const { return status_[size_t(panel)]; }
+  // A mode's closing word in a status panel ("Report saved to ...").
+  void ShowStatus(int panel, const std::string& text) {
+    SetStatus(panel, text);
+    Changed();
+  }
+  // The end of an unattended scan hides the rows; filling shows them again.
+  void HideRows() {
+    rowsHidden_ = true;
+    Changed();
+  }
+  bool RowsHidden() const { return rowsHidden_; }
   bool UnselectVisible() const { return unselectVisible_; }
   bool EnoughVisible() const { return enoughVisible_; }
   bool MakeHtmlVisible() const { return expertMode_; }
@@ -267,6 +278,7 @@ class TFromDisplay {
   bool enoughVisible_ = false;
   bool expertMode_ = false;
   bool stopRequested_ = false;
+  bool rowsHidden_ = false;
   bool appEnding_ = false;
   bool running_ = false;
   bool gaugeVisible_ = false;

@@ -16,6 +16,9 @@ class TScriptedPort : public TUserPort {
   void QueueAnswer(TAnswer a) { answers_.push_back(a); }
   // Queued file choices for the three file dialogs; "" means cancelled.
   void QueueFile(const std::string& path) { files_.push_back(path); }
+  // Queued texts for the typed dialogs; "\x18" means cancelled. An empty
+  // queue accepts the preset text.
+  void QueueText(const std::string& text) { texts_.push_back(text); }
 
   void Message(TMsgKind kind, const std::string& text) override {
     const char* tag = kind == TMsgKind::Error ? "error: " : kind == TMsgKind::Warning ? "warning: " : "info: ";
@@ -39,6 +42,18 @@ class TScriptedPort : public TUserPort {
   std::optional<std::string> ChooseOpenFile(const TFileChoice& c) override { return NextFile("open", c); }
   std::optional<std::string> ChooseSaveFile(const TFileChoice& c) override { return NextFile("save", c); }
   std::optional<std::string> ChooseFolder(const TFileChoice& c) override { return NextFile("folder", c); }
+  std::optional<std::string> AskText(const std::string& caption, const std::string& label,
+                                     const std::string& preset) override {
+    std::string text = preset;
+    if (!texts_.empty()) {
+      text = texts_.front();
+      texts_.pop_front();
+    }
+    const bool cancelled = text == "\x18";
+    transcript.push_back("dialog: " + caption + " [" + label + preset + "] -> " + (cancelled ? "cancel" : text));
+    if (cancelled) return std::nullopt;
+    return text;
+  }
   void Status(int panel, const std::string& text) override {
     if (panel >= 0 && panel < 6) status[panel] = text;
   }
@@ -63,6 +78,7 @@ class TScriptedPort : public TUserPort {
   }
   std::deque<TAnswer> answers_;
   std::deque<std::string> files_;
+  std::deque<std::string> texts_;
 };
 
 }  // namespace vorne::testing

@@ -1,0 +1,70 @@
+#include "filings/Verifier.h"
+
+#include <filesystem>
+
+#include "store/Errors.h"
+#include "store/Headers.h"
+#include "store/Paths.h"
+#include "volumes/InclHTML.h"
+
+namespace vorne {
+
+bool TverifyW::VerifyVolume(TPrimeRef& volume, const std::string& companyName, const TSheetFilter* filter) {
+  const size_t at = FlawList.size();
+  FlawList.push_back(companyName);
+  THdrList list(volume, filter);
+  bool ok = list.VerifyNames(FlawList);
+  if (ok)
+    FlawList.resize(at);
+  else
+    FlawList.push_back(kVolumeFailuresEnd);
+  caption_ = companyName;
+  visible_ = true;
+  env_.port.ProcessEvents();
+  return ok;
+}
+
+void TverifyW::Show() {
+  visible_ = true;
+  counter_ = std::to_string(FlawList.size()) + " Lines";
+}
+
+bool TverifyW::Save(const std::string& folder) {
+  const std::string path = folder + kSep + kVerifyFile;
+  try {
+    SaveTextLines(env_, path, FlawList);
+  } catch (const EInOutError&) {
+    env_.port.Error("could not save to " + path);
+    return false;
+  }
+  env_.port.Info("Saved in: " + path);
+  return true;
+}
+
+bool TverifyW::SaveClick() {
+  std::error_code ec;
+  std::string here = std::filesystem::current_path(ec).string();
+  return Save(ec ? std::string(".") : here);
+}
+
+bool TVerifyRun::Prepare(TMain& main, TFromDisplay&) {
+  if (window_) return false;
+  window_ = std::make_unique<TverifyW>(main.Env());
+  window_->Show();
+  return true;
+}
+
+bool TVerifyRun::EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef& volume) {
+  const std::string company = row < list.RowCount() ? list.Rows()[row].caption : volume.record.companyName;
+  window_->VerifyVolume(volume, company, &main.State().Selection);
+  list.SetMarked(row, false);
+  return true;
+}
+
+void TVerifyRun::Finish(TMain& main, TFromDisplay& list) {
+  if (window_) window_->Show();
+  list.Counts();
+  main.SheetList().Show();
+}
+
+}  // namespace vorne

@@ -1,0 +1,69 @@
+// Verify mode: TverifyW, the window "Verification failures" as a model, and
+// TVerifyRun, which checks every marked volume's sheet names against their
+// numbers and revisions and collects the sheets that disagree.
+//
+// Failure channel: messages through the user port; Save returns false
+// after reporting a file that could not be written.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/MainUnit.h"
+
+namespace vorne {
+
+inline constexpr char kVerifyCaption[] = "Verification failures";
+inline constexpr char kVerifyFile[] = "Verify.Txt";
+inline constexpr char kVolumeFailuresEnd[] = "*******";
+
+class TverifyW {
+ public:
+  explicit TverifyW(TEnv& env) : env_(env) {}
+
+  // The failure lines of every volume checked, each volume's failures after
+  // its company line and closed by "*******".
+  std::vector<std::string> FlawList;
+
+  // Adds the volume's failures under companyName; a volume whose names all
+  // agree leaves no line. The caption becomes companyName. False when some
+  // name disagrees (or the text could not be read).
+  bool VerifyVolume(TPrimeRef& volume, const std::string& companyName, const TSheetFilter* filter);
+
+  // Shows the window; counter := the number of lines + " Lines".
+  void Show();
+  // "Save": writes the lines to "Verify.Txt" in folder and shows
+  // "Saved in: " + folder + separator + "Verify.Txt".
+  bool Save(const std::string& folder);
+  // The Save button: folder is the current directory.
+  bool SaveClick();
+
+  const std::string& Caption() const { return caption_; }
+  const std::string& Counter() const { return counter_; }
+  bool Visible() const { return visible_; }
+
+ private:
+  TEnv& env_;
+  std::string caption_ = kVerifyCaption;
+  std::string counter_;
+  bool visible_ = false;
+};
+
+class TVerifyRun : public TModeRun {
+ public:
+  // Only when no verify window exists: creates and shows it. With the
+  // window still open the run does nothing.
+  bool Prepare(TMain& main, TFromDisplay& list) override;
+  bool EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
+  void Finish(TMain& main, TFromDisplay& list) override;
+
+  TverifyW* Window() const { return window_.get(); }
+  // The window's OK button: closes it, so that the next run may start.
+  void CloseWindow() { window_.reset(); }
+
+ private:
+  std::unique_ptr<TverifyW> window_;
+};
+
+}  // namespace vorne
