@@ -14,6 +14,7 @@
 #include "shell/MainUnit.h"
 #include "store/Errors.h"
 #include "store/FileSystem.h"
+#include "store/Paths.h"
 
 namespace vorne {
 namespace {
@@ -42,7 +43,12 @@ const char kHelp[] =
     "Modes:\n"
     "  BROWSE    print each loaded volume and its sheet list on stdout\n"
     "  DATA      Database: the delimited export of the selected sheets into TO <file>\n"
-    "  COPY  SCAN|WHEN  PRINT  HTML  HTMLALL  TEST  ERRORS\n"
+    "  HTML      publish the selected volumes as a web site into TO <folder>\n"
+    "            (made when missing); prints the path of its index.htm\n"
+    "  HTMLALL   as HTML\n"
+    "  PRINT     Print to File: one <code>.PRN file per company into TO <folder>,\n"
+    "            or every sheet into one file when TO names a file (has a \".\")\n"
+    "  COPY  SCAN|WHEN  TEST  ERRORS\n"
     "            (modes whose runs are not part of this build say so and exit 1)\n"
     "\n"
     "Volumes:\n"
@@ -93,6 +99,14 @@ int Run(const std::vector<std::string>& args) {
     std::fprintf(stderr, "the Database export needs a file: give TO <file>\n");
     return kUsage;
   }
+  const bool publishing = st.RunMode == TRunMode::Html || st.RunMode == TRunMode::PrintToFile;
+  if (publishing && st.ToDir.empty() && st.OutputPath.empty()) {
+    std::fprintf(stderr, "%s needs an output: give TO <folder>%s\n", st.RunMode == TRunMode::Html ? "HTML" : "PRINT",
+                 st.RunMode == TRunMode::Html ? "" : " or TO <file>");
+    return kUsage;
+  }
+  // Print to File into one file: the save dialog takes the file TO named.
+  if (st.RunMode == TRunMode::PrintToFile) port.AcceptProposedNames(true);
   if (::isatty(2)) {
     main.onVolume = [](size_t i, size_t n, TPrimeRef& v) {
       std::fprintf(stderr, "\r[%zu/%zu] %-60.60s", i + 1, n, v.record.companyName.c_str());
@@ -114,6 +128,10 @@ int Run(const std::vector<std::string>& args) {
 
   if (st.RunMode == TRunMode::Browse && result == TGoResult::Ran)
     std::fputs(main.SheetList().CopySheetListClick().c_str(), stdout);
+  if (st.RunMode == TRunMode::Html && result == TGoResult::Ran) {
+    const std::string index = JoinPath(MapPath(st.ToDir), "index.htm");
+    if (RealFileSystem().Exists(index)) std::printf("%s\n", index.c_str());
+  }
   if (!st.VolsToPath.empty() && !main.VolumeList().SendList(st.VolsToPath)) return kFailed;
   if (result != TGoResult::Ran || port.ErrorCount() > 0) return kFailed;
   return kOk;

@@ -4,6 +4,7 @@
 #include "store/Errors.h"
 #include "store/Headers.h"
 #include "store/Paths.h"
+#include "shell/PublishRuns.h"
 
 namespace vorne {
 
@@ -45,6 +46,8 @@ TMain::TMain(TEnv& env) : env_(env), volumes_(env), panel_(state_.Selection), lo
   volumes_.SetSelectorPanel(&panel_);
   SetModeRun(TRunMode::Browse, std::make_unique<TBrowseRun>());
   SetModeRun(TRunMode::Database, std::make_unique<TDatabaseRun>());
+  SetModeRun(TRunMode::Html, std::make_unique<TPublishRun>(true));
+  SetModeRun(TRunMode::PrintToFile, std::make_unique<TPublishRun>(false));
 }
 
 TMain::~TMain() = default;
