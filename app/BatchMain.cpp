@@ -19,6 +19,7 @@
 #include "store/Common.h"
 #include "store/Errors.h"
 #include "store/FileSystem.h"
+#include "store/Paths.h"
 
 namespace vorne {
 namespace {
@@ -57,7 +58,12 @@ const char kHelp[] =
     "            revisions go to stdout and to Verify.Txt in the current folder\n"
     "  TEST      the header record listing of every record (expert) on stdout\n"
     "  ERRORS    the listing of suspicious records and the sheets using them\n"
-    "  COPY  PRINT  HTML  HTMLALL\n"
+    "  HTML      publish the selected volumes as a web site into TO <folder>\n"
+    "            (made when missing); prints the path of its index.htm\n"
+    "  HTMLALL   as HTML\n"
+    "  PRINT     Print to File: one <code>.PRN file per company into TO <folder>,\n"
+    "            or every sheet into one file when TO names a file (has a \".\")\n"
+    "  COPY\n"
     "            (modes whose runs are not part of this build say so and exit 1)\n"
     "\n"
     "Listing options (TEST, ERRORS):\n"
@@ -68,7 +74,7 @@ const char kHelp[] =
     "               instead of the sheets (\"Show Dockets\")\n"
     "Scan option (with QARLMIDEX, which asks \"Update primerec dates\"):\n"
     "  PRIMEDATES   answers Yes: each volume's Updated date becomes its latest\n"
-    "               sheet update and the prime file is rewritten (default: No)"
+    "               sheet update and the prime file is rewritten (default: No)\n"
     "\n"
     "Volumes:\n"
     "  ALL                               every volume of the library\n"
@@ -193,6 +199,14 @@ int Run(const std::vector<std::string>& allArgs) {
     std::fprintf(stderr, "the Database export needs a file: give TO <file>\n");
     return kUsage;
   }
+  const bool publishing = st.RunMode == TRunMode::Html || st.RunMode == TRunMode::PrintToFile;
+  if (publishing && st.ToDir.empty() && st.OutputPath.empty()) {
+    std::fprintf(stderr, "%s needs an output: give TO <folder>%s\n", st.RunMode == TRunMode::Html ? "HTML" : "PRINT",
+                 st.RunMode == TRunMode::Html ? "" : " or TO <file>");
+    return kUsage;
+  }
+  // Print to File into one file: the save dialog takes the file TO named.
+  if (st.RunMode == TRunMode::PrintToFile) port.AcceptProposedNames(true);
   if (::isatty(2)) {
     main.onVolume = [](size_t i, size_t n, TPrimeRef& v) {
       std::fprintf(stderr, "\r[%zu/%zu] %-60.60s", i + 1, n, v.record.companyName.c_str());
@@ -215,6 +229,10 @@ int Run(const std::vector<std::string>& allArgs) {
   if (st.RunMode == TRunMode::Browse && result == TGoResult::Ran)
     std::fputs(main.SheetList().CopySheetListClick().c_str(), stdout);
   if (result == TGoResult::Ran) PrintModeResult(main, port);
+  if (st.RunMode == TRunMode::Html && result == TGoResult::Ran) {
+    const std::string index = JoinPath(MapPath(st.ToDir), "index.htm");
+    if (RealFileSystem().Exists(index)) std::printf("%s\n", index.c_str());
+  }
   if (!st.VolsToPath.empty() && !main.VolumeList().SendList(st.VolsToPath)) return kFailed;
   if (result != TGoResult::Ran || port.ErrorCount() > 0) return kFailed;
   return kOk;

@@ -7,6 +7,7 @@
 #include "store/Errors.h"
 #include "store/Headers.h"
 #include "store/Paths.h"
+#include "shell/PublishRuns.h"
 
 namespace vorne {
 
@@ -55,6 +56,8 @@ TMain::TMain(TEnv& env) : env_(env), volumes_(env), panel_(state_.Selection), lo
   auto listing = std::make_shared<TRecordListing>(env_);
   SetModeRun(TRunMode::Test, std::make_unique<TTestRun>(listing));
   SetModeRun(TRunMode::ErrorsOnly, std::make_unique<TErrorsRun>(listing));
+  SetModeRun(TRunMode::Html, std::make_unique<TPublishRun>(true));
+  SetModeRun(TRunMode::PrintToFile, std::make_unique<TPublishRun>(false));
 }
 
 TMain::~TMain() = default;

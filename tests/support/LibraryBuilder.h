@@ -25,6 +25,11 @@ struct TSheetSpec {
   std::string docket = "RP96-1-000";
   uint16_t effectiveDate = 0;
   char orientation = 'P';
+  uint8_t sheetType = 0;
+  uint8_t orderType = 0;
+  std::string complianceDkt;  // blank when empty
+  uint16_t issueDate = 0;
+  uint16_t orderDate = 0;
 };
 
 struct TVolumeSpec {
@@ -71,6 +76,8 @@ inline std::string BuildLibrary(TEnv& env, const std::string& dir, bool compress
       b.filingDate = s.filingDate;
       b.updDate = s.updDate;
       b.orientation = uint8_t(s.orientation);
+      b.sheetType = s.sheetType;
+      b.orderType = s.orderType;
       b.text = *text;
       TSheet sheet(b, ref, -1);
       auto issuer = std::make_shared<T5Entry>();
@@ -80,6 +87,9 @@ inline std::string BuildLibrary(TEnv& env, const std::string& dir, bool compress
       auto docket = std::make_shared<T6Entry>();
       docket->body.docket = s.docket;
       docket->body.effectiveDate = s.effectiveDate;
+      docket->body.issueDate = s.issueDate;
+      docket->body.orderDate = s.orderDate;
+      if (!s.complianceDkt.empty()) docket->body.complianceDkt = PadRight(s.complianceDkt, 20);
       docket->docketText = FormatDocket(docket->body);
       int d = dockets.IndexOfEqual(*docket);
       if (d >= 0) docket = dockets[size_t(d)]; else dockets.Add(docket);

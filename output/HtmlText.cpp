@@ -1,0 +1,103 @@
+#include "output/HtmlText.h"
+
+#include <array>
+
+#include "store/Common.h"
+
+namespace vorne {
+
+namespace {
+
+constexpr size_t kMaxBodyLine = 255;
+
+// What each byte of a body line becomes.
+const std::array<std::string_view, 256>& BodyTable() {
+  static const std::array<std::string_view, 256> table = [] {
+    static char singles[256];
+    std::array<std::string_view, 256> t{};
+    for (int c = 0; c < 256; ++c) {
+      singles[c] = char(c);
+      if (c < 32 || c >= 128)
+        t[size_t(c)] = " ";
+      else
+        t[size_t(c)] = std::string_view(&singles[c], 1);
+    }
+    t['"'] = "&quot;";
+    t['&'] = "&amp;";
+    t['<'] = "&lt;";
+    t['>'] = "&gt;";
+    t[127] = "";
+    t[162] = "&cent;";
+    t[167] = "&sect;";
+    t[169] = "&copy;";
+    t[178] = "&sup2;";
+    t[179] = "&sup3;";
+    t[182] = "&para;";
+    t[188] = "&frac14;";
+    t[189] = "&frac12;";
+    t[190] = "&frac34;";
+    t[209] = "&Ntilde;";
+    t[241] = "&ntilde;";
+    return t;
+  }();
+  return table;
+}
+
+bool IsDocketRunChar(char c) { return c == ' ' || c == '-' || (c >= '0' && c <= '9'); }
+
+}  // namespace
+
+std::string HtmlBodyLine(std::string_view line) {
+  const auto& table = BodyTable();
+  std::string out;
+  out.reserve(line.size() + 8);
+  for (unsigned char c : line) {
+    std::string_view piece = table[c];
+    if (out.size() + piece.size() > kMaxBodyLine) break;
+    out.append(piece);
+  }
+  return out;
+}
+
+std::string HtmlText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else
+      out += c;
+  }
+  return out;
+}
+
+std::string HtmlName(std::string_view name) { return HtmlText(EscapeAmp(name)); }
+
+bool IsBlankField(std::string_view field) {
+  for (char c : field)
+    if (c != ' ' && c != '\0') return false;
+  return true;
+}
+
+std::string ComplianceText(std::string_view dkt) {
+  dkt = dkt.substr(0, 20);
+  size_t end = dkt.size() < 2 ? dkt.size() : 2;
+  while (end < dkt.size() && IsDocketRunChar(dkt[end])) ++end;
+  return std::string(dkt.substr(0, end));
+}
+
+std::string DescribedStem(std::string_view codeText) {
+  return std::string(codeText.size() > 1 ? codeText.substr(1, 5) : codeText);
+}
+
+std::string CollisionStem(std::string_view codeText) { return "X" + std::string(codeText); }
+
+std::string PageFileSuffix(int pageFile) {
+  static constexpr char kChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  if (pageFile >= 0 && pageFile < 36) return std::string(1, kChars[pageFile]);
+  return "_" + ZeroPad(pageFile, 3);
+}
+
+}  // namespace vorne

@@ -1,0 +1,400 @@
+#include "output/HtmlWriter.h"
+
+#include "output/NavImages.h"
+#include "output/OutText.h"
+#include "shell/Logunit.h"
+#include "store/Cluster.h"
+#include "store/Common.h"
+#include "store/Errors.h"
+#include "store/Paths.h"
+#include "store/Tarifdef.h"
+
+namespace vorne {
+
+namespace {
+
+constexpr char kEndOfPrefix[] = "end of prefix";
+constexpr char kTopAnchor[] = "<A NAME=\"TopAnchor\"></A>";
+constexpr char kTopLink[] = "<A HREF=\"#TopAnchor\"><img src=\"top.png\" alt=\"top\"></A>";
+constexpr char kStopImage[] = "<IMG src=\"stop.png\" alt=\"Stop\">";
+
+std::vector<std::string> SplitLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  while (at < bytes.size()) {
+    size_t nl = bytes.find('\n', at);
+    if (nl == std::string::npos) nl = bytes.size();
+    std::string line = bytes.substr(at, nl - at);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    at = nl + 1;
+  }
+  return lines;
+}
+
+std::string N(int n) { return std::to_string(n); }
+
+}  // namespace
+
+HTMLPrintThing::HTMLPrintThing(TEnv& env, TFileCluster& cluster, TDebugLog& log, std::string outDir,
+                               std::string imageFolder)
+    : FPrintThing(env, cluster, log, std::move(outDir)), imageFolder_(std::move(imageFolder)) {}
+
+HTMLPrintThing::~HTMLPrintThing() = default;
+
+// ---- files and pages ---------------------------------------------------------------
+
+void HTMLPrintThing::ReadTemplate() {
+  const std::string path = FindNoCase(env_.fs, outDir_, kTemplateFile);
+  hasTemplate_ = false;
+  if (!env_.fs.Exists(path)) return;
+  try {
+    template_ = SplitLines(env_.fs.ReadAll(path));
+  } catch (const EInOutError& e) {
+    env_.port.Error("Cannot read " + path + ": " + e.what());
+    return;
+  }
+  hasTemplate_ = true;
+  prefixEnd_ = template_.size();
+  for (size_t i = 0; i < template_.size(); ++i)
+    if (Contains(template_[i], kEndOfPrefix)) {
+      prefixEnd_ = i;
+      break;
+    }
+}
+
+void HTMLPrintThing::Put(std::unique_ptr<TOutText>& file, const std::string& line) {
+  if (!file) return;
+  try {
+    file->Line(line);
+  } catch (const EInOutError& e) {
+    env_.port.Error("Cannot write file " + file->Path() + ": " + e.what());
+    file.reset();  // the temporary is removed; the old page stays
+  }
+}
+
+void HTMLPrintThing::PageHeader(TOutText& f, const std::string& fileName, const std::string& heading,
+                                const std::string& subheading) {
+  bool anchored = false;
+  if (!hasTemplate_) {
+    f.Line("<HTML><HEAD><TITLE>" + heading + "</title></head>");
+    f.Line("<BODY>");
+  } else {
+    for (size_t i = 0; i < prefixEnd_; ++i) {
+      const std::string& line = template_[i];
+      if (Contains(LowerCase(line), "name=\"topanchor\"")) anchored = true;
+      if (Contains(line, "<title>") && !heading.empty())
+        f.Line("<title>" + heading + "</title>");
+      else if (Contains(line, "<title>") && !subheading.empty())
+        f.Line("<title>" + subheading + "</title>");
+      else
+        f.Line(line);
+    }
+  }
+  // The navigation links of every page lead here.
+  if (!anchored) f.Line(kTopAnchor);
+  if (!heading.empty()) f.Line("<H1>" + heading + "</H1>");
+  if (!subheading.empty()) f.Line("<H2>" + subheading + "</H2>");
+  if (fileName != kIndexPage) f.Line(std::string("<A HREF=") + kIndexPage + ">Return to Master List</A>");
+}
+
+void HTMLPrintThing::PageTrailer(std::unique_ptr<TOutText>& file) {
+  if (!file) return;
+  if (!hasTemplate_) {
+    Put(file, "</BODY> </HTML>");
+  } else {
+    for (size_t i = prefixEnd_; i < template_.size(); ++i) Put(file, template_[i]);
+  }
+  CloseOut(file);
+}
+
+void HTMLPrintThing::CopyImages() {
+  for (const char* name : kNavImages) {
+    const std::string target = JoinPath(outDir_, name);
+    if (env_.fs.Exists(target)) continue;
+    const std::string source = JoinPath(imageFolder_, name);
+    if (!env_.fs.Exists(source)) {
+      env_.port.Error(target + " could not be written," + " source not found");
+      continue;
+    }
+    try {
+      env_.fs.WriteAll(target, env_.fs.ReadAll(source));
+    } catch (const EInOutError&) {
+      env_.port.Error(target + " could not be written," + " I/O Error");
+    }
+  }
+}
+
+void HTMLPrintThing::Create() {
+  ReadTemplate();
+  index_ = OpenOut(kIndexPage);
+  if (index_) {
+    PageHeader(*index_, kIndexPage, "", "");
+    Put(index_, "<br><I> Updated " + LongDate(Today()) + " </I><br>");
+    Put(index_, "<A HREF=\"#TextOnly\">Text Only Version</A>");
+    Put(index_, "<UL>");
+  }
+  sheetNo_ = 0;
+  CopyImages();
+}
+
+// ---- companies and volumes ----------------------------------------------------------
+
+std::string HTMLPrintThing::CompanyStem(const std::string& code) {
+  auto known = stems_.find(code);
+  if (known != stems_.end()) return known->second;
+  std::string stem = DescribedStem(code);
+  auto user = stemUser_.find(stem);
+  if (user != stemUser_.end()) {
+    const std::string other = user->second;
+    stem = CollisionStem(code);
+    log_.AddLine("Company " + code + " has the file stem " + DescribedStem(code) + " of company " + other +
+                 "; its pages are named " + stem);
+  }
+  stems_[code] = stem;
+  stemUser_[stem] = code;
+  return stem;
+}
+
+bool HTMLPrintThing::StartCompanyVolume(const std::string& code, const std::string& companyName) {
+  if (!cluster_.BufferOpen() && !cluster_.OpenBuffer()) return false;
+  const std::string title = HtmlName(companyName.substr(0, 60));
+  if (companyOpen_ && code == companyCode_) {
+    companyTitle_ = title;
+    ++volumeNo_;
+    firstVolume_ = false;
+    return true;
+  }
+  if (companyOpen_) CompleteCompany();
+  companyCode_ = code;
+  pageFile_ = 0;
+  docketOffset_ = 0;
+  volumeNo_ = 0;
+  volumesOfCompany_ = 0;
+  base_ = CompanyStem(code);
+  companyTitle_ = title;
+  firstVolume_ = true;
+  toc_.clear();
+  tableBody_.clear();
+  listBody_.clear();
+  textOnly_.push_back(base_ + ".HTM\">" + companyTitle_);
+  Put(index_, "<LI><A HREF=\"T" + base_ + ".HTM\"> " + companyTitle_ + " </A>");
+  companyOpen_ = true;
+  return true;
+}
+
+void HTMLPrintThing::StartVolume(const std::string& volumeTitle) {
+  ++volumeNo_;
+  ++volumesOfCompany_;
+  if (!volumeTitle.empty()) volumeTitle_ = HtmlText(volumeTitle.substr(0, 40));
+  caption = companyTitle_ + ":" + volumeTitle_;
+  const std::string v = N(volumeNo_);
+  toc_.push_back("<LI><A HREF=\"#Vol_" + v + "\">");
+  toc_.push_back(caption + "</A></LI>");
+  std::vector<std::string> heading;
+  if (!firstVolume_) heading.push_back(std::string("<A HREF=\"") + kIndexPage + "\">Return to Master List</A>");
+  heading.push_back("<A NAME=\"Vol_" + v + "\"></A>");
+  heading.push_back("<H2>" + volumeTitle_ + "</H2><br>");
+  heading.push_back("<I> click on the sheet name to view the sheet text. <br>");
+  heading.push_back(" click on the docket number for its associated information</I>");
+  tableBody_.insert(tableBody_.end(), heading.begin(), heading.end());
+  listBody_.insert(listBody_.end(), heading.begin(), heading.end());
+  tableBody_.push_back("<table border=\"1\" width=\"100%\">");
+  listBody_.push_back("<UL>");
+  OpenSheetPage();
+}
+
+void HTMLPrintThing::OpenSheetPage() {
+  const std::string name = PageName(pageFile_);
+  sheetPage_.reset();
+  try {
+    sheetPage_ = std::make_unique<TOutText>(env_.fs, JoinPath(outDir_, name + ".HTM"));
+    PageHeader(*sheetPage_, name + ".HTM", companyTitle_, volumeTitle_);
+  } catch (const EInOutError&) {
+    sheetPage_.reset();
+    env_.port.Error("Error in opening text for " + name);
+  }
+  ++pageFile_;
+  inFile_ = 0;
+}
+
+void HTMLPrintThing::EndVolume() {
+  tableBody_.push_back("</table>");
+  listBody_.push_back("</UL> ");
+  PageTrailer(sheetPage_);
+  dockets_.clear();
+}
+
+void HTMLPrintThing::CompleteCompany() {
+  std::unique_ptr<TOutText> table = OpenOut("T" + base_ + ".HTM");
+  std::unique_ptr<TOutText> list = OpenOut("L" + base_ + ".HTM");
+  try {
+    if (table) PageHeader(*table, "T" + base_ + ".HTM", companyTitle_, "Tariff Sheet Table");
+    if (list) PageHeader(*list, "L" + base_ + ".HTM", companyTitle_, "Tariff Sheet list");
+  } catch (const EInOutError& e) {
+    env_.port.Error(std::string("Cannot write the company pages: ") + e.what());
+    table.reset();
+    list.reset();
+  }
+  if (volumesOfCompany_ > 1) {
+    Put(table, "<UL>");
+    for (const std::string& line : toc_) Put(table, line);
+    Put(table, "</UL>");
+  }
+  for (const std::string& line : tableBody_) Put(table, line);
+  for (const std::string& line : listBody_) Put(list, line);
+  const bool tableWritten = table != nullptr;
+  PageTrailer(table);
+  PageTrailer(list);
+  if (tableWritten) written_[companyCode_] = base_;
+  Put(kpage_, "</UL>");
+  PageTrailer(kpage_);
+  companyOpen_ = false;
+}
+
+void HTMLPrintThing::Close() {
+  if (companyOpen_) CompleteCompany();
+  Put(index_, "</UL>");
+  Put(index_, "<H3><A name=\"TextOnly\">Text Only Version</A></H3>");
+  Put(index_, "<UL>");
+  for (const std::string& entry : textOnly_) Put(index_, "<LI><A HREF=\"L" + entry + "</A>");
+  Put(index_, "</UL>");
+  PageTrailer(index_);
+  if (!log_.Log().empty()) SaveBugLog(kHtmlBugsLog);
+}
+
+// ---- sheets ------------------------------------------------------------------------------
+
+void HTMLPrintThing::WriteSheet(TSheet& sheet, const std::string& rawTitle, bool hasNext, bool hasPrevious) {
+  ++sheetNo_;
+  ++inFile_;
+  if (inFile_ > kSheetsPerPageFile) {
+    PageTrailer(sheetPage_);
+    OpenSheetPage();
+  }
+  const int n = sheetNo_;
+  const std::string title = HtmlText(rawTitle);
+  // pageFile_ already counts the open file: it is the next file's number.
+  const std::string file = PageName(pageFile_ - 1);
+  std::string next, previous;
+  if (inFile_ >= kSheetsPerPageFile)
+    next = PageName(pageFile_) + ".HTM#Sht" + N(n + 1);
+  else
+    next = "#Sht" + N(n + 1);
+  if (inFile_ >= 1)
+    previous = "#Sht" + N(n - 1);
+  else if (pageFile_ > 1)
+    previous = PageName(pageFile_ - 2) + ".HTM#Sht" + N(n - 1);
+
+  Put(sheetPage_, "<br><A NAME=\"Sht" + N(n) + "\"> </A><hr><A HREF=\"T" + base_ + ".HTM#Index" + N(n) +
+                      "\"> Sheet Index Table </A>");
+  Put(sheetPage_, kTopLink);
+  if (hasNext)
+    Put(sheetPage_, "<A HREF=\"" + next + "\"><IMG src=\"down.png\" alt=\"Next \"></A>");
+  else
+    Put(sheetPage_, kStopImage);
+  if (hasPrevious && !previous.empty())
+    Put(sheetPage_, "<A HREF=\"" + previous + "\"><IMG src=\"up.png\" alt=\"Previous\"></A>");
+
+  const std::string sheetLink = "<A HREF= \"" + file + ".HTM#Sht" + N(n) + "\">";
+  const std::string status = StatusName(sheet.body.status);
+  const int type = sheet.body.sheetType;
+  tableBody_.push_back("<TR><td><A NAME=\"Index" + N(n) + "\"></A>" + sheetLink + title + "</A></td><td>" + status +
+                       "</td>");
+  tableBody_.push_back(type == 0 ? "<td>&nbsp</td>" : "<td>" + SheetTypeName(type) + "</td>");
+  listBody_.push_back("<LI><A NAME=\"Index" + N(n) + "\"></A>" + sheetLink + title + "</A> ;     " + status +
+                      "......");
+  if (type != 0) listBody_.push_back(SheetTypeName(type));
+
+  std::shared_ptr<T6Entry> entry = sheet.Docket();
+  if (entry && entry->number > 0) {
+    TDocketInfo& info = dockets_[entry.get()];
+    if (!info.issuer) info.issuer = sheet.Issuer();
+    const int d = entry->number + docketOffset_ - 1;
+    const std::string link = d > 0 ? "<A HREF=\"K" + base_ + ".HTM#" + N(d) + "\">" : "<A HREF=\"K" + base_ + ".HTM\">";
+    const std::string docket = HtmlText(entry->docketText);
+    tableBody_.push_back("<td>" + link + docket + " </A></td></TR>");
+    listBody_.push_back(link + docket + " </A>");
+    Put(sheetPage_, link + docket + " </A>");
+    info.links.push_back({title, HTML6Link{file, n}});
+  }
+  SheetBlock(sheet);
+}
+
+void HTMLPrintThing::SheetBlock(TSheet& sheet) {
+  if (!sheetPage_ || !ReadSheet(sheet, lines_)) return;
+  // A sheet whose text yields fewer lines than the block names has empty ones.
+  const std::string line1 = lines_.empty() ? std::string() : lines_[0];
+  const std::string line2 = lines_.size() < 2 ? std::string() : lines_[1];
+  Put(sheetPage_, "<H3> " + HtmlText(line1) + " :  " + StatusName(sheet.body.status) + " </H3>");
+  if (!TrimBoth(line2).empty()) Put(sheetPage_, "<H3><I> Superseding: " + HtmlText(line2) + "</I> </H3>");
+  Put(sheetPage_, "<PRE>");
+  for (size_t i = 2; i < lines_.size(); ++i) Put(sheetPage_, HtmlBodyLine(lines_[i]));
+  Put(sheetPage_, "</PRE>");
+}
+
+// ---- dockets ----------------------------------------------------------------------------
+
+void HTMLPrintThing::WriteDockets(TDocketLines list) {
+  if (docketOffset_ == 0 || !kpage_) {
+    kpage_.reset();  // nothing of the company's dockets written yet: start afresh
+    kpage_ = nullptr;
+    try {
+      kpage_ = std::make_unique<TOutText>(env_.fs, JoinPath(outDir_, "K" + base_ + ".HTM"));
+      PageHeader(*kpage_, "K" + base_ + ".HTM", companyTitle_, volumeTitle_);
+    } catch (const EInOutError&) {
+      kpage_.reset();
+      env_.port.Error("I/O error processing dockets output");
+      return;
+    }
+  } else {
+    Put(kpage_, "<H2>" + volumeTitle_ + "</H2>");
+  }
+  Put(kpage_, "<UL>");
+  const size_t listed = list.size();
+  std::erase_if(list, [&](const auto& item) {
+    auto it = dockets_.find(item.second.get());
+    return it == dockets_.end() || it->second.links.empty();
+  });
+  std::vector<std::string> missing;
+  for (size_t i = 0; i < list.size(); ++i) {
+    const T6Entry& e = *list[i].second;
+    const TDocketInfo& info = dockets_[&e];
+    const int d = e.number + docketOffset_ - 1;
+    Put(kpage_, "<LI><A NAME=\"" + N(d) + "\"></A><H3>" + HtmlText(list[i].first) + "</H3>");
+    Put(kpage_, kTopLink);
+    if (i + 1 < list.size())
+      Put(kpage_, "<A HREF=\"#" + N(list[i + 1].second->number + docketOffset_ - 1) +
+                      "\"> <IMG src=\"down.png\" alt=\"Next \"></A>");
+    else
+      Put(kpage_, kStopImage);
+    if (i > 0)
+      Put(kpage_, "<A HREF=\"#" + N(list[i - 1].second->number + docketOffset_ - 1) +
+                      "\"><IMG src=\"up.png\" alt=\"Previous\"></A>");
+    Put(kpage_, "<br> Effective Date:" + SafePackedToText(e.body.effectiveDate) +
+                    "<br> Filing Date:   " + SafePackedToText(e.lastFilingDate) +
+                    "<br> Issued: " + SafePackedToText(e.body.issueDate));
+    const bool noIssuer = !info.issuer || info.issuer->IsMissing();
+    if (noIssuer) missing.push_back(list[i].first);
+    Put(kpage_, "<br> by " + (info.issuer ? HtmlName(info.issuer->name) : std::string()));
+    if (!IsBlankField(e.body.complianceDkt))
+      Put(kpage_, "<br> to comply with:" + HtmlText(ComplianceText(e.body.complianceDkt)));
+    if (e.lastOrderType != 0)
+      Put(kpage_, "<br> " + OrderTypeName(e.lastOrderType) + "<br> ZOAK Order Date:" +
+                      SafePackedToText(e.body.orderDate));
+    Put(kpage_, "<br> <UL>");
+    for (const auto& [title, link] : info.links)
+      Put(kpage_, "<LI><A HREF=\"" + link.stem + ".HTM#Sht" + N(link.n) + "\">" + title + "</A></LI>");
+    Put(kpage_, "</UL><br></LI>");
+  }
+  // Numbers are given to every listed docket; moving past all of them keeps
+  // the next volume's anchors apart even when a docket had no sheet.
+  docketOffset_ += int(listed);
+  if (!missing.empty()) {
+    log_.AddLine(N(int(missing.size())) + " Type 5 records missing in " + caption);
+    for (const std::string& m : missing) log_.AddLine(m);
+    SaveBugLog(kDocketLog);
+  }
+}
+
+}  // namespace vorne

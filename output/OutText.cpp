@@ -1,0 +1,50 @@
+#include "output/OutText.h"
+
+#include "store/FileSystem.h"
+
+namespace vorne {
+
+namespace {
+constexpr size_t kFlushAt = 1 << 16;
+}
+
+TOutText::TOutText(TFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)), tmp_(path_ + ".part~") {
+  file_ = fs_.Open(tmp_, TOpenMode::Create);
+  buf_.reserve(kFlushAt + 512);
+}
+
+TOutText::~TOutText() {
+  if (!file_) return;
+  file_.reset();
+  try {
+    fs_.Remove(tmp_);
+  } catch (...) {
+  }
+}
+
+void TOutText::Line(std::string_view text) {
+  buf_.append(text);
+  buf_.append("\r\n", 2);
+  if (buf_.size() >= kFlushAt) Flush();
+}
+
+void TOutText::Raw(std::string_view text) {
+  buf_.append(text);
+  if (buf_.size() >= kFlushAt) Flush();
+}
+
+void TOutText::Flush() {
+  if (buf_.empty()) return;
+  file_->Write(offset_, buf_.data(), buf_.size());
+  offset_ += buf_.size();
+  buf_.clear();
+}
+
+void TOutText::Close() {
+  if (!file_) return;
+  Flush();
+  file_.reset();
+  fs_.Rename(tmp_, path_);
+}
+
+}  // namespace vorne
