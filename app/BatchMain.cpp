@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "filings/AddRun.h"
 #include "shell/BatchPort.h"
 #include "shell/MainUnit.h"
 #include "store/Errors.h"
@@ -32,7 +33,10 @@ const char kHelp[] =
     "  FROM <folder|prime file> [UNZIP]  the library to open (UNZIP: uncompressed, Prime4)\n"
     "  <file>.vorne                      as the only argument: open that prime file\n"
     "  TO <folder|file> [UNZIP]          the output: a file for DATA, a library folder for COPY\n"
-    "  ADDFROM <folder|file>             Add New Filing from filings\n"
+    "  ADDFROM <folder|file> TO <folder> Add New Filing: the file, or every *.?SC filing of\n"
+    "                                    the folder in name order, into the uncompressed\n"
+    "                                    library (ADD or REPLACE if it exists); error logs\n"
+    "                                    are saved beside it; prints the volume list\n"
     "  FROMFOLDER|FROMALL|FROMDIR <root> Multiple In: the libraries below root\n"
     "  VOLSTO <file>                     write the volume list export (every mode)\n"
     "  EXCEPT <file>                     leave out the companies named in file, one a line\n"
@@ -66,6 +70,15 @@ const char kHelp[] =
     "  --help     this text\n"
     "  --version  the program's version\n";
 
+// The volume list with every column, one row a line, tab-separated.
+void PrintVolumeList(const TFromDisplay& list) {
+  for (const TVolumeRow& r : list.Rows()) {
+    std::string line = r.caption;
+    for (const std::string& c : r.columns) line += "\t" + c;
+    std::printf("%s\n", line.c_str());
+  }
+}
+
 bool NeedsLibrary(TRunMode mode) { return mode != TRunMode::AddNewFiling; }
 
 int Run(const std::vector<std::string>& args) {
@@ -89,6 +102,16 @@ int Run(const std::vector<std::string>& args) {
     std::fprintf(stderr, "no library to open: give FROM <library folder>\n");
     return kUsage;
   }
+  const bool adding = st.RunMode == TRunMode::AddNewFiling;
+  if (adding) {
+    if (st.ToDir.empty()) {
+      std::fprintf(stderr, "Add New Filing needs the library to add to: give TO <library folder>\n");
+      return kUsage;
+    }
+    // TO may stand before ADDFROM, when the mode did not yet name the prime file.
+    if (st.ToPrimePath.empty()) st.ToPrimePath = AppendName(st.ToDir, kPlainPrime);
+    main.SetModeRun(TRunMode::AddNewFiling, std::make_unique<TAddFilingRun>(true));
+  }
   if (st.RunMode == TRunMode::Database && st.OutputPath.empty()) {
     std::fprintf(stderr, "the Database export needs a file: give TO <file>\n");
     return kUsage;
@@ -102,7 +125,7 @@ int Run(const std::vector<std::string>& args) {
 
   const bool go = main.Start();
   if (NeedsLibrary(st.RunMode) && !st.Loaded) return kFailed;  // the reason is already on stderr
-  if (main.VolumeList().MarkedCount() == 0)
+  if (!adding && main.VolumeList().MarkedCount() == 0)
     std::fprintf(stderr, "warning: no volume is selected: give ALL or ID <code>\n");
   TGoResult result = TGoResult::NotPrepared;
   if (go) {
@@ -112,7 +135,8 @@ int Run(const std::vector<std::string>& args) {
     std::fprintf(stderr, "the run could not start\n");
   }
 
-  if (st.RunMode == TRunMode::Browse && result == TGoResult::Ran)
+  if (adding && result == TGoResult::Ran) PrintVolumeList(main.VolumeList());
+  if (!adding && st.RunMode == TRunMode::Browse && result == TGoResult::Ran)
     std::fputs(main.SheetList().CopySheetListClick().c_str(), stdout);
   if (!st.VolsToPath.empty() && !main.VolumeList().SendList(st.VolsToPath)) return kFailed;
   if (result != TGoResult::Ran || port.ErrorCount() > 0) return kFailed;

@@ -1,5 +1,6 @@
 #include "shell/MainUnit.h"
 
+#include "filings/AddRun.h"
 #include "store/Common.h"
 #include "store/Errors.h"
 #include "store/Headers.h"
@@ -45,6 +46,7 @@ TMain::TMain(TEnv& env) : env_(env), volumes_(env), panel_(state_.Selection), lo
   volumes_.SetSelectorPanel(&panel_);
   SetModeRun(TRunMode::Browse, std::make_unique<TBrowseRun>());
   SetModeRun(TRunMode::Database, std::make_unique<TDatabaseRun>());
+  SetModeRun(TRunMode::AddNewFiling, std::make_unique<TAddFilingRun>(false));
 }
 
 TMain::~TMain() = default;
@@ -59,6 +61,7 @@ TModeRun* TMain::CurrentRun() const {
 // ---- start-up -------------------------------------------------------------------
 
 bool TMain::ParseCommandLine(const std::vector<std::string>& args) {
+  args_ = args;
   return vorne::ParseCommandLine(state_, args, env_, *this);
 }
 
@@ -344,6 +347,13 @@ TGoResult TMain::GoDoIt() {
     ChooseMode(state_, TRunMode::Copy);
   }
   return last;
+}
+
+void TMain::EndImport() {
+  state_.OutputCluster.reset();
+  state_.AutoGo = false;
+  ModeChanged(ChooseMode(state_, TRunMode::Browse));
+  OpenPrimeFile(AppendName(state_.ToDir, kPlainPrime));
 }
 
 void TMain::BeforeGo(TFromDisplay&) { sheets_->SetRunMode(uint8_t(state_.RunMode)); }
