@@ -18,13 +18,19 @@ build: configure
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# Writes the demo library into $(BUILD)/demo/library and lists it.
+# Imports the sample filings into a fresh demo library under $(BUILD)/demo and
+# shows it: the volume list, a Browse listing of every sheet, and the path of
+# the web site published from it.
 demo: build
 	@rm -rf $(BUILD)/demo && mkdir -p $(BUILD)/demo
-	@$(BUILD)/bin/make-demo-library $(BUILD)/demo/library >/dev/null
-	@$(BUILD)/bin/vorne-batch FROM $(BUILD)/demo/library BROWSE ALL VOLSTO $(BUILD)/demo/TVolumes.tab
-	@echo; echo "== volume list ($(BUILD)/demo/TVolumes.tab)"; cat $(BUILD)/demo/TVolumes.tab
-	@echo; echo "demo library: $(BUILD)/demo/library"
+	@echo "== importing samples/ into $(BUILD)/demo/library"
+	@$(BUILD)/bin/vorne-batch ADDFROM samples TO $(BUILD)/demo/library > $(BUILD)/demo/volumes.txt
+	@echo; echo "== volume list"; cat $(BUILD)/demo/volumes.txt
+	@echo; echo "== Browse listing"
+	@$(BUILD)/bin/vorne-batch FROM $(BUILD)/demo/library UNZIP BROWSE ALL
+	@echo; echo "== publishing the demo library as a web site"
+	@$(BUILD)/bin/vorne-batch FROM $(BUILD)/demo/library UNZIP HTML TO $(BUILD)/demo/site ALL 2>/dev/null
+	@echo; echo "demo library: $(BUILD)/demo/library (error logs of the import beside it)"
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done

@@ -13,6 +13,7 @@
 
 #include "filings/Verifier.h"
 #include "sheets/Listing.h"
+#include "filings/AddRun.h"
 #include "shell/BatchPort.h"
 #include "shell/MainUnit.h"
 #include "shell/Whenunit.h"
@@ -38,7 +39,10 @@ const char kHelp[] =
     "  FROM <folder|prime file> [UNZIP]  the library to open (UNZIP: uncompressed, Prime4)\n"
     "  <file>.vorne                      as the only argument: open that prime file\n"
     "  TO <folder|file> [UNZIP]          the output: a file for DATA, a library folder for COPY\n"
-    "  ADDFROM <folder|file>             Add New Filing from filings\n"
+    "  ADDFROM <folder|file> TO <folder> Add New Filing: the file, or every *.?SC filing of\n"
+    "                                    the folder in name order, into the uncompressed\n"
+    "                                    library (ADD or REPLACE if it exists); error logs\n"
+    "                                    are saved beside it; prints the volume list\n"
     "  FROMFOLDER|FROMALL|FROMDIR <root> Multiple In: the libraries below root\n"
     "  VOLSTO <file>                     write the volume list export (every mode)\n"
     "  EXCEPT <file>                     leave out the companies named in file, one a line\n"
@@ -96,6 +100,15 @@ const char kHelp[] =
     "\n"
     "  --help     this text\n"
     "  --version  the program's version\n";
+
+// The volume list with every column, one row a line, tab-separated.
+void PrintVolumeList(const TFromDisplay& list) {
+  for (const TVolumeRow& r : list.Rows()) {
+    std::string line = r.caption;
+    for (const std::string& c : r.columns) line += "\t" + c;
+    std::printf("%s\n", line.c_str());
+  }
+}
 
 bool NeedsLibrary(TRunMode mode) { return mode != TRunMode::AddNewFiling; }
 
@@ -195,6 +208,16 @@ int Run(const std::vector<std::string>& allArgs) {
     std::fprintf(stderr, "no library to open: give FROM <library folder>\n");
     return kUsage;
   }
+  const bool adding = st.RunMode == TRunMode::AddNewFiling;
+  if (adding) {
+    if (st.ToDir.empty()) {
+      std::fprintf(stderr, "Add New Filing needs the library to add to: give TO <library folder>\n");
+      return kUsage;
+    }
+    // TO may stand before ADDFROM, when the mode did not yet name the prime file.
+    if (st.ToPrimePath.empty()) st.ToPrimePath = AppendName(st.ToDir, kPlainPrime);
+    main.SetModeRun(TRunMode::AddNewFiling, std::make_unique<TAddFilingRun>(true));
+  }
   if (st.RunMode == TRunMode::Database && st.OutputPath.empty()) {
     std::fprintf(stderr, "the Database export needs a file: give TO <file>\n");
     return kUsage;
@@ -216,7 +239,7 @@ int Run(const std::vector<std::string>& allArgs) {
 
   const bool go = main.Start();
   if (NeedsLibrary(st.RunMode) && !st.Loaded) return kFailed;  // the reason is already on stderr
-  if (main.VolumeList().MarkedCount() == 0 && st.RunMode != TRunMode::ScanUpdates)
+  if (!adding && main.VolumeList().MarkedCount() == 0 && st.RunMode != TRunMode::ScanUpdates)
     std::fprintf(stderr, "warning: no volume is selected: give ALL or ID <code>\n");
   TGoResult result = TGoResult::NotPrepared;
   if (go) {
@@ -226,7 +249,8 @@ int Run(const std::vector<std::string>& allArgs) {
     std::fprintf(stderr, "the run could not start\n");
   }
 
-  if (st.RunMode == TRunMode::Browse && result == TGoResult::Ran)
+  if (adding && result == TGoResult::Ran) PrintVolumeList(main.VolumeList());
+  if (!adding && st.RunMode == TRunMode::Browse && result == TGoResult::Ran)
     std::fputs(main.SheetList().CopySheetListClick().c_str(), stdout);
   if (result == TGoResult::Ran) PrintModeResult(main, port);
   if (st.RunMode == TRunMode::Html && result == TGoResult::Ran) {

@@ -3,6 +3,7 @@
 #include "filings/Verifier.h"
 #include "sheets/Listing.h"
 #include "shell/Whenunit.h"
+#include "filings/AddRun.h"
 #include "store/Common.h"
 #include "store/Errors.h"
 #include "store/Headers.h"
@@ -58,6 +59,7 @@ TMain::TMain(TEnv& env) : env_(env), volumes_(env), panel_(state_.Selection), lo
   SetModeRun(TRunMode::ErrorsOnly, std::make_unique<TErrorsRun>(listing));
   SetModeRun(TRunMode::Html, std::make_unique<TPublishRun>(true));
   SetModeRun(TRunMode::PrintToFile, std::make_unique<TPublishRun>(false));
+  SetModeRun(TRunMode::AddNewFiling, std::make_unique<TAddFilingRun>(false));
 }
 
 TMain::~TMain() = default;
@@ -81,6 +83,7 @@ TModeRun* TMain::CurrentRun() const {
 // ---- start-up -------------------------------------------------------------------
 
 bool TMain::ParseCommandLine(const std::vector<std::string>& args) {
+  args_ = args;
   return vorne::ParseCommandLine(state_, args, env_, *this);
 }
 
@@ -366,6 +369,13 @@ TGoResult TMain::GoDoIt() {
     ChooseMode(state_, TRunMode::Copy);
   }
   return last;
+}
+
+void TMain::EndImport() {
+  state_.OutputCluster.reset();
+  state_.AutoGo = false;
+  ModeChanged(ChooseMode(state_, TRunMode::Browse));
+  OpenPrimeFile(AppendName(state_.ToDir, kPlainPrime));
 }
 
 void TMain::BeforeGo(TFromDisplay&) { sheets_->SetRunMode(uint8_t(state_.RunMode)); }

@@ -81,6 +81,8 @@ class TMain : public TStartHooks, private TRunSteps {
 
   // ---- start-up ----
   bool ParseCommandLine(const std::vector<std::string>& args);
+  // The command line as given (the company check reads "VPATH" from it).
+  const std::vector<std::string>& Args() const { return args_; }
   // Start and ReadyToGo: opens the output of Copy / Add New Filing when a
   // folder was given and runs FinishParameters. True when the run should
   // start at once (AutoGo with Go shown and enabled): call RunNow.
@@ -131,6 +133,9 @@ class TMain : public TStartHooks, private TRunSteps {
   // ---- running ----
   // The main Go button.
   TGoResult GoDoIt();
+  // The import run has ended and released the output: Browse mode, and the
+  // library just written opens for browsing.
+  void EndImport();
   void SetExpertMode(bool on);
   bool SheetListShown() const { return sheetListShown_; }
 
@@ -157,6 +162,7 @@ class TMain : public TStartHooks, private TRunSteps {
   TOutputMode outputMode_;
   std::map<TRunMode, std::unique_ptr<TModeRun>> runs_;
   std::vector<TLibraryEntry> libraries_;
+  std::vector<std::string> args_;
   std::string outputFolder_;  // remembered by HTML and Print to File
   bool multiSelectLibraries_ = false;
   bool multiSource_ = false;

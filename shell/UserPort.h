@@ -18,6 +18,15 @@ enum class TAnswer { OK, Cancel, Yes, No, Abort };
 
 const char* AnswerName(TAnswer a);
 
+// A typed dialog the logic waits on (docket and filing date of a filing,
+// company identity, ...). The model holds the fields and their checks; the
+// view shows them, lets the person edit them and calls the model's own OK.
+class TDialogModel {
+ public:
+  virtual ~TDialogModel() = default;
+  virtual std::string Caption() const = 0;
+};
+
 struct TFileChoice {
   std::string caption;
   std::string defaultName;  // proposed file name or starting folder
@@ -41,6 +50,11 @@ class TUserPort {
                                              const std::string& preset) {
     return preset;
   }
+
+  // Shows a typed dialog and waits until it closes: true when it closed by
+  // its OK (the model accepted the fields), false for its other button. The
+  // default, and the batch program, answer as that other button.
+  virtual bool RunDialog(TDialogModel& dialog) { return false; }
 
   virtual void Busy(bool on) {}
   // Status bar panel texts (0-2 the input library, 3-5 the output library).

@@ -271,6 +271,17 @@ int32_t TFileCluster::AppendHdr(const THdrRecord& rec) {
   return n;
 }
 
+void TFileCluster::WriteHdrRun(int32_t pos, const std::vector<THdrRecord>& recs) {
+  if (recs.empty()) return;
+  if ((!hdr_ || !hdrWritable_) && !ReopenHdrForWrite())
+    throw EInOutError(5, "cannot write the header file " + hdrPath_);
+  std::vector<uint8_t> bytes;
+  bytes.reserve(recs.size() * kHdrRecordSize);
+  for (const THdrRecord& r : recs) bytes.insert(bytes.end(), r.begin(), r.end());
+  hdr_->Write(uint64_t(pos) * kHdrRecordSize, bytes.data(), bytes.size());
+  hdrPos_ = pos + int32_t(recs.size());
+}
+
 int32_t TFileCluster::WriteHere(const THdrRecord& rec) {
   int32_t n = hdrPos_;
   WriteHdr(n, rec);

@@ -110,6 +110,9 @@ class TFileCluster {
   void WriteHdr(int32_t pos, const THdrRecord& rec);  // opens for writing if needed
   int32_t AppendHdr(const THdrRecord& rec);           // returns its record number
   int32_t WriteHere(const THdrRecord& rec);
+  // Writes records back to back from record pos in one write (a volume's new
+  // records); the position moves past them.
+  void WriteHdrRun(int32_t pos, const std::vector<THdrRecord>& recs);
   // Continues the chain whose last record is at pos at the end of the file;
   // returns the record number at which the next record goes.
   int32_t ExtendChain(int32_t pos);

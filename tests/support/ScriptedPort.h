@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,20 @@ class TScriptedPort : public TUserPort {
   // Queued texts for the typed dialogs; "\x18" means cancelled. An empty
   // queue accepts the preset text.
   void QueueText(const std::string& text) { texts_.push_back(text); }
+  // Queued handlers for typed dialogs: each edits the model as the person
+  // would and returns what RunDialog returns. An empty queue cancels.
+  void QueueDialog(std::function<bool(TDialogModel&)> h) { dialogs_.push_back(std::move(h)); }
+
+  bool RunDialog(TDialogModel& d) override {
+    bool ok = false;
+    if (!dialogs_.empty()) {
+      auto h = std::move(dialogs_.front());
+      dialogs_.pop_front();
+      ok = h(d);
+    }
+    transcript.push_back("dialog: " + d.Caption() + " -> " + (ok ? "OK" : "Cancel"));
+    return ok;
+  }
 
   void Message(TMsgKind kind, const std::string& text) override {
     const char* tag = kind == TMsgKind::Error ? "error: " : kind == TMsgKind::Warning ? "warning: " : "info: ";
@@ -79,6 +94,7 @@ class TScriptedPort : public TUserPort {
   std::deque<TAnswer> answers_;
   std::deque<std::string> files_;
   std::deque<std::string> texts_;
+  std::deque<std::function<bool(TDialogModel&)>> dialogs_;
 };
 
 }  // namespace vorne::testing

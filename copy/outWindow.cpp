@@ -1,0 +1,217 @@
+#include "copy/outWindow.h"
+
+#include <algorithm>
+
+#include "store/Common.h"
+#include "store/Errors.h"
+#include "store/Zipwrite.h"
+#include "volumes/Fromcode.h"
+
+namespace vorne {
+
+// ---- TOutHdrObject ----------------------------------------------------------------
+
+TOutHdrObject::TOutHdrObject(TFileCluster& cluster, TPrimeRef* stored, const TPrimeRecord& record,
+                             const TVolumeBody& volume)
+    : cluster_(cluster), volume_(volume) {
+  if (stored) {
+    prime_ = stored;
+  } else {
+    TPrimeRecord r = record;
+    r.firstHdr = -1;
+    pending_ = std::make_unique<TPrimeRef>(r, &cluster, -1);
+    prime_ = pending_.get();
+  }
+  bool ok = false;
+  try {
+    ok = cluster_.OpenHdr() && cluster_.OpenBuffer() && cluster_.OutBuffer() != nullptr;
+  } catch (const EVorneError&) {
+    ok = false;
+  }
+  if (!ok) cluster_.Env().port.Error("Cannot open output files. Closing down");
+  opened_ = ok;
+}
+
+template <class T>
+static std::shared_ptr<T> Listed(TAuxList<T>& list, std::shared_ptr<T> e) {
+  int i = list.IndexOfEqual(*e);
+  if (i >= 0) return list[size_t(i)];
+  e->stored = false;
+  e->position = -1;
+  list.Add(e);
+  return e;
+}
+
+std::shared_ptr<T5Entry> TOutHdrObject::AddIssuer(std::shared_ptr<T5Entry> e) { return Listed(issuers_, std::move(e)); }
+std::shared_ptr<T6Entry> TOutHdrObject::AddDocket(std::shared_ptr<T6Entry> e) { return Listed(dockets_, std::move(e)); }
+
+void TOutHdrObject::AddStoredIssuer(std::shared_ptr<T5Entry> e) {
+  e->stored = true;
+  issuers_.Add(std::move(e));
+}
+
+void TOutHdrObject::AddStoredDocket(std::shared_ptr<T6Entry> e) {
+  e->stored = true;
+  dockets_.Add(std::move(e));
+}
+
+void TOutHdrObject::StartChain() {
+  gathered_.clear();
+  if (chainAfter_ < 0) {
+    base_ = cluster_.HdrSize();
+    prime_->record.firstHdr = Gather(volume_.Encode());  // the new chain
+  } else {
+    base_ = cluster_.ExtendChain(chainAfter_);
+  }
+}
+
+void TOutHdrObject::WriteNewEntries() {
+  auto gather = [&](TPosAux& e) {
+    e.position = Gather(e.BuildRecord());
+    e.stored = true;
+    e.modified = false;
+  };
+  for (const auto& e : issuers_)
+    if (!e->stored) gather(*e);
+  for (const auto& e : dockets_)
+    if (!e->stored) gather(*e);
+}
+
+void TOutHdrObject::WriteSheetHeaders(const std::vector<TSheetPtr>& sheets) {
+  for (const TSheetPtr& s : sheets) {
+    auto issuer = s->Issuer();
+    auto docket = s->Docket();
+    s->body.issuePos = issuer ? issuer->position : -1;
+    s->body.docketPos = docket ? docket->position : -1;
+    if (prime_->record.updated < s->body.updDate) prime_->record.updated = s->body.updDate;
+    s->position = Gather(s->body.Encode());
+  }
+}
+
+void TOutHdrObject::EndChain(const std::vector<TSheetPtr>& added) {
+  std::vector<std::string> numbers;
+  numbers.reserve(added.size());
+  for (const TSheetPtr& s : added) numbers.push_back(s->body.sheetNo);
+  ExtendRange(prime_->record, numbers);
+  Gather(EncodeEnd());
+  cluster_.WriteHdrRun(base_, gathered_);
+  gathered_.clear();
+  if (pending_) {
+    TPrimeRef* ref = cluster_.AddVolume(std::move(pending_));
+    prime_ = ref;
+    ref->Append();
+  } else {
+    prime_->Update();
+  }
+}
+
+void TOutHdrObject::ClearLists() {
+  issuers_ = TAuxList<T5Entry>();
+  dockets_ = TAuxList<T6Entry>();
+}
+
+std::string TOutHdrObject::Describe() const {
+  return std::to_string(New) + ", " + std::to_string(Old) + ", " + std::to_string(Replaced) + ", " +
+         std::to_string(Added) + ", " + std::to_string(TotalOut);
+}
+
+// ---- TNewHdrObject ----------------------------------------------------------------
+
+// The key under which titles compare without regard to ASCII letter case.
+static std::string TitleKey(const std::string& title) {
+  std::string k = title;
+  for (char& c : k)
+    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  return k;
+}
+
+void TNewHdrObject::AddSheet(const std::string& title, TSheetPtr sheet) {
+  titles_.insert(TitleKey(title));
+  sheets_.emplace_back(title, std::move(sheet));
+  ++New;
+}
+
+bool TNewHdrObject::HoldsTitle(const std::string& title) const { return titles_.count(TitleKey(title)) > 0; }
+
+size_t TNewHdrObject::Complete() {
+  const size_t n = sheets_.size();
+  if (n > 0 && opened_) {
+    std::vector<TSheetPtr> sheets;
+    sheets.reserve(n);
+    for (auto& [t, s] : sheets_) sheets.push_back(s);
+    // Pages of these sheets still in the writer's window go to disk before
+    // any record points at them; a failed flush adds none of them.
+    OutDataBuffer* out = cluster_.OutBuffer();
+    if (out && !out->Flush()) {
+      DropSheets();
+      ClearLists();
+      return 0;
+    }
+    StartChain();
+    WriteNewEntries();
+    WriteSheetHeaders(sheets);
+    EndChain(sheets);
+    Added += int32_t(n);
+    TotalOut = int32_t(prime_->record.sheetCount);
+  }
+  DropSheets();
+  ClearLists();
+  return n;
+}
+
+// ---- TToDisplay ---------------------------------------------------------------------------
+
+const std::array<const char*, 7>& TToDisplay::ColumnNames() {
+  static const std::array<const char*, 7> kNames = {"Company Name", "Tariff Volume", "ID", "sheets",
+                                                    "From",         "To",            "Updated"};
+  return kNames;
+}
+
+void TToDisplay::SetOutput(TFileCluster& cluster) {
+  rows_.clear();
+  caption_ = cluster.Dir();
+  for (const auto& v : cluster.Volumes()) UpdateRow(AddVolumeRow(v->record), v->record);
+  std::stable_sort(rows_.begin(), rows_.end(),
+                   [](const TOutRow& a, const TOutRow& b) { return CompareNoCase(a.key, b.key) < 0; });
+}
+
+size_t TToDisplay::AddVolumeRow(const TPrimeRecord& r) {
+  TOutRow row;
+  row.caption = NormalizeCompanyName(r.companyName);
+  row.columns[0] = RevisionWord(r.volRevNo) + " Vol " + r.volId;
+  row.columns[1] = ZeroPad(r.companyCode, 6);
+  row.key = VolumeKey(r);
+  rows_.push_back(std::move(row));
+  return rows_.size() - 1;
+}
+
+void TToDisplay::UpdateRow(size_t i, const TPrimeRecord& r) {
+  if (i >= rows_.size()) return;
+  TOutRow& row = rows_[i];
+  row.columns[2] = std::to_string(r.sheetCount);
+  row.columns[3] = StripLead(r.fromSheet);
+  row.columns[4] = StripLead(r.toSheet);
+  row.columns[5] = UpdatedText(r.updated);
+}
+
+void TToDisplay::RemoveRow(size_t i) {
+  if (i < rows_.size()) rows_.erase(rows_.begin() + std::ptrdiff_t(i));
+}
+
+int TToDisplay::FindRow(const std::string& key) const {
+  for (size_t i = 0; i < rows_.size(); ++i)
+    if (CompareNoCase(rows_[i].key, key) == 0) return int(i);
+  return -1;
+}
+
+std::string TToDisplay::ListText() const {
+  std::string text;
+  for (const TOutRow& r : rows_) {
+    text += r.caption;
+    for (const std::string& c : r.columns) text += "\t" + c;
+    text += "\n";
+  }
+  return text;
+}
+
+}  // namespace vorne

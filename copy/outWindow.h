@@ -1,0 +1,164 @@
+// The output side of runs that add sheets to a library: the output header
+// object of one output volume (its issuer and docket entries, the writing of
+// its header records and the completion of its chain and prime record), and
+// TToDisplay, the output-volume window listing the output library's volumes.
+//
+// Record order of a volume's addition, all appended to the header file:
+//   new chain:      VolumeRecord, issuers, dockets, SheetRecords, EndRecord
+//   stored chain:   the old EndRecord becomes a jump to the end of the file,
+//                   then issuers, dockets, SheetRecords, EndRecord
+// A new volume enters the cluster's volume list and the prime file only when
+// it is completed with at least one sheet, so a volume that ends empty leaves
+// nothing behind.
+//
+// Failure channels: "Cannot open output files. Closing down" when the files
+// cannot be opened (Opened() is then false and nothing is written); file
+// errors while writing raise EInOutError / EDiskOverrun to the caller.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "store/Cluster.h"
+#include "store/Headers.h"
+#include "store/Tarifdef.h"
+
+namespace vorne {
+
+class TOutHdrObject {
+ public:
+  virtual ~TOutHdrObject() = default;
+  TOutHdrObject(const TOutHdrObject&) = delete;
+  TOutHdrObject& operator=(const TOutHdrObject&) = delete;
+
+  bool Opened() const { return opened_; }
+  // The output volume: the stored one, or the new one not yet in the cluster.
+  TPrimeRef& Prime() { return *prime_; }
+  bool IsNewVolume() const { return pending_ != nullptr || chainAfter_ < 0; }
+  const TVolumeBody& VolumeRecord() const { return volume_; }
+  void SetVolumeRecord(const TVolumeBody& v) { volume_ = v; }
+  TFileCluster& Cluster() { return cluster_; }
+
+  // Continue the stored chain after its EndRecord at pos (-1: a new chain is
+  // started with the VolumeRecord).
+  void AppendAfter(int32_t endRecord) { chainAfter_ = endRecord; }
+
+  // One entry per distinct issuer and docket: an equal listed entry is
+  // returned in place of e; otherwise e is listed as new.
+  std::shared_ptr<T5Entry> AddIssuer(std::shared_ptr<T5Entry> e);
+  std::shared_ptr<T6Entry> AddDocket(std::shared_ptr<T6Entry> e);
+  // A stored entry (merging): listed with its position, not to be written.
+  void AddStoredIssuer(std::shared_ptr<T5Entry> e);
+  void AddStoredDocket(std::shared_ptr<T6Entry> e);
+  TAuxList<T5Entry>& Issuers() { return issuers_; }
+  TAuxList<T6Entry>& Dockets() { return dockets_; }
+
+  // ---- the steps of writing a volume's new records ----
+  // The VolumeRecord of a new chain, or the stored chain reopened at its end.
+  // The records up to EndChain are gathered and written there in one piece.
+  void StartChain();
+  // The listed entries not yet written, issuers first.
+  void WriteNewEntries();
+  // One SheetRecord per sheet, in order: IssuePos and DocketPos from its
+  // entries (-1 without), Updated raised to its UpdDate, the record number
+  // becomes its position.
+  virtual void WriteSheetHeaders(const std::vector<TSheetPtr>& sheets);
+  // SheetCount grows by the sheets added; the range widens to the lowest and
+  // highest of their numbers; the EndRecord; the prime record written (a new
+  // volume enters the cluster's list here). The caller has flushed the
+  // sheets' text before their records were written.
+  void EndChain(const std::vector<TSheetPtr>& added);
+  void ClearLists();
+
+  // "New, Old, Replaced, Added, Total Out".
+  virtual std::string Describe() const;
+  int32_t New = 0, Added = 0, Replaced = 0, TotalOut = 0, Old = 0;
+
+ protected:
+  // stored: the output volume when the library holds it; otherwise a new
+  // volume is made of record.
+  TOutHdrObject(TFileCluster& cluster, TPrimeRef* stored, const TPrimeRecord& record, const TVolumeBody& volume);
+
+  TFileCluster& cluster_;
+  TVolumeBody volume_;
+  TPrimeRef* prime_ = nullptr;
+  std::unique_ptr<TPrimeRef> pending_;  // a new volume until it is completed
+  int32_t chainAfter_ = -1;
+  int32_t base_ = 0;                  // record number of the first gathered record
+  std::vector<THdrRecord> gathered_;  // the new records, written by EndChain
+  int32_t Gather(const THdrRecord& r) {
+    gathered_.push_back(r);
+    return base_ + int32_t(gathered_.size()) - 1;
+  }
+  bool opened_ = false;
+  TAuxList<T5Entry> issuers_;
+  TAuxList<T6Entry> dockets_;
+};
+
+// The import form: the sheets are those the import listed for the volume.
+class TNewHdrObject : public TOutHdrObject {
+ public:
+  TNewHdrObject(TFileCluster& cluster, TPrimeRef* stored, const TPrimeRecord& record, const TVolumeBody& volume)
+      : TOutHdrObject(cluster, stored, record, volume) {}
+
+  // The sheet list of the volume: one entry per title.
+  void AddSheet(const std::string& title, TSheetPtr sheet);
+  bool HoldsTitle(const std::string& title) const;  // letter case ignored
+  const TNamedSheets& Sheets() const { return sheets_; }
+  void DropSheets() {
+    sheets_.clear();
+    titles_.clear();
+  }
+
+  // Completing the volume: when sheets are listed, the new entries, the
+  // SheetRecords in list order and the chain's end and prime record are
+  // written. The lists are cleared and the files flushed. Returns the number
+  // of sheets listed.
+  size_t Complete();
+
+ private:
+  TNamedSheets sheets_;
+  std::unordered_set<std::string> titles_;  // ASCII upper case, for HoldsTitle
+};
+
+// ---- the output-volume window ---------------------------------------------------
+
+struct TOutRow {
+  std::string caption;                 // "Company Name": the normalised company name
+  std::array<std::string, 6> columns;  // "Tariff Volume", "ID", "sheets", "From", "To", "Updated"
+  std::string key;                     // the volume key
+};
+
+class TToDisplay {
+ public:
+  static const std::array<const char*, 7>& ColumnNames();
+
+  // Clears the list, takes the library's folder as caption and lists the
+  // volumes the library already holds, sorted by key.
+  void SetOutput(TFileCluster& cluster);
+  // A row for a volume ("Tariff Volume", "ID" filled); returns its index.
+  size_t AddVolumeRow(const TPrimeRecord& r);
+  // "sheets", "From", "To" and "Updated" from the record.
+  void UpdateRow(size_t row, const TPrimeRecord& r);
+  void RemoveRow(size_t row);
+  // The row of a volume key, or -1.
+  int FindRow(const std::string& key) const;
+
+  const std::string& Caption() const { return caption_; }
+  const std::vector<TOutRow>& Rows() const { return rows_; }
+  const std::string& Modelabel() const { return modelabel_; }
+  void SetModelabel(const std::string& text) { modelabel_ = text; }
+  // The rows as text, one a line, columns separated by tabs.
+  std::string ListText() const;
+
+ private:
+  std::string caption_;
+  std::string modelabel_;
+  std::vector<TOutRow> rows_;
+};
+
+}  // namespace vorne

@@ -1,0 +1,116 @@
+#include "filings/AddRun.h"
+
+#include <algorithm>
+
+#include "filings/Addsheet.h"
+#include "store/Common.h"
+#include "store/Errors.h"
+#include "store/Paths.h"
+
+namespace vorne {
+
+bool IsFilingName(const std::string& name) {
+  const size_t n = name.size();
+  return n >= 4 && name[n - 4] == '.' && UpperChar(name[n - 2]) == 'S' && UpperChar(name[n - 1]) == 'C';
+}
+
+std::vector<std::string> FilingsIn(TFileSystem& fs, const std::string& dir) {
+  std::vector<std::string> names;
+  for (const std::string& n : fs.List(dir))
+    if (IsFilingName(n) && !fs.IsDirectory(JoinPath(dir, n))) names.push_back(n);
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> paths;
+  for (const std::string& n : names) paths.push_back(JoinPath(dir, n));
+  return paths;
+}
+
+std::vector<std::string> TAddFilingRun::ChooseFilings(TMain& main) {
+  TEnv& env = main.Env();
+  const std::string typed = main.State().AddFromDir;
+  std::string mapped = typed.empty() ? "" : StripTrailingSep(MapPath(typed));
+  if (unattended_) {
+    if (!mapped.empty() && env.fs.Exists(mapped) && !env.fs.IsDirectory(mapped)) return {mapped};
+    if (mapped.empty() || !env.fs.IsDirectory(mapped)) {
+      env.port.Error(typed + " not found, try again");
+      return {};
+    }
+    std::vector<std::string> files = FilingsIn(env.fs, mapped);
+    if (files.empty()) env.port.Error(std::string("No filings (") + TAddFilings::kFileMask + ") in " + typed);
+    return files;
+  }
+  auto chosen = env.port.ChooseOpenFile({"Add New Filing", typed, TAddFilings::kFileMask});
+  if (!chosen || chosen->empty()) return {};
+  return {MapPath(*chosen)};
+}
+
+void TAddFilingRun::OfferLog(TMain& main, TAddFilings& run, TFileCluster& out) {
+  if (run.ErrorBox().empty()) return;
+  TEnv& env = main.Env();
+  std::string path;
+  if (unattended_) {
+    path = JoinPath(StripTrailingSep(out.Dir()), run.LogName());
+  } else {
+    auto chosen = env.port.ChooseSaveFile({"Save the Error Log", run.LogName(), "*.log"});
+    if (!chosen || chosen->empty()) return;
+    path = MapPath(*chosen);
+  }
+  if (run.SaveLog(path)) {
+    savedLogs_.push_back(path);
+    if (unattended_) env.port.Info("Error log saved in " + path);
+  }
+}
+
+bool TAddFilingRun::Prepare(TMain& main, TFromDisplay&) {
+  TEnv& env = main.Env();
+  ran_ = false;
+  savedLogs_.clear();
+  sheetsAdded_ = 0;
+  TFileCluster* out = main.State().OutputCluster.get();
+  if (!out) {
+    env.port.Error(kNoOutputFile);
+    return false;
+  }
+  std::vector<std::string> files = ChooseFilings(main);
+  if (files.empty()) return false;
+  if (!verifier_) verifier_ = std::make_unique<TVerifyDlg>(env, main.Args());
+  if (!toDisplay_) toDisplay_ = std::make_unique<TToDisplay>();
+  try {
+    out->ReadAll();
+  } catch (const EInOutError& e) {
+    env.port.Error(e.what());
+    return false;
+  }
+  toDisplay_->SetOutput(*out);
+  main.SheetList().ClearList();
+  ran_ = true;
+  for (const std::string& file : files) {
+    TAddFilings run(env, verifier_.get(), toDisplay_.get(), &main.SheetList());
+    try {
+      run.Import(*out, file);
+    } catch (const EVorneError& e) {
+      // A volume cut short by a file error leaves no records; what was
+      // completed before stays, and the prime file below lists it.
+      env.port.Error(e.what());
+      OfferLog(main, run, *out);
+      break;
+    }
+    sheetsAdded_ += run.SheetsAdded();
+    OfferLog(main, run, *out);
+    if (run.Aborted()) break;
+  }
+  try {
+    out->CloseBuffer();
+    out->CloseHdr();
+  } catch (const EVorneError& e) {
+    env.port.Error(e.what());
+  }
+  // The prime file in list order, with the short records beside it.
+  out->FlushNew();
+  return true;
+}
+
+void TAddFilingRun::Finish(TMain& main, TFromDisplay&) {
+  if (ran_) main.EndImport();
+}
+
+}  // namespace vorne

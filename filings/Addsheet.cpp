@@ -1,0 +1,473 @@
+#include "filings/Addsheet.h"
+
+#include "filings/FilingFields.h"
+#include "filings/Idverify.h"
+#include "filings/Type0dlg.h"
+#include "sheets/Gethdrs.h"
+#include "store/Common.h"
+#include "store/Errors.h"
+#include "store/Paths.h"
+#include "store/Zipwrite.h"
+
+namespace vorne {
+
+// ---- page limits ----------------------------------------------------------------
+
+int MaxCharsPerLine(int orientation, int pitch) {
+  static constexpr int kChars[4][2] = {{65, 98}, {79, 118}, {98, 148}, {112, 168}};
+  if (pitch < 1 || pitch > 4) pitch = 1;
+  return kChars[pitch - 1][orientation == 2 ? 1 : 0];
+}
+
+int MaxLinesPerSheet(int orientation, int lpi) {
+  if (orientation == 2) return lpi == 2 ? 44 : 31;
+  return lpi == 2 ? 70 : 50;
+}
+
+void TOutSheet::SetLayout() {
+  orientationCode = body.orientation == 'L' ? 2 : 1;
+  lpiCode = body.linesPerInch == '8' ? 2 : 1;
+  maxChars = MaxCharsPerLine(orientationCode, body.pitchCode);
+}
+
+static const char* OrientationName(int code) { return code == 2 ? "Landscape " : "Portrait "; }
+
+void LayoutCheck(TOutSheet& s, Logger& log) {
+  size_t longest = 0;
+  for (const std::string& l : s.lines) longest = std::max(longest, l.size());
+  const int L = int(longest);
+  if (L > s.maxChars) {
+    log.Add(std::to_string(L) + " chars is too long for " + OrientationName(s.orientationCode) + " at " +
+            std::to_string(PitchCpi(s.body.pitchCode)) + " c.p.i.");
+    if (s.orientationCode == 1 && int(s.lines.size()) <= MaxLinesPerSheet(2, s.lpiCode) + 2) {
+      s.orientationCode = 2;
+      s.body.orientation = 'L';
+      log.Add("  Landscape Orientation Substituted");
+    }
+    if (L > MaxCharsPerLine(s.orientationCode, s.body.pitchCode)) {
+      s.body.pitchCode = 4;
+      log.Add("  17 c.p.i. substituted for pitch");
+    }
+    s.maxChars = MaxCharsPerLine(s.orientationCode, s.body.pitchCode);
+  }
+  while (s.lines.size() > 1 && s.lines.back() == "   ") s.lines.pop_back();
+  const int N = int(s.lines.size());
+  if (N > MaxLinesPerSheet(s.orientationCode, s.lpiCode) + 2) {
+    log.Add(std::to_string(N) + " lines is too many for " + OrientationName(s.orientationCode) + " at " +
+            (s.lpiCode == 2 ? "8" : "6") + " lines per inch.");
+    if (s.orientationCode == 2 && L <= MaxCharsPerLine(1, s.body.pitchCode)) {
+      s.orientationCode = 1;
+      s.body.orientation = 'P';
+      log.Add("  Portrait Orientation Substituted");
+    } else if (s.lpiCode != 2) {
+      s.lpiCode = 2;
+      s.body.linesPerInch = '8';
+      log.Add("  8 lines per inch substituted");
+    }
+    s.maxChars = MaxCharsPerLine(s.orientationCode, s.body.pitchCode);
+  }
+  if (s.lines.size() > kMaxSheetLines) s.lines.resize(kMaxSheetLines);
+}
+
+// ---- the run ------------------------------------------------------------------------
+
+TAddFilings::TAddFilings(TEnv& env, TVerifyDlg* verifier, TToDisplay* toDisplay, THdrForm* sheetList)
+    : env_(env), verifier_(verifier), toDisplay_(toDisplay), sheetList_(sheetList) {}
+
+TAddFilings::~TAddFilings() = default;
+
+bool TAddFilings::Import(TFileCluster& out, const std::string& path) {
+  const std::string name = FileNamePart(path);
+  if (!env_.fs.Exists(path) || env_.fs.IsDirectory(path)) {
+    env_.port.Error(name + " not found, try again");
+    return false;
+  }
+  std::string text;
+  try {
+    text = env_.fs.ReadAll(path);
+  } catch (const EInOutError&) {
+    env_.port.Error("ASCII file open failed");
+    return false;
+  }
+  ImportText(out, text, name);
+  return true;
+}
+
+void TAddFilings::ImportText(TFileCluster& out, std::string_view text, const std::string& name) {
+  out_ = &out;
+  caption_ = name;
+  logName_ = LogFileName(name);
+  state_ = TRunState::NoFiling;
+  companyCurrent_ = volumeOpen_ = false;
+  sheet_.reset();
+  aborted_ = false;
+  size_t count = 0;
+  while (!text.empty() && !aborted_) {
+    size_t eol = text.find('\n');
+    std::string_view line = text.substr(0, eol);
+    text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    Line(line);
+    if (++count % 512 == 0) env_.port.ProcessEvents();
+  }
+  if (!aborted_) EndOfFile();
+  hdr_.reset();
+  dup_.reset();
+}
+
+void TAddFilings::Line(std::string_view line) {
+  if (IsFilingRecord(line))
+    Record(std::string(line.substr(0, kFilingRecordLength)));
+  else if (sheet_)
+    AddTextLine(line);
+}
+
+void TAddFilings::Record(const std::string& r) {
+  if (sheet_ && sheetHasText_) CompleteSheet();
+  const char type = r.size() >= 4 ? r[3] : '\0';
+  if (!companyCurrent_ && type != '0' && type != '1') {
+    log_.Add(type == '2' || type == '3' ? r + " *** out of order **" : r);
+    return;
+  }
+  if (type < '0' || type > '9' || type == '8') {
+    log_.Add("******* This is not a tariff record *******");
+    log_.Add("******* Error is in Record Type field *******");
+    log_.Add(r);
+    return;
+  }
+  if (r.size() < MinimumRecordLength(type)) {
+    if (r.size() == 4) {
+      if (type != '4' && type != '7') log_.Add("Null TF: " + r);
+    } else {
+      log_.Add("Wrong Length Record");
+      log_.Add(r);
+      if (type <= '2') sheet_.reset();
+    }
+    return;
+  }
+  switch (type) {
+    case '0': Type0(r); break;
+    case '1': Type1(r); break;
+    case '2': Type2(r); break;
+    case '3': Type3(r); break;
+    case '4': Type4(r); break;
+    case '5': Type5(r); break;
+    case '6': Type6(r); break;
+    case '7': Type7(r); break;
+    default: break;  // type 9 carries nothing the import uses
+  }
+}
+
+std::string TAddFilings::CodeText() const { return ZeroPad(companyCode_, 6); }
+
+void TAddFilings::Type0(const std::string& r) {
+  CompleteVolume();
+  companyCurrent_ = false;
+  sheet_.reset();
+  filingDocket_ = TrimRight(FieldAt(r, 5, 20));
+  filingDate_ = SixDigitDate(FieldAt(r, 25, 6));
+  state_ = filingDocket_.empty() ? TRunState::NoFiling : TRunState::Filing;
+}
+
+void TAddFilings::Type1(const std::string& r) {
+  CompleteVolume();
+  sheet_.reset();
+  const std::string codeChars = FieldAt(r, 5, 6);
+  std::optional<int64_t> code = DecimalNumber(codeChars);
+  if (!code || *code > INT32_MAX) {
+    // A wrong code would file the company's sheets under another company.
+    companyCurrent_ = false;
+    log_.Add("Company code \"" + codeChars + "\" is not a number; the company's records are skipped");
+    log_.Add(r);
+    return;
+  }
+  companyCode_ = int32_t(*code);
+  companyName_ = NormalizeCompanyName(TextField(r, 17, 60));
+  companyPrime_ = TPrimeRecord{};
+  companyPrime_.firstHdr = -1;
+  companyPrime_.sheetCount = 0;
+  companyPrime_.companyCode = uint32_t(companyCode_);
+  companyPrime_.companyName = companyName_;
+  volume_ = TVolumeBody{};
+  volume_.companyId = codeChars;
+  companyCurrent_ = true;
+  if (verifier_) verifier_->Identify(companyName_, companyCode_, companyPrime_);
+  if (state_ != TRunState::Filing) {
+    TType0Dialog dialog(env_.port, companyName_);
+    if (env_.port.RunDialog(dialog)) {
+      filingDocket_ = TrimRight(dialog.Docket());
+      filingDate_ = dialog.FilingDate();
+    } else {
+      log_.Direct("**** Missing type 0 record ****");
+      filingDate_ = 0;
+      filingDocket_ = std::string(17, '*');
+    }
+  }
+  state_ = TRunState::Company;
+}
+
+void TAddFilings::Type2(const std::string& r) {
+  CompleteVolume();
+  sheet_.reset();
+  std::string name = StripLead(TextField(r, 12, 40));
+  // Each volume starts from the company's record: a stored volume found
+  // before must not lend its count, chain or range to the next one.
+  TPrimeRecord work = companyPrime_;
+  log_.SetVolume(CodeText(), work.companyName, name);
+  if (name.empty()) {
+    log_.Add("Volume ID string is required");
+    name = "Zeroth Bozotic Volume No. 1";
+  }
+  volume_.volumeName = name;
+  volume_.volumeId = FieldAt(r, 5, 4);
+  volume_.revision = FieldAt(r, 9, 3);
+  const std::string id = StripLead(volume_.volumeId);
+  work.volId = id.size() >= 3 ? std::string{id[0], id[2]} : id;
+  const std::string rev = TrimRight(volume_.revision);
+  std::optional<int64_t> revNo = DecimalNumber(rev);
+  if (rev.empty()) {
+    work.volRevNo = 0;
+  } else if (!revNo || *revNo > INT16_MAX) {
+    log_.Add("Conversion error in " + TrimRight(r));
+    work.volRevNo = 0;
+  } else {
+    work.volRevNo = int16_t(*revNo);
+  }
+
+  issuer_.reset();
+  docket_.reset();
+  docketSinceVolume_ = false;
+  dup_.reset();
+  hdr_.reset();
+  outRow_ = -1;
+  TPrimeRef* stored = out_->FindVolume(work);
+  hdr_ = std::make_unique<TNewHdrObject>(*out_, stored, work, volume_);
+  if (!hdr_->Opened()) {
+    hdr_.reset();
+    aborted_ = true;
+    return;
+  }
+  if (stored && stored->record.sheetCount != 0) {
+    dup_ = std::make_unique<TDupVerifier>(*out_, *stored);
+    int32_t end = dup_->GetHeaders();
+    if (end < 0) {
+      // Appending to a chain without a known end could cut off its sheets.
+      log_.Add("The stored chain of this volume has no end record; its sheets are not added");
+      hdr_.reset();
+      dup_.reset();
+      state_ = TRunState::Volume;
+      return;
+    }
+    hdr_->AppendAfter(end);
+  }
+  if (toDisplay_) {
+    outRow_ = stored ? toDisplay_->FindRow(stored->Key()) : -1;
+    if (outRow_ < 0) {
+      outRow_ = int(toDisplay_->AddVolumeRow(hdr_->Prime().record));
+      toDisplay_->UpdateRow(size_t(outRow_), hdr_->Prime().record);
+    }
+    toDisplay_->SetModelabel(stored ? "Merging" : "Adding");
+  }
+  if (sheetList_) sheetList_->SetVolumeCaption(hdr_->Prime().Key());
+  volumeOpen_ = true;
+  state_ = TRunState::Volume;
+}
+
+void TAddFilings::Type3(const std::string& r) {
+  sheet_.reset();
+  if (state_ != TRunState::Volume || !volumeOpen_) return;
+  auto s = std::make_unique<TOutSheet>();
+  TSheetBody& b = s->body;
+  b.sheetNo = FieldAt(r, 5, 8);
+  b.revNo = int16_t(ThreeDigitNumber(FieldAt(r, 13, 3)));
+  b.altId = TwoDigitNumber(r[15], r[16]);
+  b.sheetType = TwoDigitNumber(r[17], r[18]);
+  b.pitchCode = PitchCodeFor(TwoDigitNumber(r[20], r[21]));
+  b.fromSheetNo = std::string(8, ' ');
+  b.toSheetNo = std::string(8, ' ');
+  b.updDate = TodayPacked();
+  b.filingDate = filingDate_;
+  b.status = kPending;
+  const std::string title = TitleCase(TextField(r, 24, 40));
+  s->lines.assign(1, title);
+  log_.SetSheet(b, title);
+  const char orientation = r[19];
+  if (orientation == 'P' || orientation == 'L') {
+    b.orientation = uint8_t(orientation);
+  } else {
+    log_.Add(std::string("Orientation of ") + orientation + " is in error, Portrait assumed");
+    b.orientation = 'P';
+  }
+  const char lpi = r[22];
+  if (lpi == '6' || lpi == '8') {
+    b.linesPerInch = uint8_t(lpi);
+  } else {
+    log_.Add(std::string(1, lpi) + " Lines per inch is not valid, 6 substituted");
+    b.linesPerInch = '6';
+  }
+  s->SetLayout();
+  if (hdr_->HoldsTitle(title)) {
+    log_.Add("Duplicate Sheet in input: " + title);
+    return;
+  }
+  if (dup_ && dup_->isDuplicate(StoredSheetName(title))) {
+    log_.Add("Duplicate Sheet on Disk: " + title);
+    return;
+  }
+  sheet_ = std::move(s);
+  titleOnly_ = true;
+  sheetHasText_ = false;
+}
+
+void TAddFilings::Type4(const std::string& r) {
+  if (!sheet_) return;
+  sheet_->body.fromSheetNo = FieldAt(r, 5, 8);
+  sheet_->body.toSheetNo = FieldAt(r, 13, 8);
+  if (r.size() > 20) sheet_->lines.push_back(TitleCase(TextField(r, 21, 40)));
+  titleOnly_ = false;
+}
+
+void TAddFilings::Type5(const std::string& r) {
+  if (!volumeOpen_) {
+    log_.Add(r + " *** out of order **");
+    return;
+  }
+  auto e = std::make_shared<T5Entry>();
+  e->name = TrimRight(TextField(r, 5, 54));
+  issuer_ = hdr_->AddIssuer(e);
+}
+
+void TAddFilings::Type6(const std::string& r) {
+  if (!volumeOpen_) {
+    log_.Add(r + " *** out of order **");
+    return;
+  }
+  std::shared_ptr<T6Entry> e;
+  if (r.size() == 4) {
+    e = T6Entry::Placeholder();
+  } else {
+    e = std::make_shared<T6Entry>();
+    TDocketBody& b = e->body;
+    b.issueDate = SixDigitDate(FieldAt(r, 5, 6));
+    b.complianceDate = SixDigitDate(FieldAt(r, 11, 6));
+    b.complianceDkt = FieldAt(r, 17, 20);
+    b.effectiveDate = SixDigitDate(FieldAt(r, 37, 6));
+    b.orderDate = 0;
+    b.docket = PadRight(filingDocket_.substr(0, 20), 20);
+    b.citevalue = TZoakCite{};
+    e->docketText = FormatDocket(b).substr(0, 20);
+  }
+  docket_ = hdr_->AddDocket(e);
+  docketSinceVolume_ = true;
+}
+
+void TAddFilings::Type7(const std::string& r) {
+  if (!volumeOpen_) {
+    log_.Add(r + " *** out of order **");
+    return;
+  }
+  if (!docketSinceVolume_ || !docket_) {
+    log_.Direct("Type 6 record must precede type 7");
+    return;
+  }
+  docket_->body.citevalue = FilingCitation(r);
+}
+
+void TAddFilings::AddTextLine(std::string_view in) {
+  TOutSheet& s = *sheet_;
+  if (titleOnly_) {
+    s.lines.push_back("   ");
+    titleOnly_ = false;
+  }
+  if (!in.empty() && (in[0] == '\n' || in[0] == '\f')) in.remove_prefix(1);
+  std::string line = in.size() < 250 ? TrimRight(in) : std::string(in);
+  if (line.empty()) line = "   ";
+  if (line.size() <= kWrapWidth) {
+    s.lines.push_back(std::move(line));
+  } else {
+    log_.Add("Word Wrap performed, line too long");
+    for (std::string& piece : WordWrap(line, kWrapWidth)) s.lines.push_back(std::move(piece));
+  }
+  sheetHasText_ = true;
+}
+
+void TAddFilings::CompleteSheet() {
+  std::unique_ptr<TOutSheet> s = std::move(sheet_);
+  sheetHasText_ = false;
+  if (!s || !hdr_) return;
+  const std::string title = s->lines.front().substr(0, 40);
+  if (TrimRight(s->body.sheetNo).empty()) {
+    log_.Add("Blank SheetNo field, sheet rejected ");
+    return;
+  }
+  if (!issuer_) issuer_ = hdr_->AddIssuer(std::make_shared<T5Entry>());
+  if (!docket_) docket_ = hdr_->AddDocket(T6Entry::Placeholder());
+  s->AttachIssuer(issuer_);
+  s->AttachDocket(docket_);
+  for (size_t i = kMaxSheetLines; i < s->lines.size(); ++i)
+    if (s->lines[i] != "   ") log_.Add(s->lines[i] + " Lost");
+  LayoutCheck(*s, log_);
+  const std::string& no = s->body.sheetNo;
+  const std::string& from = s->body.fromSheetNo;
+  const std::string& to = s->body.toSheetNo;
+  if ((!TrimRight(from).empty() && CompareSheetNo(no, from) < 0) ||
+      (!TrimRight(to).empty() && CompareSheetNo(no, to) > 0)) {
+    log_.Add("** Bad TF04 **");
+    log_.Add(no + " not in range:" + from + ".." + to);
+  }
+  std::optional<TTextPos> pos = out_->OutBuffer()->WriteSheet(s->lines);
+  if (!pos) {
+    // The pages of the volume's earlier sheets may have gone with the failed
+    // write: none of them is recorded.
+    log_.Add("The text could not be written; the sheets of this volume are not added");
+    hdr_->DropSheets();
+    return;
+  }
+  s->body.text = *pos;
+  s->lineCount = int32_t(s->lines.size());
+  hdr_->AddSheet(title, TSheetPtr(std::move(s)));
+  if (sheetList_) sheetList_->AddCopiedLine(title);
+}
+
+void TAddFilings::CompleteVolume() {
+  if (!hdr_) {
+    volumeOpen_ = false;
+    return;
+  }
+  const bool isNew = hdr_->IsNewVolume();
+  const size_t n = hdr_->Complete();
+  sheetsAdded_ += int(hdr_->Added);
+  if (n > 0) ++volumesCompleted_;
+  if (toDisplay_ && outRow_ >= 0) {
+    if (hdr_->Added == 0 && isNew && !out_->FindVolume(hdr_->Prime().record))
+      toDisplay_->RemoveRow(size_t(outRow_));
+    else
+      toDisplay_->UpdateRow(size_t(outRow_), hdr_->Prime().record);
+  }
+  outRow_ = -1;
+  hdr_.reset();
+  dup_.reset();
+  volumeOpen_ = false;
+  issuer_.reset();
+  docket_.reset();
+}
+
+void TAddFilings::EndOfFile() {
+  if (sheet_ && sheetHasText_) CompleteSheet();
+  sheet_.reset();
+  CompleteVolume();
+}
+
+bool TAddFilings::SaveLog(const std::string& path) {
+  std::string text;
+  for (const std::string& l : log_.Lines()) text += l + "\r\n";
+  try {
+    env_.fs.ReplaceFile(path, text);
+  } catch (const EInOutError& e) {
+    env_.port.Error("The error log could not be saved in " + path + ": " + e.what());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vorne
