@@ -15,6 +15,8 @@
 #include "sheets/Listing.h"
 #include "filings/AddRun.h"
 #include "shell/BatchPort.h"
+#include "shell/CopyRuns.h"
+#include "volumes/InclHTML.h"
 #include "shell/MainUnit.h"
 #include "shell/Whenunit.h"
 #include "store/Common.h"
@@ -67,7 +69,15 @@ const char kHelp[] =
     "  HTMLALL   as HTML\n"
     "  PRINT     Print to File: one <code>.PRN file per company into TO <folder>,\n"
     "            or every sheet into one file when TO names a file (has a \".\")\n"
-    "  COPY\n"
+    "  COPY      copy the selected sheets into the library TO <folder> (compressed;\n"
+    "            TO <folder> UNZIP for an uncompressed one): new volumes are added,\n"
+    "            stored ones merged without copying a stored title again; the copy\n"
+    "            log Copylog.csv is saved in the output; false duplicates are saved\n"
+    "            as DupLogs.txt in TO <folder> and its path printed. With SPLIT one\n"
+    "            library per company code below TO <folder>, plus zippem.bat and the\n"
+    "            download page index.htm there. With FROMFOLDER <root> every library\n"
+    "            folder below root is copied into the one output. A docket mismatch\n"
+    "            or a missing type 6 record stops the merge of that volume (Abort)\n"
     "            (modes whose runs are not part of this build say so and exit 1)\n"
     "\n"
     "Listing options (TEST, ERRORS):\n"
@@ -238,11 +248,34 @@ int Run(const std::vector<std::string>& allArgs) {
   }
 
   const bool go = main.Start();
-  if (NeedsLibrary(st.RunMode) && !st.Loaded) return kFailed;  // the reason is already on stderr
-  if (!adding && main.VolumeList().MarkedCount() == 0 && st.RunMode != TRunMode::ScanUpdates)
+  const TRunMode runMode = st.RunMode;
+  const bool copying = runMode == TRunMode::Copy;
+  const bool multiIn = copying && st.MultiSourceRequested;
+  auto* copyRun = dynamic_cast<TCopyRun*>(main.ModeRun(TRunMode::Copy));
+  if (copying && copyRun) copyRun->onNote = [](const std::string& note) { std::fprintf(stderr, "%s\n", note.c_str()); };
+  if (NeedsLibrary(st.RunMode) && !st.Loaded && !multiIn) return kFailed;  // the reason is already on stderr
+  if (!adding && !multiIn && main.VolumeList().MarkedCount() == 0 && st.RunMode != TRunMode::ScanUpdates)
     std::fprintf(stderr, "warning: no volume is selected: give ALL or ID <code>\n");
   TGoResult result = TGoResult::NotPrepared;
-  if (go) {
+  if (multiIn && go) {
+    // Every library folder below the root counts as selected.
+    main.FillLibraries();
+    for (auto& l : main.Libraries()) l.selected = true;
+    main.SetLibrariesMultiSelect(true);
+    main.SetMultiSource(true);
+    if (main.Libraries().empty()) {
+      std::fprintf(stderr, "no library found below %s\n", st.LibraryRoot.c_str());
+    } else if (main.Libraries().size() == 1) {
+      const std::string dir = AppendName(st.LibraryRoot, main.Libraries().front().folder);
+      main.DetectPrimeName(dir);
+      if (!st.PrimeName.empty() && main.OpenPrimeFile(dir + st.PrimeName)) {
+        main.VolumeList().SelectAll();
+        result = main.RunNow();
+      }
+    } else {
+      result = main.GoDoIt();
+    }
+  } else if (go) {
     result = main.RunNow();
     if (main.onVolume) std::fprintf(stderr, "\n");
   } else {
@@ -250,7 +283,21 @@ int Run(const std::vector<std::string>& allArgs) {
   }
 
   if (adding && result == TGoResult::Ran) PrintVolumeList(main.VolumeList());
-  if (!adding && st.RunMode == TRunMode::Browse && result == TGoResult::Ran)
+  if (copying && copyRun && copyRun->OutputWindow()) {
+    std::fputs(copyRun->OutputWindow()->ListText().c_str(), stdout);
+    const std::string folder = MapPath(st.ToDir);
+    if (!copyRun->ReportedDuplicates().empty()) {
+      const std::string path = JoinPath(folder, kDupLogName);
+      SaveTextLines(env, path, copyRun->ReportedDuplicates());
+      std::printf("false duplicates: %s\n", path.c_str());
+    }
+    if (TIncludes* page = copyRun->OutputWindow()->Includes(); page && st.SplitFlag) {
+      const std::string path = JoinPath(folder, "index.htm");
+      page->Save(env, path);
+      std::printf("%s\n", path.c_str());
+    }
+  }
+  if (!adding && runMode == TRunMode::Browse && result == TGoResult::Ran)
     std::fputs(main.SheetList().CopySheetListClick().c_str(), stdout);
   if (result == TGoResult::Ran) PrintModeResult(main, port);
   if (st.RunMode == TRunMode::Html && result == TGoResult::Ran) {

@@ -169,6 +169,8 @@ const std::array<const char*, 7>& TToDisplay::ColumnNames() {
 
 void TToDisplay::SetOutput(TFileCluster& cluster) {
   rows_.clear();
+  out_ = &cluster;
+  if (copyLog_.empty()) copyLog_.push_back(kCopyLogHeader);
   caption_ = cluster.Dir();
   for (const auto& v : cluster.Volumes()) UpdateRow(AddVolumeRow(v->record), v->record);
   std::stable_sort(rows_.begin(), rows_.end(),

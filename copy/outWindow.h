@@ -17,7 +17,9 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -28,6 +30,10 @@
 #include "store/Tarifdef.h"
 
 namespace vorne {
+
+class TCopyErrors;
+class TFromDisplay;
+class TIncludes;
 
 class TOutHdrObject {
  public:
@@ -133,8 +139,18 @@ struct TOutRow {
   std::string key;                     // the volume key
 };
 
+inline constexpr char kCopyLogName[] = "Copylog.csv";
+inline constexpr char kCopyLogHeader[] =
+    "\"Pipeline Company\",\"Volume\",\"New\",\"Old\",\"Replaced\",\"Added\",\"Total Out\"";
+inline constexpr char kZipBatchName[] = "zippem.bat";
+inline constexpr char kPrimeSearchError[] = "System error in prime search";
+
 class TToDisplay {
  public:
+  using TClock = std::function<std::chrono::steady_clock::time_point()>;
+
+  TToDisplay();
+  ~TToDisplay();
   static const std::array<const char*, 7>& ColumnNames();
 
   // Clears the list, takes the library's folder as caption and lists the
@@ -155,10 +171,44 @@ class TToDisplay {
   // The rows as text, one a line, columns separated by tabs.
   std::string ListText() const;
 
+  // ---- copying (copy/CopyVolume.cpp) ----
+  // The output cluster given to SetOutput (borrowed; it must outlive the
+  // copies made into it).
+  TFileCluster* Output() const { return out_; }
+  // Rows for the volumes of the output cluster that no row shows yet (a
+  // split run's output moved to another company library).
+  void ListNewVolumes();
+  // Copies the selected sheets of one source volume into the output: a new
+  // output volume ("Adding") or a merge into the stored one ("Merging");
+  // then the row, the prime record and a copy log line (saved at once).
+  // false when the volume was skipped, stopped by the person, or failed.
+  // File errors raise EInOutError / EDiskOverrun to the caller.
+  bool CopyVolume(TPrimeRef& source, THdrList& selected, TCopyErrors& dups,
+                  std::chrono::steady_clock::time_point start);
+  // Split output: "zippem.bat" in the base output folder, then the includes
+  // page generated from the volume list (saved only on request).
+  bool WriteZipBatch(TFromDisplay& volumeList);
+  const std::vector<std::string>& CopyLog() const { return copyLog_; }
+  const std::string& Wheresaved() const { return wheresaved_; }
+  const std::string& SheetStatus() const { return sheetStatus_; }
+  TIncludes* Includes() const { return includes_.get(); }
+  void SetClock(TClock clock) { clock_ = std::move(clock); }
+  // Notes for an unattended run (a volume whose merge was stopped).
+  std::function<void(const std::string&)> onNote;
+
  private:
+  std::chrono::steady_clock::time_point Now() const;
+  void AddLogLine(const TPrimeRecord& source, const TOutHdrObject& hdr, std::chrono::steady_clock::duration spent);
+
   std::string caption_;
   std::string modelabel_;
   std::vector<TOutRow> rows_;
+  TFileCluster* out_ = nullptr;
+  std::vector<std::string> copyLog_;
+  std::string wheresaved_;
+  std::string sheetStatus_;
+  std::unique_ptr<TIncludes> includes_;
+  TClock clock_;
 };
 
 }  // namespace vorne

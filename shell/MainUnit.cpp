@@ -9,6 +9,7 @@
 #include "store/Headers.h"
 #include "store/Paths.h"
 #include "shell/PublishRuns.h"
+#include "shell/CopyRuns.h"
 
 namespace vorne {
 
@@ -60,6 +61,7 @@ TMain::TMain(TEnv& env) : env_(env), volumes_(env), panel_(state_.Selection), lo
   SetModeRun(TRunMode::Html, std::make_unique<TPublishRun>(true));
   SetModeRun(TRunMode::PrintToFile, std::make_unique<TPublishRun>(false));
   SetModeRun(TRunMode::AddNewFiling, std::make_unique<TAddFilingRun>(false));
+  SetModeRun(TRunMode::Copy, std::make_unique<TCopyRun>());
 }
 
 TMain::~TMain() = default;

@@ -1,0 +1,115 @@
+#include "shell/CopyRuns.h"
+
+#include <chrono>
+
+#include "store/Common.h"
+#include "store/Errors.h"
+#include "store/Headers.h"
+#include "store/Zipwrite.h"
+
+namespace vorne {
+
+bool TCopyRun::Prepare(TMain& main, TFromDisplay& list) {
+  TEnv& env = main.Env();
+  TRunState& st = main.State();
+  dups_ = std::make_unique<TCopyErrors>();
+  copied_ = failed_ = 0;
+  if (!st.OutputCluster) main.OpenOutput();
+  if (!st.OutputCluster) {
+    env.port.Error(kNoOutputFile);
+    return false;
+  }
+  TFileCluster& out = *st.OutputCluster;
+  if (!env.fs.Exists(out.PrimePath())) return false;
+  if (st.SplitFlag && st.ReplaceFlag) {
+    // Every company library of the run is recreated, not only the first.
+    TOutputMode& mode = main.OutputMode();
+    mode.keepRewrite = true;
+    mode.rewrite = true;
+    mode.append = false;
+  }
+  list.SetGaugeMax(list.MarkedSheetSum());
+  list.SetGaugeVisible(true);
+  if (!toDisplay_) toDisplay_ = std::make_unique<TToDisplay>();
+  toDisplay_->onNote = onNote;
+  try {
+    out.ReadAll();
+  } catch (const EInOutError& e) {
+    env.port.Error(e.what());
+    return false;
+  }
+  toDisplay_->SetOutput(out);
+  return true;
+}
+
+bool TCopyRun::SwitchCompany(TMain& main, TFileCluster& out, const std::string& name) {
+  out.FlushNew();
+  TOutputMode& mode = main.OutputMode();
+  const TOutputMode saved = mode;
+  // A company library this program run has already written (Multiple In) is
+  // added to, never recreated: its first volumes would be lost.
+  const bool written = companiesWritten_.count(name) > 0;
+  if (written) {
+    mode.append = true;
+    mode.rewrite = false;
+    mode.keepRewrite = false;
+  }
+  const bool ok = out.SetOutputName(name);
+  if (written) mode = saved;
+  if (!ok) return false;
+  companiesWritten_.insert(name);
+  out.ReadAll();
+  toDisplay_->ListNewVolumes();
+  return true;
+}
+
+bool TCopyRun::EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef& volume) {
+  TRunState& st = main.State();
+  TFileCluster* out = st.OutputCluster.get();
+  if (!out || !toDisplay_) return false;
+  const auto start = std::chrono::steady_clock::now();
+  if (st.SplitFlag) {
+    const std::string name = ZeroPad(volume.record.companyCode, 6);
+    if (out->Name() != name && !SwitchCompany(main, *out, name)) {
+      ++failed_;
+      return true;
+    }
+  }
+  THdrList selected(volume, &st.Selection);
+  selected.Load();
+  const bool ok = toDisplay_->CopyVolume(volume, selected, *dups_, start);
+  list.ShowElapsed();
+  if (ok) {
+    ++copied_;
+    list.SetMarked(row, false);
+  } else {
+    ++failed_;
+  }
+  return true;
+}
+
+void TCopyRun::Finish(TMain& main, TFromDisplay& list) {
+  TRunState& st = main.State();
+  if (dups_ && dups_->HasEntries()) {
+    dups_->Show();
+    reported_.insert(reported_.end(), dups_->Lines().begin(), dups_->Lines().end());
+    if (onShowDuplicates) onShowDuplicates(*dups_);
+  }
+  dups_.reset();
+  if (TFileCluster* out = st.OutputCluster.get()) {
+    try {
+      out->CloseBuffer();
+      out->CloseHdr();
+    } catch (const EVorneError& e) {
+      main.Env().port.Error(e.what());
+    }
+    // The prime file in list order, with the short records beside an
+    // uncompressed output.
+    out->FlushNew();
+    if (st.SplitFlag && toDisplay_) toDisplay_->WriteZipBatch(list);
+  }
+  st.OutputCluster.reset();
+  main.ModeChanged(ChooseMode(st, TRunMode::Browse));
+}
+
+}  // namespace vorne

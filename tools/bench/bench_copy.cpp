@@ -1,0 +1,126 @@
+// Copy benchmark: builds a compressed library of about 20,000 sheets, copies
+// every volume into a fresh compressed library, and compares the copy's time
+// with raw zlib work on the same text blocks in the same run: inflating every
+// block of the source text file and deflating its pages again at level 9.
+// Target: the copy takes at most 1.3x that baseline.
+#include <unistd.h>
+#include <zlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "copy/Edoppels.h"
+#include "copy/outWindow.h"
+#include "store/Cluster.h"
+#include "store/FileSystem.h"
+#include "store/Headers.h"
+#include "tests/support/LibraryBuilder.h"
+
+using namespace vorne;
+namespace fsys = std::filesystem;
+
+namespace {
+
+class TQuietPort : public TUserPort {
+ public:
+  void Message(TMsgKind, const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
+  TAnswer Ask(const std::string&, TButtons) override { return TAnswer::No; }
+  std::optional<std::string> ChooseOpenFile(const TFileChoice&) override { return std::nullopt; }
+  std::optional<std::string> ChooseSaveFile(const TFileChoice&) override { return std::nullopt; }
+  std::optional<std::string> ChooseFolder(const TFileChoice&) override { return std::nullopt; }
+};
+
+double Seconds(const std::function<void()>& f) {
+  auto t0 = std::chrono::steady_clock::now();
+  f();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+std::vector<testing::TVolumeSpec> Library(int volumes, int sheetsPerVolume) {
+  std::vector<testing::TVolumeSpec> v;
+  for (int i = 0; i < volumes; ++i) {
+    testing::TVolumeSpec spec;
+    spec.companyCode = uint32_t(1000 + i);
+    spec.company = "Pipeline Company " + std::to_string(i);
+    for (int s = 0; s < sheetsPerVolume; ++s) {
+      testing::TSheetSpec sheet;
+      sheet.sheetNo = std::to_string(s + 1);
+      sheet.lines.push_back("Original Sheet No. " + sheet.sheetNo);
+      for (int l = 0; l < 40; ++l)
+        sheet.lines.push_back("  Rate schedule " + std::to_string(l) + " of sheet " + sheet.sheetNo +
+                              ": transportation charge per Dth " + std::to_string((s * 37 + l * 11) % 997));
+      sheet.filingDate = uint16_t(PackDate(2000 + s % 5, 1 + s % 12, 1 + s % 28));
+      sheet.updDate = sheet.filingDate;
+      sheet.docket = "RP0" + std::to_string(s % 10) + "-" + std::to_string(s % 50) + "-000";
+      spec.sheets.push_back(sheet);
+    }
+    v.push_back(spec);
+  }
+  return v;
+}
+
+// Inflates every block of a compressed text file and deflates its pages
+// again at level 9, as the copy must.
+void RawZlib(const std::string& file) {
+  std::string text = RealFileSystem().ReadAll(file);
+  std::vector<uint8_t> pages(100 * 256), packed(compressBound(100 * 256));
+  size_t at = 0;
+  while (at + 4 <= text.size()) {
+    uint32_t len = uint8_t(text[at]) | uint8_t(text[at + 1]) << 8 | uint8_t(text[at + 2]) << 16 |
+                   uint32_t(uint8_t(text[at + 3])) << 24;
+    at += 4;
+    uLongf n = uLongf(pages.size());
+    uncompress(pages.data(), &n, reinterpret_cast<const Bytef*>(text.data() + at), len);
+    at += len;
+    uLongf m = uLongf(packed.size());
+    compress2(packed.data(), &m, pages.data(), n, 9);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int volumes = 40, perVolume = argc > 1 ? std::atoi(argv[1]) / volumes : 500;
+  TQuietPort port;
+  TEnv env{RealFileSystem(), port};
+  fsys::path dir = fsys::temp_directory_path() / ("vorne-bench-copy-" + std::to_string(::getpid()));
+  fsys::remove_all(dir);
+  fsys::create_directories(dir);
+  const std::string src = (dir / "src").string(), out = (dir / "out").string();
+  std::printf("building a compressed library of %d sheets...\n", volumes * perVolume);
+  testing::BuildLibrary(env, src, true, Library(volumes, perVolume));
+
+  double baseline = Seconds([&] { RawZlib(src + "/GZipDBF"); });
+
+  double copy = Seconds([&] {
+    TFileCluster in(env, true);
+    in.Open(src + "/GZPrime", false);
+    in.ReadAll();
+    TFileCluster o(env, true);
+    TOutputMode mode;
+    mode.rewrite = true;
+    o.SetOutputMode(&mode);
+    o.Open(out + "/GZPrime", true);
+    o.ReadAll();
+    TToDisplay display;
+    display.SetOutput(o);
+    TCopyErrors dups;
+    for (const auto& v : in.Volumes()) {
+      THdrList list(*v, nullptr);
+      list.Load();
+      display.CopyVolume(*v, list, dups, std::chrono::steady_clock::now());
+    }
+    o.CloseBuffer();
+    o.CloseHdr();
+    o.FlushNew();
+  });
+  std::printf("raw zlib inflate + level-9 deflate of the blocks: %.3f s\n", baseline);
+  std::printf("copy of the whole library:                        %.3f s\n", copy);
+  std::printf("ratio copy / raw zlib: %.2fx (target at most 1.3x)\n", copy / baseline);
+  fsys::remove_all(dir);
+  return 0;
+}
