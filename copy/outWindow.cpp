@@ -117,21 +117,57 @@ std::string TOutHdrObject::Describe() const {
 
 // ---- TNewHdrObject ----------------------------------------------------------------
 
-// The key under which titles compare without regard to ASCII letter case.
-static std::string TitleKey(const std::string& title) {
-  std::string k = title;
-  for (char& c : k)
-    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-  return k;
+// Titles compare without regard to ASCII letter case.
+static char TitleUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+
+static uint64_t TitleHash(std::string_view t) {
+  uint64_t h = 14695981039346656037ull;  // FNV-1a
+  for (char c : t) h = (h ^ uint8_t(TitleUpper(c))) * 1099511628211ull;
+  return h;
+}
+
+static bool SameTitle(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (TitleUpper(a[i]) != TitleUpper(b[i])) return false;
+  return true;
+}
+
+void TNewHdrObject::IndexTitle(uint64_t hash, uint32_t sheet) {
+  const size_t mask = titleSlots_.size() - 1;
+  size_t i = size_t(hash) & mask;
+  while (titleSlots_[i].sheet != 0) i = (i + 1) & mask;
+  titleSlots_[i] = TSlot{hash, sheet};
 }
 
 void TNewHdrObject::AddSheet(const std::string& title, TSheetPtr sheet) {
-  titles_.insert(TitleKey(title));
   sheets_.emplace_back(title, std::move(sheet));
   ++New;
+  // Kept at most half full, so that probing stays short.
+  if (sheets_.size() * 2 > titleSlots_.size()) {
+    std::vector<TSlot> old(std::max<size_t>(64, titleSlots_.size() * 2));
+    old.swap(titleSlots_);
+    for (const TSlot& slot : old)
+      if (slot.sheet != 0) IndexTitle(slot.hash, slot.sheet);
+  }
+  IndexTitle(TitleHash(title), uint32_t(sheets_.size()));
 }
 
-bool TNewHdrObject::HoldsTitle(const std::string& title) const { return titles_.count(TitleKey(title)) > 0; }
+bool TNewHdrObject::HoldsTitle(const std::string& title) const {
+  if (titleSlots_.empty()) return false;
+  const uint64_t hash = TitleHash(title);
+  const size_t mask = titleSlots_.size() - 1;
+  for (size_t i = size_t(hash) & mask; titleSlots_[i].sheet != 0; i = (i + 1) & mask) {
+    const TSlot& slot = titleSlots_[i];
+    if (slot.hash == hash && SameTitle(sheets_[slot.sheet - 1].first, title)) return true;
+  }
+  return false;
+}
+
+void TNewHdrObject::DropSheets() {
+  sheets_.clear();
+  titleSlots_.clear();
+}
 
 size_t TNewHdrObject::Complete() {
   const size_t n = sheets_.size();

@@ -22,7 +22,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "store/Cluster.h"
@@ -115,10 +114,7 @@ class TNewHdrObject : public TOutHdrObject {
   void AddSheet(const std::string& title, TSheetPtr sheet);
   bool HoldsTitle(const std::string& title) const;  // letter case ignored
   const TNamedSheets& Sheets() const { return sheets_; }
-  void DropSheets() {
-    sheets_.clear();
-    titles_.clear();
-  }
+  void DropSheets();
 
   // Completing the volume: when sheets are listed, the new entries, the
   // SheetRecords in list order and the chain's end and prime record are
@@ -127,8 +123,16 @@ class TNewHdrObject : public TOutHdrObject {
   size_t Complete();
 
  private:
+  // Open-addressed index of the listed titles for HoldsTitle: slots of
+  // (hash of the ASCII upper-cased title, index in sheets_ + 1; 0 free).
+  // Looking up a title allocates nothing, which matters once per sheet.
+  struct TSlot {
+    uint64_t hash = 0;
+    uint32_t sheet = 0;
+  };
+  void IndexTitle(uint64_t hash, uint32_t sheet);
   TNamedSheets sheets_;
-  std::unordered_set<std::string> titles_;  // ASCII upper case, for HoldsTitle
+  std::vector<TSlot> titleSlots_;
 };
 
 // ---- the output-volume window ---------------------------------------------------

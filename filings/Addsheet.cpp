@@ -116,9 +116,10 @@ void TAddFilings::ImportText(TFileCluster& out, std::string_view text, const std
 }
 
 void TAddFilings::Line(std::string_view line) {
-  if (IsFilingRecord(line))
-    Record(std::string(line.substr(0, kFilingRecordLength)));
-  else if (sheet_)
+  if (IsFilingRecord(line)) {
+    record_.assign(line.substr(0, kFilingRecordLength));
+    Record(record_);
+  } else if (sheet_)
     AddTextLine(line);
 }
 
@@ -289,7 +290,8 @@ void TAddFilings::Type3(const std::string& r) {
   b.filingDate = filingDate_;
   b.status = kPending;
   const std::string title = TitleCase(TextField(r, 24, 40));
-  s->lines.assign(1, title);
+  s->lines.swap(spareList_);
+  NewLine(*s).assign(title);
   log_.SetSheet(b, title);
   const char orientation = r[19];
   if (orientation == 'P' || orientation == 'L') {
@@ -308,10 +310,12 @@ void TAddFilings::Type3(const std::string& r) {
   s->SetLayout();
   if (hdr_->HoldsTitle(title)) {
     log_.Add("Duplicate Sheet in input: " + title);
+    RecycleLines(*s);
     return;
   }
   if (dup_ && dup_->isDuplicate(StoredSheetName(title))) {
     log_.Add("Duplicate Sheet on Disk: " + title);
+    RecycleLines(*s);
     return;
   }
   sheet_ = std::move(s);
@@ -323,7 +327,7 @@ void TAddFilings::Type4(const std::string& r) {
   if (!sheet_) return;
   sheet_->body.fromSheetNo = FieldAt(r, 5, 8);
   sheet_->body.toSheetNo = FieldAt(r, 13, 8);
-  if (r.size() > 20) sheet_->lines.push_back(TitleCase(TextField(r, 21, 40)));
+  if (r.size() > 20) NewLine(*sheet_).assign(TitleCase(TextField(r, 21, 40)));
   titleOnly_ = false;
 }
 
@@ -373,20 +377,41 @@ void TAddFilings::Type7(const std::string& r) {
   docket_->body.citevalue = FilingCitation(r);
 }
 
+std::string& TAddFilings::NewLine(TOutSheet& s) {
+  if (spareLines_.empty()) return s.lines.emplace_back();
+  s.lines.push_back(std::move(spareLines_.back()));
+  spareLines_.pop_back();
+  s.lines.back().clear();
+  return s.lines.back();
+}
+
+void TAddFilings::RecycleLines(TOutSheet& s) {
+  for (std::string& l : s.lines) spareLines_.push_back(std::move(l));
+  s.lines.clear();
+  if (s.lines.capacity() > spareList_.capacity()) s.lines.swap(spareList_);
+}
+
+// The line without its trailing blanks and NULs.
+static std::string_view TrimmedRight(std::string_view s) {
+  size_t n = s.size();
+  while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\0')) --n;
+  return s.substr(0, n);
+}
+
 void TAddFilings::AddTextLine(std::string_view in) {
   TOutSheet& s = *sheet_;
   if (titleOnly_) {
-    s.lines.push_back("   ");
+    NewLine(s).assign("   ");
     titleOnly_ = false;
   }
   if (!in.empty() && (in[0] == '\n' || in[0] == '\f')) in.remove_prefix(1);
-  std::string line = in.size() < 250 ? TrimRight(in) : std::string(in);
+  std::string_view line = in.size() < 250 ? TrimmedRight(in) : in;
   if (line.empty()) line = "   ";
   if (line.size() <= kWrapWidth) {
-    s.lines.push_back(std::move(line));
+    NewLine(s).assign(line);
   } else {
     log_.Add("Word Wrap performed, line too long");
-    for (std::string& piece : WordWrap(line, kWrapWidth)) s.lines.push_back(std::move(piece));
+    for (std::string& piece : WordWrap(line, kWrapWidth)) NewLine(s).assign(piece);
   }
   sheetHasText_ = true;
 }
@@ -398,6 +423,7 @@ void TAddFilings::CompleteSheet() {
   const std::string title = s->lines.front().substr(0, 40);
   if (TrimRight(s->body.sheetNo).empty()) {
     log_.Add("Blank SheetNo field, sheet rejected ");
+    RecycleLines(*s);
     return;
   }
   if (!issuer_) issuer_ = hdr_->AddIssuer(std::make_shared<T5Entry>());
@@ -416,6 +442,8 @@ void TAddFilings::CompleteSheet() {
     log_.Add(no + " not in range:" + from + ".." + to);
   }
   std::optional<TTextPos> pos = out_->OutBuffer()->WriteSheet(s->lines);
+  s->lineCount = int32_t(s->lines.size());
+  RecycleLines(*s);
   if (!pos) {
     // The pages of the volume's earlier sheets may have gone with the failed
     // write: none of them is recorded.
@@ -424,7 +452,6 @@ void TAddFilings::CompleteSheet() {
     return;
   }
   s->body.text = *pos;
-  s->lineCount = int32_t(s->lines.size());
   hdr_->AddSheet(title, TSheetPtr(std::move(s)));
   if (sheetList_) sheetList_->AddCopiedLine(title);
 }

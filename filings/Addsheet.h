@@ -112,6 +112,10 @@ class TAddFilings {
   void CompleteVolume();
   void EndOfFile();
   std::string CodeText() const;
+  // A line of the sheet being built, reusing the storage of written sheets.
+  std::string& NewLine(TOutSheet& sheet);
+  // Hands the written sheet's lines back for reuse by the next sheets.
+  void RecycleLines(TOutSheet& sheet);
 
   TEnv& env_;
   TVerifyDlg* verifier_;
@@ -132,6 +136,12 @@ class TAddFilings {
   TPrimeRecord companyPrime_;  // as the company's record left it
   TVolumeBody volume_;
   std::unique_ptr<TOutSheet> sheet_;
+  // Once a sheet's text is written its lines are not needed again: their
+  // strings (and the list holding them) serve the next sheets, so a long
+  // filing does not allocate per line nor keep a volume's text in memory.
+  std::vector<std::string> spareLines_;
+  std::vector<std::string> spareList_;
+  std::string record_;  // the record being applied, cut to its length
   bool titleOnly_ = false;
   bool sheetHasText_ = false;
   std::shared_ptr<T5Entry> issuer_;

@@ -48,8 +48,8 @@ static bool TokenStartOk(const std::string& t, size_t at) {
 }
 
 bool SheetNoInTitle(const std::string& sheetNo8, const std::string& upperTitle) {
+  if (upperTitle.find(sheetNo8) != std::string::npos) return true;
   std::string t = upperTitle;
-  if (t.find(sheetNo8) != std::string::npos) return true;
   const std::string no = UpperCase(StripLead(sheetNo8));
   if (no.empty()) return false;
   // An occurrence that is not a token is taken out and the search repeated.
@@ -64,9 +64,12 @@ bool SheetNoInTitle(const std::string& sheetNo8, const std::string& upperTitle) 
 }
 
 void Logger::SetSheet(const TSheetBody& header, const std::string& title) {
-  title_ = Cut(title, 40);
+  title_.assign(title, 0, 40);
   sheetPending_ = true;
-  const std::string upper = UpperCase(title_);
+  // Once per sheet: the upper-cased title reuses its buffer.
+  upper_.assign(title_);
+  for (char& c : upper_) c = UpperChar(c);
+  const std::string& upper = upper_;
   if (!SheetNoInTitle(header.sheetNo, upper)) Mismatch(UpperCase(StripLead(header.sheetNo)), "Sheet No. ");
   if (!RevisionMatches(header.revNo, upper)) Mismatch(std::to_string(header.revNo), "Sheet Rev. No. ");
   const bool alt = upper.find("ALT") != std::string::npos;

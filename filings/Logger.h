@@ -38,6 +38,7 @@ class Logger {
   std::string code_, company_, volume_;
   bool volumePending_ = false;
   std::string title_;
+  std::string upper_;  // title_ upper-cased, for the title checks
   bool sheetPending_ = false;
 };
 

@@ -275,7 +275,12 @@ std::string RevisionWord(int n) {
 }
 
 std::string TitleCase(std::string_view s) {
-  std::string t = LowerCase(TrimBoth(s.substr(0, s.size() < 54 ? s.size() : 54)));
+  // Built in one string: this runs once per imported sheet.
+  std::string_view v = s.substr(0, s.size() < 54 ? s.size() : 54);
+  while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
+  while (!v.empty() && (v.back() == ' ' || v.back() == '\0')) v.remove_suffix(1);
+  std::string t(v);
+  for (char& c : t) c = LowerChar(c);
   bool sheetMode = false;
   auto isSeparator = [&](char c) {
     switch (c) {

@@ -1,0 +1,56 @@
+// The sheet list of an import's output volume answers "is this title
+// listed?" without regard to letter case, across the growth of its index,
+// and forgets every title when its sheets are dropped.
+#include <gtest/gtest.h>
+
+#include "copy/outWindow.h"
+#include "support/MemFileSystem.h"
+#include "support/ScriptedPort.h"
+
+namespace vorne::testing {
+namespace {
+
+class SheetTitleIndexTest : public ::testing::Test {
+ protected:
+  TMemFileSystem fs_;
+  TScriptedPort port_;
+  TEnv env_{fs_, port_};
+  TFileCluster cluster_{env_, false};
+  TNewHdrObject hdr_{cluster_, nullptr, TPrimeRecord{}, TVolumeBody{}};
+
+  void Add(const std::string& title) { hdr_.AddSheet(title, std::make_shared<TSheet>(TSheetBody{}, nullptr, -1)); }
+};
+
+TEST_F(SheetTitleIndexTest, TitlesMatchWithoutRegardToLetterCaseOnly) {
+  Add("Original Sheet No. 1");
+  EXPECT_TRUE(hdr_.HoldsTitle("ORIGINAL SHEET NO. 1"));
+  EXPECT_TRUE(hdr_.HoldsTitle("original sheet no. 1"));
+  EXPECT_FALSE(hdr_.HoldsTitle("Original Sheet No. 1 "));
+  EXPECT_FALSE(hdr_.HoldsTitle("Original Sheet No. 10"));
+  EXPECT_FALSE(hdr_.HoldsTitle(""));
+  Add("");
+  EXPECT_TRUE(hdr_.HoldsTitle(""));
+}
+
+TEST_F(SheetTitleIndexTest, EveryTitleStaysFoundAsTheListGrows) {
+  for (int i = 0; i < 5000; ++i) {
+    Add("Sheet No. " + std::to_string(i));
+    ASSERT_TRUE(hdr_.HoldsTitle("SHEET NO. " + std::to_string(i))) << i;
+  }
+  for (int i = 0; i < 5000; ++i) ASSERT_TRUE(hdr_.HoldsTitle("sheet no. " + std::to_string(i))) << i;
+  for (int i = 5000; i < 5100; ++i) EXPECT_FALSE(hdr_.HoldsTitle("Sheet No. " + std::to_string(i)));
+  EXPECT_EQ(hdr_.Sheets().size(), 5000u);
+}
+
+TEST_F(SheetTitleIndexTest, DroppedSheetsAreNoLongerListed) {
+  for (int i = 0; i < 100; ++i) Add("Sheet " + std::to_string(i));
+  hdr_.DropSheets();
+  EXPECT_TRUE(hdr_.Sheets().empty());
+  EXPECT_FALSE(hdr_.HoldsTitle("Sheet 1"));
+  Add("Sheet 1");
+  EXPECT_TRUE(hdr_.HoldsTitle("SHEET 1"));
+  EXPECT_FALSE(hdr_.HoldsTitle("Sheet 2"));
+}
+
+}  // namespace
+}  // namespace vorne::testing
