@@ -93,6 +93,15 @@ void TOutHdrObject::EndChain(const std::vector<TSheetPtr>& added) {
   numbers.reserve(added.size());
   for (const TSheetPtr& s : added) numbers.push_back(s->body.sheetNo);
   ExtendRange(prime_->record, numbers);
+  CloseChain();
+}
+
+int32_t TOutHdrObject::EntryPosition(const TPosAux* e) {
+  if (!e) return -1;
+  return e->replacement ? e->replacement->position : e->position;
+}
+
+void TOutHdrObject::CloseChain() {
   Gather(EncodeEnd());
   cluster_.WriteHdrRun(base_, gathered_);
   gathered_.clear();
@@ -140,8 +149,19 @@ void TNewHdrObject::IndexTitle(uint64_t hash, uint32_t sheet) {
   titleSlots_[i] = TSlot{hash, sheet};
 }
 
-void TNewHdrObject::AddSheet(const std::string& title, TSheetPtr sheet) {
-  sheets_.emplace_back(title, std::move(sheet));
+void TNewHdrObject::AddSheet(std::string_view title, const TSheetBody& body, const T5Entry* issuer,
+                             const T6Entry* docket) {
+  TListedSheet& s = sheets_.emplace_back();
+  s.record = body.Encode();
+  const std::string_view no = std::string_view(body.sheetNo).substr(0, 8);
+  s.sheetNo.fill(' ');
+  std::copy(no.begin(), no.end(), s.sheetNo.begin());
+  s.updDate = body.updDate;
+  s.issuer = issuer;
+  s.docket = docket;
+  s.titleAt = uint32_t(titles_.size());
+  s.titleLength = uint32_t(title.size());
+  titles_.append(title);
   ++New;
   // Kept at most half full, so that probing stays short.
   if (sheets_.size() * 2 > titleSlots_.size()) {
@@ -153,28 +173,26 @@ void TNewHdrObject::AddSheet(const std::string& title, TSheetPtr sheet) {
   IndexTitle(TitleHash(title), uint32_t(sheets_.size()));
 }
 
-bool TNewHdrObject::HoldsTitle(const std::string& title) const {
+bool TNewHdrObject::HoldsTitle(std::string_view title) const {
   if (titleSlots_.empty()) return false;
   const uint64_t hash = TitleHash(title);
   const size_t mask = titleSlots_.size() - 1;
   for (size_t i = size_t(hash) & mask; titleSlots_[i].sheet != 0; i = (i + 1) & mask) {
     const TSlot& slot = titleSlots_[i];
-    if (slot.hash == hash && SameTitle(sheets_[slot.sheet - 1].first, title)) return true;
+    if (slot.hash == hash && SameTitle(Title(sheets_[slot.sheet - 1]), title)) return true;
   }
   return false;
 }
 
 void TNewHdrObject::DropSheets() {
   sheets_.clear();
+  titles_.clear();
   titleSlots_.clear();
 }
 
 size_t TNewHdrObject::Complete() {
   const size_t n = sheets_.size();
   if (n > 0 && opened_) {
-    std::vector<TSheetPtr> sheets;
-    sheets.reserve(n);
-    for (auto& [t, s] : sheets_) sheets.push_back(s);
     // Pages of these sheets still in the writer's window go to disk before
     // any record points at them; a failed flush adds none of them.
     OutDataBuffer* out = cluster_.OutBuffer();
@@ -185,8 +203,20 @@ size_t TNewHdrObject::Complete() {
     }
     StartChain();
     WriteNewEntries();
-    WriteSheetHeaders(sheets);
-    EndChain(sheets);
+    // The SheetRecords as the copy engine writes them, and the range of
+    // their numbers in the same pass.
+    gathered_.reserve(gathered_.size() + n + 1);
+    std::string_view low = sheets_.front().SheetNo();
+    std::string_view high = low;
+    for (TListedSheet& s : sheets_) {
+      TSheetBody::EncodeLinks(s.record, EntryPosition(s.issuer), EntryPosition(s.docket));
+      if (prime_->record.updated < s.updDate) prime_->record.updated = s.updDate;
+      Gather(s.record);
+      if (CompareSheetNo(s.SheetNo(), low) < 0) low = s.SheetNo();
+      if (CompareSheetNo(s.SheetNo(), high) > 0) high = s.SheetNo();
+    }
+    ExtendRange(prime_->record, n, std::string(low), std::string(high));
+    CloseChain();
     Added += int32_t(n);
     TotalOut = int32_t(prime_->record.sheetCount);
   }

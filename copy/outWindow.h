@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/Cluster.h"
@@ -78,6 +79,9 @@ class TOutHdrObject {
   // sheets' text before their records were written.
   void EndChain(const std::vector<TSheetPtr>& added);
   void ClearLists();
+  // Where a sheet's SheetRecord points for its entry: the entry's position,
+  // or its replacement's; -1 without an entry.
+  static int32_t EntryPosition(const TPosAux* e);
 
   // "New, Old, Replaced, Added, Total Out".
   virtual std::string Describe() const;
@@ -99,21 +103,42 @@ class TOutHdrObject {
     gathered_.push_back(r);
     return base_ + int32_t(gathered_.size()) - 1;
   }
+  // The EndRecord, the gathered records written in one piece, the prime
+  // record written (a new volume enters the cluster's list here).
+  void CloseChain();
   bool opened_ = false;
   TAuxList<T5Entry> issuers_;
   TAuxList<T6Entry> dockets_;
 };
 
 // The import form: the sheets are those the import listed for the volume.
+// A listed sheet is kept as its header body, its title and the entries it
+// uses, not as a sheet object: an import lists tens of thousands of them.
 class TNewHdrObject : public TOutHdrObject {
  public:
   TNewHdrObject(TFileCluster& cluster, TPrimeRef* stored, const TPrimeRecord& record, const TVolumeBody& volume)
       : TOutHdrObject(cluster, stored, record, volume) {}
 
-  // The sheet list of the volume: one entry per title.
-  void AddSheet(const std::string& title, TSheetPtr sheet);
-  bool HoldsTitle(const std::string& title) const;  // letter case ignored
-  const TNamedSheets& Sheets() const { return sheets_; }
+  // Plain data, so that a long list grows by copying bytes.
+  struct TListedSheet {
+    THdrRecord record{};              // the SheetRecord, its entry positions set on completion
+    std::array<char, 8> sheetNo{};    // its number, char[8]
+    uint16_t updDate = 0;
+    const T5Entry* issuer = nullptr;  // from Issuers(), nullptr for none
+    const T6Entry* docket = nullptr;  // from Dockets(), nullptr for none
+    uint32_t titleAt = 0;             // the title's place in the titles' text
+    uint32_t titleLength = 0;
+    std::string_view SheetNo() const { return {sheetNo.data(), sheetNo.size()}; }
+  };
+
+  // The sheet list of the volume: one entry per title (its number counts to
+  // 8 characters, the field's width). issuer and docket
+  // must be entries of this object's lists (or nullptr): they are read when
+  // the volume is completed.
+  void AddSheet(std::string_view title, const TSheetBody& body, const T5Entry* issuer, const T6Entry* docket);
+  bool HoldsTitle(std::string_view title) const;  // letter case ignored
+  const std::vector<TListedSheet>& Sheets() const { return sheets_; }
+  std::string_view Title(const TListedSheet& s) const { return std::string_view(titles_).substr(s.titleAt, s.titleLength); }
   void DropSheets();
 
   // Completing the volume: when sheets are listed, the new entries, the
@@ -131,7 +156,8 @@ class TNewHdrObject : public TOutHdrObject {
     uint32_t sheet = 0;
   };
   void IndexTitle(uint64_t hash, uint32_t sheet);
-  TNamedSheets sheets_;
+  std::vector<TListedSheet> sheets_;
+  std::string titles_;  // every listed title, one after the other
   std::vector<TSlot> titleSlots_;
 };
 

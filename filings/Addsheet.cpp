@@ -37,8 +37,10 @@ void LayoutCheck(TOutSheet& s, Logger& log) {
   for (const std::string& l : s.lines) longest = std::max(longest, l.size());
   const int L = int(longest);
   if (L > s.maxChars) {
-    log.Add(std::to_string(L) + " chars is too long for " + OrientationName(s.orientationCode) + " at " +
-            std::to_string(PitchCpi(s.body.pitchCode)) + " c.p.i.");
+    std::string m = std::to_string(L);
+    m.append(" chars is too long for ").append(OrientationName(s.orientationCode)).append(" at ");
+    m.append(std::to_string(PitchCpi(s.body.pitchCode))).append(" c.p.i.");
+    log.Add(m);
     if (s.orientationCode == 1 && int(s.lines.size()) <= MaxLinesPerSheet(2, s.lpiCode) + 2) {
       s.orientationCode = 2;
       s.body.orientation = 'L';
@@ -53,8 +55,10 @@ void LayoutCheck(TOutSheet& s, Logger& log) {
   while (s.lines.size() > 1 && s.lines.back() == "   ") s.lines.pop_back();
   const int N = int(s.lines.size());
   if (N > MaxLinesPerSheet(s.orientationCode, s.lpiCode) + 2) {
-    log.Add(std::to_string(N) + " lines is too many for " + OrientationName(s.orientationCode) + " at " +
-            (s.lpiCode == 2 ? "8" : "6") + " lines per inch.");
+    std::string m = std::to_string(N);
+    m.append(" lines is too many for ").append(OrientationName(s.orientationCode)).append(" at ");
+    m.append(s.lpiCode == 2 ? "8" : "6").append(" lines per inch.");
+    log.Add(m);
     if (s.orientationCode == 2 && L <= MaxCharsPerLine(1, s.body.pitchCode)) {
       s.orientationCode = 1;
       s.body.orientation = 'P';
@@ -97,9 +101,11 @@ void TAddFilings::ImportText(TFileCluster& out, std::string_view text, const std
   out_ = &out;
   caption_ = name;
   logName_ = LogFileName(name);
+  // Every sheet of a run is stamped with the day the run started.
+  today_ = TodayPacked();
   state_ = TRunState::NoFiling;
   companyCurrent_ = volumeOpen_ = false;
-  sheet_.reset();
+  DiscardSheet();
   aborted_ = false;
   size_t count = 0;
   while (!text.empty() && !aborted_) {
@@ -142,7 +148,7 @@ void TAddFilings::Record(const std::string& r) {
     } else {
       log_.Add("Wrong Length Record");
       log_.Add(r);
-      if (type <= '2') sheet_.reset();
+      if (type <= '2') DiscardSheet();
     }
     return;
   }
@@ -164,7 +170,7 @@ std::string TAddFilings::CodeText() const { return ZeroPad(companyCode_, 6); }
 void TAddFilings::Type0(const std::string& r) {
   CompleteVolume();
   companyCurrent_ = false;
-  sheet_.reset();
+  DiscardSheet();
   filingDocket_ = TrimRight(FieldAt(r, 5, 20));
   filingDate_ = SixDigitDate(FieldAt(r, 25, 6));
   state_ = filingDocket_.empty() ? TRunState::NoFiling : TRunState::Filing;
@@ -172,7 +178,7 @@ void TAddFilings::Type0(const std::string& r) {
 
 void TAddFilings::Type1(const std::string& r) {
   CompleteVolume();
-  sheet_.reset();
+  DiscardSheet();
   const std::string codeChars = FieldAt(r, 5, 6);
   std::optional<int64_t> code = DecimalNumber(codeChars);
   if (!code || *code > INT32_MAX) {
@@ -209,7 +215,7 @@ void TAddFilings::Type1(const std::string& r) {
 
 void TAddFilings::Type2(const std::string& r) {
   CompleteVolume();
-  sheet_.reset();
+  DiscardSheet();
   std::string name = StripLead(TextField(r, 12, 40));
   // Each volume starts from the company's record: a stored volume found
   // before must not lend its count, chain or range to the next one.
@@ -274,24 +280,29 @@ void TAddFilings::Type2(const std::string& r) {
   state_ = TRunState::Volume;
 }
 
+// Positions from..from+width-1 of the record as far as it reaches, without a copy.
+static std::string_view TextView(std::string_view r, size_t from, size_t width) {
+  if (from < 1 || from - 1 >= r.size()) return {};
+  return r.substr(from - 1, width);
+}
+
 void TAddFilings::Type3(const std::string& r) {
-  sheet_.reset();
+  DiscardSheet();
   if (state_ != TRunState::Volume || !volumeOpen_) return;
-  auto s = std::make_unique<TOutSheet>();
+  std::unique_ptr<TOutSheet> s = TakeSheet();
   TSheetBody& b = s->body;
   b.sheetNo = FieldAt(r, 5, 8);
-  b.revNo = int16_t(ThreeDigitNumber(FieldAt(r, 13, 3)));
+  b.revNo = int16_t(ThreeDigitNumber(TextView(r, 13, 3)));
   b.altId = TwoDigitNumber(r[15], r[16]);
   b.sheetType = TwoDigitNumber(r[17], r[18]);
   b.pitchCode = PitchCodeFor(TwoDigitNumber(r[20], r[21]));
-  b.fromSheetNo = std::string(8, ' ');
-  b.toSheetNo = std::string(8, ' ');
-  b.updDate = TodayPacked();
+  b.updDate = today_;
   b.filingDate = filingDate_;
   b.status = kPending;
-  const std::string title = TitleCase(TextField(r, 24, 40));
   s->lines.swap(spareList_);
-  NewLine(*s).assign(title);
+  // The title is the sheet's first line: made in place, it is not copied.
+  std::string& title = NewLine(*s);
+  TitleCaseInto(TextView(r, 24, 40), title);
   log_.SetSheet(b, title);
   const char orientation = r[19];
   if (orientation == 'P' || orientation == 'L') {
@@ -310,12 +321,12 @@ void TAddFilings::Type3(const std::string& r) {
   s->SetLayout();
   if (hdr_->HoldsTitle(title)) {
     log_.Add("Duplicate Sheet in input: " + title);
-    RecycleLines(*s);
+    Recycle(std::move(s));
     return;
   }
   if (dup_ && dup_->isDuplicate(StoredSheetName(title))) {
     log_.Add("Duplicate Sheet on Disk: " + title);
-    RecycleLines(*s);
+    Recycle(std::move(s));
     return;
   }
   sheet_ = std::move(s);
@@ -327,7 +338,7 @@ void TAddFilings::Type4(const std::string& r) {
   if (!sheet_) return;
   sheet_->body.fromSheetNo = FieldAt(r, 5, 8);
   sheet_->body.toSheetNo = FieldAt(r, 13, 8);
-  if (r.size() > 20) NewLine(*sheet_).assign(TitleCase(TextField(r, 21, 40)));
+  if (r.size() > 20) TitleCaseInto(TextView(r, 21, 40), NewLine(*sheet_));
   titleOnly_ = false;
 }
 
@@ -391,6 +402,24 @@ void TAddFilings::RecycleLines(TOutSheet& s) {
   if (s.lines.capacity() > spareList_.capacity()) s.lines.swap(spareList_);
 }
 
+std::unique_ptr<TOutSheet> TAddFilings::TakeSheet() {
+  if (!spareSheet_) return std::make_unique<TOutSheet>();
+  std::unique_ptr<TOutSheet> s = std::move(spareSheet_);
+  s->body = TSheetBody{};
+  s->position = -1;
+  s->lineCount = 0;
+  s->maxLineLength = 0;
+  return s;
+}
+
+void TAddFilings::Recycle(std::unique_ptr<TOutSheet> s) {
+  if (!s) return;
+  RecycleLines(*s);
+  spareSheet_ = std::move(s);
+}
+
+void TAddFilings::DiscardSheet() { Recycle(std::move(sheet_)); }
+
 // The line without its trailing blanks and NULs.
 static std::string_view TrimmedRight(std::string_view s) {
   size_t n = s.size();
@@ -419,17 +448,18 @@ void TAddFilings::AddTextLine(std::string_view in) {
 void TAddFilings::CompleteSheet() {
   std::unique_ptr<TOutSheet> s = std::move(sheet_);
   sheetHasText_ = false;
-  if (!s || !hdr_) return;
-  const std::string title = s->lines.front().substr(0, 40);
+  if (!s) return;
+  if (!hdr_) {
+    Recycle(std::move(s));
+    return;
+  }
   if (TrimRight(s->body.sheetNo).empty()) {
     log_.Add("Blank SheetNo field, sheet rejected ");
-    RecycleLines(*s);
+    Recycle(std::move(s));
     return;
   }
   if (!issuer_) issuer_ = hdr_->AddIssuer(std::make_shared<T5Entry>());
   if (!docket_) docket_ = hdr_->AddDocket(T6Entry::Placeholder());
-  s->AttachIssuer(issuer_);
-  s->AttachDocket(docket_);
   for (size_t i = kMaxSheetLines; i < s->lines.size(); ++i)
     if (s->lines[i] != "   ") log_.Add(s->lines[i] + " Lost");
   LayoutCheck(*s, log_);
@@ -443,17 +473,20 @@ void TAddFilings::CompleteSheet() {
   }
   std::optional<TTextPos> pos = out_->OutBuffer()->WriteSheet(s->lines);
   s->lineCount = int32_t(s->lines.size());
-  RecycleLines(*s);
   if (!pos) {
     // The pages of the volume's earlier sheets may have gone with the failed
     // write: none of them is recorded.
     log_.Add("The text could not be written; the sheets of this volume are not added");
     hdr_->DropSheets();
+    Recycle(std::move(s));
     return;
   }
   s->body.text = *pos;
-  hdr_->AddSheet(title, TSheetPtr(std::move(s)));
-  if (sheetList_) sheetList_->AddCopiedLine(title);
+  // The title line stays first: the layout check only drops trailing lines.
+  const std::string_view title = std::string_view(s->lines.front()).substr(0, 40);
+  hdr_->AddSheet(title, s->body, issuer_.get(), docket_.get());
+  if (sheetList_) sheetList_->AddCopiedLine(std::string(title));
+  Recycle(std::move(s));
 }
 
 void TAddFilings::CompleteVolume() {
@@ -481,7 +514,7 @@ void TAddFilings::CompleteVolume() {
 
 void TAddFilings::EndOfFile() {
   if (sheet_ && sheetHasText_) CompleteSheet();
-  sheet_.reset();
+  DiscardSheet();
   CompleteVolume();
 }
 

@@ -116,6 +116,11 @@ class TAddFilings {
   std::string& NewLine(TOutSheet& sheet);
   // Hands the written sheet's lines back for reuse by the next sheets.
   void RecycleLines(TOutSheet& sheet);
+  // The sheet objects are reused the same way: a blank one for a new sheet,
+  // a finished or rejected one kept (lines recycled) for the next.
+  std::unique_ptr<TOutSheet> TakeSheet();
+  void Recycle(std::unique_ptr<TOutSheet> sheet);
+  void DiscardSheet();  // the sheet being built, if any, without writing it
 
   TEnv& env_;
   TVerifyDlg* verifier_;
@@ -136,6 +141,8 @@ class TAddFilings {
   TPrimeRecord companyPrime_;  // as the company's record left it
   TVolumeBody volume_;
   std::unique_ptr<TOutSheet> sheet_;
+  std::unique_ptr<TOutSheet> spareSheet_;
+  uint16_t today_ = 0;  // the UpdDate of the run's sheets
   // Once a sheet's text is written its lines are not needed again: their
   // strings (and the list holding them) serve the next sheets, so a long
   // filing does not allocate per line nor keep a volume's text in memory.

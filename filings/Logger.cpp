@@ -29,9 +29,12 @@ void Logger::WriteContexts() {
   }
 }
 
-void Logger::Add(const std::string& message) {
+void Logger::Add(std::string_view message) {
   WriteContexts();
-  lines_.push_back("   " + Cut(message, 80));
+  message = message.substr(0, 80);
+  std::string& line = lines_.emplace_back();
+  line.reserve(3 + message.size());
+  line.append("   ").append(message);
 }
 
 void Logger::Mismatch(const std::string& value, const std::string& label) {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/Tarifdef.h"
@@ -23,7 +24,7 @@ class Logger {
   // Marks the sheet context pending and runs the title checks of the header
   // against its title: sheet number, revision, alternate sheet id.
   void SetSheet(const TSheetBody& header, const std::string& title);
-  void Add(const std::string& message);
+  void Add(std::string_view message);
   void Mismatch(const std::string& value, const std::string& label);
   void Direct(const std::string& line) { lines_.push_back(line); }
 

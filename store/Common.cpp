@@ -275,11 +275,16 @@ std::string RevisionWord(int n) {
 }
 
 std::string TitleCase(std::string_view s) {
-  // Built in one string: this runs once per imported sheet.
+  std::string t;
+  TitleCaseInto(s, t);
+  return t;
+}
+
+void TitleCaseInto(std::string_view s, std::string& t) {
   std::string_view v = s.substr(0, s.size() < 54 ? s.size() : 54);
   while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
   while (!v.empty() && (v.back() == ' ' || v.back() == '\0')) v.remove_suffix(1);
-  std::string t(v);
+  t.assign(v);
   for (char& c : t) c = LowerChar(c);
   bool sheetMode = false;
   auto isSeparator = [&](char c) {
@@ -295,7 +300,6 @@ std::string TitleCase(std::string_view s) {
       t[i] = UpperChar(t[i]);
     }
   }
-  return t;
 }
 
 static void ReplaceAll(std::string& t, std::string_view from, std::string_view to) {

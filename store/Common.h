@@ -105,6 +105,8 @@ double PackedToSerial(uint16_t v);  // 0 counts as 1 January 1950
 
 std::string RevisionWord(int n);
 std::string TitleCase(std::string_view s);
+// The same written into out (its storage reused): once per imported sheet.
+void TitleCaseInto(std::string_view s, std::string& out);
 std::string IssuerName(std::string_view s);
 std::string NormalizeCompanyName(std::string_view s);
 std::string EscapeAmp(std::string_view s);

@@ -82,7 +82,6 @@ static bool IsBlank(const std::string& s) { return TrimRight(s).empty(); }
 
 void ExtendRange(TPrimeRecord& r, const std::vector<std::string>& sheetNos) {
   if (sheetNos.empty()) return;
-  r.sheetCount = uint16_t(r.sheetCount + sheetNos.size());
   // The lowest and highest numbers, whatever order the caller's list has.
   const std::string* low = &sheetNos.front();
   const std::string* high = &sheetNos.front();
@@ -90,8 +89,14 @@ void ExtendRange(TPrimeRecord& r, const std::vector<std::string>& sheetNos) {
     if (CompareSheetNo(s, *low) < 0) low = &s;
     if (CompareSheetNo(s, *high) > 0) high = &s;
   }
-  if (IsBlank(r.fromSheet) || CompareSheetNo(r.fromSheet, *low) > 0) r.fromSheet = PadRight(low->substr(0, 8), 8);
-  if (IsBlank(r.toSheet) || CompareSheetNo(r.toSheet, *high) < 0) r.toSheet = PadRight(high->substr(0, 8), 8);
+  ExtendRange(r, sheetNos.size(), *low, *high);
+}
+
+void ExtendRange(TPrimeRecord& r, size_t count, const std::string& low, const std::string& high) {
+  if (count == 0) return;
+  r.sheetCount = uint16_t(r.sheetCount + count);
+  if (IsBlank(r.fromSheet) || CompareSheetNo(r.fromSheet, low) > 0) r.fromSheet = PadRight(low.substr(0, 8), 8);
+  if (IsBlank(r.toSheet) || CompareSheetNo(r.toSheet, high) < 0) r.toSheet = PadRight(high.substr(0, 8), 8);
 }
 
 TPrimeRecord NewVolumeRecord(const TPrimeRecord& input) {

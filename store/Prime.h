@@ -65,6 +65,8 @@ void ResetTotals(TPrimeRecord& r);
 // Counts the sheets just added and widens the range to the lowest and highest
 // of their numbers; a blank end of the range takes the new value.
 void ExtendRange(TPrimeRecord& r, const std::vector<std::string>& sheetNos);
+// The same for count sheets whose lowest and highest numbers are known.
+void ExtendRange(TPrimeRecord& r, size_t count, const std::string& low, const std::string& high);
 // A new output volume made from an input volume's record.
 TPrimeRecord NewVolumeRecord(const TPrimeRecord& input);
 

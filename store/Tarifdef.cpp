@@ -177,13 +177,17 @@ THdrRecord TSheetBody::Encode() const {
   PutChars(&r[22], 8, fromSheetNo);
   PutChars(&r[30], 8, toSheetNo);
   PutI32(&r[38], text.dbfPos);
-  PutI32(&r[42], issuePos);
-  PutI32(&r[46], docketPos);
+  EncodeLinks(r, issuePos, docketPos);
   r[50] = status;
   r[51] = orderType;
   orderCite.Encode(&r[52]);
   r[57] = refundFlag;
   return r;
+}
+
+void TSheetBody::EncodeLinks(THdrRecord& r, int32_t issuePos, int32_t docketPos) {
+  PutI32(&r[42], issuePos);
+  PutI32(&r[46], docketPos);
 }
 
 TDocketBody TDocketBody::Decode(const THdrRecord& r) {

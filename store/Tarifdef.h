@@ -122,6 +122,9 @@ struct TSheetBody {
 
   static TSheetBody Decode(const THdrRecord& r);
   THdrRecord Encode() const;
+  // Sets IssuePos and DocketPos of an encoded SheetRecord: a writer may
+  // encode a sheet before its entries have positions.
+  static void EncodeLinks(THdrRecord& r, int32_t issuePos, int32_t docketPos);
   bool operator==(const TSheetBody&) const = default;
 };
 

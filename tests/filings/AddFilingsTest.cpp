@@ -247,6 +247,54 @@ TEST_F(AddFilingsTest, DuplicatesInInputAreDroppedWithTheirText) {
   EXPECT_EQ(lib[0].texts[0].back(), "one");
 }
 
+// Sheet objects and their lines are reused from sheet to sheet: nothing of a
+// written or rejected sheet may reach the next one.
+TEST_F(AddFilingsTest, EverySheetStartsFromABlankHeader) {
+  auto lines = Head();
+  lines.push_back(T3("1", 2, "Second Revised Sheet No. 1 Alt", 'L', "17", '8', " 1", " 3"));
+  lines.push_back(T4("1", "9", "rate schedule ft"));
+  for (int i = 0; i < 40; ++i) lines.push_back("first sheet line " + std::to_string(i));
+  lines.push_back(T3("1", 2, "SECOND REVISED SHEET NO. 1 ALT"));  // rejected as a duplicate
+  lines.push_back(T4("1", "5"));
+  lines.push_back("dropped");
+  lines.push_back(T3("2", 0, "Original Sheet No. 2"));
+  lines.push_back("second");
+  Import(lines);
+  auto lib = ReadBack();
+  ASSERT_EQ(lib.size(), 1u);
+  std::vector<TSheetBody> sheets;
+  for (auto& rec : lib[0].chain)
+    if (rec[0] == kSheetRecord) sheets.push_back(TSheetBody::Decode(rec));
+  ASSERT_EQ(sheets.size(), 2u);
+  const TSheetBody& first = sheets[0];
+  EXPECT_EQ(first.fromSheetNo, "       1");
+  EXPECT_EQ(first.toSheetNo, "       9");
+  EXPECT_EQ(first.orientation, 'L');
+  EXPECT_EQ(first.linesPerInch, '8');
+  const TSheetBody& second = sheets[1];
+  EXPECT_EQ(second.sheetNo, "       2");
+  EXPECT_EQ(second.revNo, 0);
+  EXPECT_EQ(second.altId, 0);
+  EXPECT_EQ(second.sheetType, 1);
+  EXPECT_EQ(second.pitchCode, 1);
+  EXPECT_EQ(second.orientation, 'P');
+  EXPECT_EQ(second.linesPerInch, '6');
+  EXPECT_EQ(second.fromSheetNo, std::string(8, ' '));
+  EXPECT_EQ(second.toSheetNo, std::string(8, ' '));
+  EXPECT_EQ(second.updDate, PackDate(2006, 3, 4));
+  // Both sheets point at the volume's one issuer and one docket record.
+  EXPECT_EQ(first.issuePos, second.issuePos);
+  EXPECT_EQ(first.docketPos, second.docketPos);
+  EXPECT_GE(second.issuePos, 0);
+  EXPECT_GE(second.docketPos, 0);
+  EXPECT_EQ(lib[0].texts[1], (std::vector<std::string>{"Original Sheet No. 2", "   ", "second"}));
+  EXPECT_EQ(lib[0].texts[0].size(), 42u);  // title, the second title line, 40 lines
+  EXPECT_EQ(lib[0].texts[0][1], "Rate Schedule Ft");
+  EXPECT_EQ(lib[0].prime.fromSheet, "       1");
+  EXPECT_EQ(lib[0].prime.toSheet, "       2");
+  EXPECT_EQ(lib[0].prime.updated, PackDate(2006, 3, 4));
+}
+
 TEST_F(AddFilingsTest, AVolumeThatEndsEmptyLeavesNothing) {
   auto lines = Head("EMPTY VOLUME", "7");
   lines.push_back(T3("1", 0, "ORIGINAL SHEET NO. 1"));  // no text: never completed

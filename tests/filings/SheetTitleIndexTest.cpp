@@ -18,7 +18,7 @@ class SheetTitleIndexTest : public ::testing::Test {
   TFileCluster cluster_{env_, false};
   TNewHdrObject hdr_{cluster_, nullptr, TPrimeRecord{}, TVolumeBody{}};
 
-  void Add(const std::string& title) { hdr_.AddSheet(title, std::make_shared<TSheet>(TSheetBody{}, nullptr, -1)); }
+  void Add(const std::string& title) { hdr_.AddSheet(title, TSheetBody{}, nullptr, nullptr); }
 };
 
 TEST_F(SheetTitleIndexTest, TitlesMatchWithoutRegardToLetterCaseOnly) {

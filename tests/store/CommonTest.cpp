@@ -81,6 +81,16 @@ TEST(Words, RevisionWord) {
   EXPECT_EQ(RevisionWord(123456), "123456't");  // at most 8 characters
 }
 
+TEST(Names, TitleCaseIntoReplacesWhateverTheStringHeld) {
+  std::string out = "a much longer title left over from the sheet before it";
+  TitleCaseInto("original sheet no. 5a", out);
+  EXPECT_EQ(out, "Original Sheet No. 5A");
+  TitleCaseInto("   ", out);
+  EXPECT_EQ(out, "");
+  TitleCaseInto(std::string(60, 'x'), out);
+  EXPECT_EQ(out, TitleCase(std::string(60, 'x')));
+}
+
 TEST(Names, TitleCaseSwitchesToSheetModeAtSheet) {
   EXPECT_EQ(TitleCase("first revised sheet no. 5a"), "First Revised Sheet No. 5A");
   EXPECT_EQ(TitleCase("  RATE SCHEDULE (FT-1) "), "Rate Schedule (Ft-1)");

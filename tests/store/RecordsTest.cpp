@@ -59,6 +59,21 @@ TEST(SheetRecord, FieldsStandAtTheirOffsets) {
   EXPECT_EQ(TSheetBody::Decode(r), SampleSheet());
 }
 
+TEST(SheetRecord, LinksSetAfterEncodingGiveTheSameBytes) {
+  TSheetBody b = SampleSheet();
+  THdrRecord r = b.Encode();
+  TSheetBody::EncodeLinks(r, 70000, -1);
+  b.issuePos = 70000;
+  b.docketPos = -1;
+  EXPECT_EQ(r, b.Encode());
+  TSheetBody::EncodeLinks(r, -1, 5);
+  const TSheetBody back = TSheetBody::Decode(r);
+  EXPECT_EQ(back.issuePos, -1);
+  EXPECT_EQ(back.docketPos, 5);
+  EXPECT_EQ(back.sheetNo, b.sheetNo);  // nothing else moves
+  EXPECT_EQ(back.text, b.text);
+}
+
 TEST(OtherRecords, RoundTripAndZeroedSpareBytes) {
   TVolumeBody v{"000123", "1   ", "000", "FERC Gas Tariff Original Volume No. 1"};
   THdrRecord vr = v.Encode();
@@ -285,6 +300,23 @@ TEST(PrimeRecord, VolumeTexts) {
   EXPECT_EQ(VolumeKey(r), PadRight("ANR Pipeline Company", 60) + "1:000");
   EXPECT_EQ(ShortVolumeLabel(r), "1:000");
   EXPECT_EQ(DisplayLine(r, "Volume No. 1"), "anr pipeline company: Volume No. 1");
+}
+
+TEST(PrimeRecord, ExtendRangeByCountAndEndsMatchesTheListForm) {
+  TPrimeRecord r;
+  ResetTotals(r);
+  ExtendRange(r, 3, "3       ", "20      ");
+  EXPECT_EQ(r.sheetCount, 3);
+  EXPECT_EQ(r.fromSheet, "3       ");
+  EXPECT_EQ(r.toSheet, "20      ");
+  ExtendRange(r, 0, "1       ", "99      ");  // nothing added, nothing widened
+  EXPECT_EQ(r.sheetCount, 3);
+  EXPECT_EQ(r.fromSheet, "3       ");
+  EXPECT_EQ(r.toSheet, "20      ");
+  ExtendRange(r, 2, "1A", "5       ");  // short numbers are padded to the field
+  EXPECT_EQ(r.sheetCount, 5);
+  EXPECT_EQ(r.fromSheet, "1A      ");
+  EXPECT_EQ(r.toSheet, "20      ");
 }
 
 TEST(PrimeRecord, ExtendRangeWidensOnlyTheEndsItPasses) {
