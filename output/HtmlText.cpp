@@ -1,5 +1,6 @@
 #include "output/HtmlText.h"
 
+#include <algorithm>
 #include <array>
 
 #include "store/Common.h"
@@ -43,34 +44,64 @@ const std::array<std::string_view, 256>& BodyTable() {
   return table;
 }
 
+// The bytes a body line keeps unchanged; the rest go through BodyTable.
+constexpr std::array<bool, 256> kKeptAsIs = [] {
+  std::array<bool, 256> t{};
+  for (int c = 32; c < 127; ++c) t[size_t(c)] = c != '"' && c != '&' && c != '<' && c != '>';
+  return t;
+}();
+
 bool IsDocketRunChar(char c) { return c == ' ' || c == '-' || (c >= '0' && c <= '9'); }
 
 }  // namespace
 
 std::string HtmlBodyLine(std::string_view line) {
-  const auto& table = BodyTable();
   std::string out;
-  out.reserve(line.size() + 8);
-  for (unsigned char c : line) {
-    std::string_view piece = table[c];
-    if (out.size() + piece.size() > kMaxBodyLine) break;
-    out.append(piece);
-  }
+  out.reserve(std::min(line.size(), kMaxBodyLine));
+  AppendHtmlBodyLine(out, line);
   return out;
+}
+
+void AppendHtmlBodyLine(std::string& out, std::string_view line) {
+  const auto& table = BodyTable();
+  // Most of a line is printable ASCII that stays as it is: such runs go in
+  // whole, the other bytes piece by piece. A piece goes in only if it fits.
+  size_t room = kMaxBodyLine;
+  size_t i = 0;
+  while (i < line.size()) {
+    size_t j = i;
+    while (j < line.size() && kKeptAsIs[uint8_t(line[j])]) ++j;
+    const size_t run = std::min(j - i, room);
+    out.append(line.data() + i, run);
+    room -= run;
+    if (run < j - i || j == line.size()) return;
+    const std::string_view piece = table[uint8_t(line[j])];
+    if (piece.size() > room) return;
+    out.append(piece);
+    room -= piece.size();
+    i = j + 1;
+  }
 }
 
 std::string HtmlText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
-    if (c == '<')
-      out += "&lt;";
-    else if (c == '>')
-      out += "&gt;";
-    else
-      out += c;
-  }
+  AppendHtmlText(out, text);
   return out;
+}
+
+void AppendHtmlText(std::string& out, std::string_view text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t j = text.find_first_of("<>", i);
+    if (j == std::string_view::npos) {
+      out.append(text.substr(i));
+      return;
+    }
+    out.append(text.substr(i, j - i));
+    out.append(text[j] == '<' ? "&lt;" : "&gt;");
+    i = j + 1;
+  }
 }
 
 std::string HtmlName(std::string_view name) { return HtmlText(EscapeAmp(name)); }

@@ -16,9 +16,13 @@ struct TDocketBody;
 // named characters of the upper half their entities and every other one a
 // blank. The result is cut to 255 characters without splitting an entity.
 std::string HtmlBodyLine(std::string_view line);
+// HtmlBodyLine appended to out (for writers that reuse one string per line).
+void AppendHtmlBodyLine(std::string& out, std::string_view line);
 // Library text (titles, names, dockets) in markup: '<' and '>' become
 // "&lt;" and "&gt;"; everything else stays as it is.
 std::string HtmlText(std::string_view text);
+// HtmlText appended to out.
+void AppendHtmlText(std::string& out, std::string_view text);
 // A company or issuer name: EscapeAmp, then HtmlText.
 std::string HtmlName(std::string_view name);
 

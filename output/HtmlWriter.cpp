@@ -1,5 +1,7 @@
 #include "output/HtmlWriter.h"
 
+#include <charconv>
+
 #include "output/NavImages.h"
 #include "output/OutText.h"
 #include "shell/Logunit.h"
@@ -34,6 +36,23 @@ std::vector<std::string> SplitLines(const std::string& bytes) {
 
 std::string N(int n) { return std::to_string(n); }
 
+// Page lines are built in one reused string: a sheet costs no temporaries.
+struct THtml {
+  std::string_view text;  // library text, escaped on the way in
+};
+void AppendPart(std::string& s, std::string_view v) { s.append(v); }
+void AppendPart(std::string& s, THtml h) { AppendHtmlText(s, h.text); }
+void AppendPart(std::string& s, int n) {
+  char digits[16];
+  s.append(digits, std::to_chars(digits, digits + sizeof digits, n).ptr);
+}
+template <class... TParts>
+const std::string& Cat(std::string& s, const TParts&... parts) {
+  s.clear();
+  (AppendPart(s, parts), ...);
+  return s;
+}
+
 }  // namespace
 
 HTMLPrintThing::HTMLPrintThing(TEnv& env, TFileCluster& cluster, TDebugLog& log, std::string outDir,
@@ -63,7 +82,7 @@ void HTMLPrintThing::ReadTemplate() {
     }
 }
 
-void HTMLPrintThing::Put(std::unique_ptr<TOutText>& file, const std::string& line) {
+void HTMLPrintThing::Put(std::unique_ptr<TOutText>& file, std::string_view line) {
   if (!file) return;
   try {
     file->Line(line);
@@ -275,35 +294,31 @@ void HTMLPrintThing::WriteSheet(TSheet& sheet, const std::string& rawTitle, bool
   const int n = sheetNo_;
   const std::string title = HtmlText(rawTitle);
   // pageFile_ already counts the open file: it is the next file's number.
-  const std::string file = PageName(pageFile_ - 1);
-  std::string next, previous;
-  if (inFile_ >= kSheetsPerPageFile)
-    next = PageName(pageFile_) + ".HTM#Sht" + N(n + 1);
-  else
-    next = "#Sht" + N(n + 1);
-  if (inFile_ >= 1)
-    previous = "#Sht" + N(n - 1);
-  else if (pageFile_ > 1)
-    previous = PageName(pageFile_ - 2) + ".HTM#Sht" + N(n - 1);
-
-  Put(sheetPage_, "<br><A NAME=\"Sht" + N(n) + "\"> </A><hr><A HREF=\"T" + base_ + ".HTM#Index" + N(n) +
-                      "\"> Sheet Index Table </A>");
+  const std::string suffix = PageFileSuffix(pageFile_ - 1);
+  std::string& l = lineOut_;
+  Put(sheetPage_, Cat(l, "<br><A NAME=\"Sht", n, "\"> </A><hr><A HREF=\"T", base_, ".HTM#Index", n,
+                      "\"> Sheet Index Table </A>"));
   Put(sheetPage_, kTopLink);
-  if (hasNext)
-    Put(sheetPage_, "<A HREF=\"" + next + "\"><IMG src=\"down.png\" alt=\"Next \"></A>");
-  else
+  if (!hasNext)
     Put(sheetPage_, kStopImage);
-  if (hasPrevious && !previous.empty())
-    Put(sheetPage_, "<A HREF=\"" + previous + "\"><IMG src=\"up.png\" alt=\"Previous\"></A>");
+  else if (inFile_ >= kSheetsPerPageFile)
+    Put(sheetPage_, Cat(l, "<A HREF=\"", base_, PageFileSuffix(pageFile_), ".HTM#Sht", n + 1,
+                        "\"><IMG src=\"down.png\" alt=\"Next \"></A>"));
+  else
+    Put(sheetPage_, Cat(l, "<A HREF=\"#Sht", n + 1, "\"><IMG src=\"down.png\" alt=\"Next \"></A>"));
+  if (hasPrevious && inFile_ >= 1)
+    Put(sheetPage_, Cat(l, "<A HREF=\"#Sht", n - 1, "\"><IMG src=\"up.png\" alt=\"Previous\"></A>"));
+  else if (hasPrevious && pageFile_ > 1)
+    Put(sheetPage_, Cat(l, "<A HREF=\"", base_, PageFileSuffix(pageFile_ - 2), ".HTM#Sht", n - 1,
+                        "\"><IMG src=\"up.png\" alt=\"Previous\"></A>"));
 
-  const std::string sheetLink = "<A HREF= \"" + file + ".HTM#Sht" + N(n) + "\">";
   const std::string status = StatusName(sheet.body.status);
   const int type = sheet.body.sheetType;
-  tableBody_.push_back("<TR><td><A NAME=\"Index" + N(n) + "\"></A>" + sheetLink + title + "</A></td><td>" + status +
-                       "</td>");
-  tableBody_.push_back(type == 0 ? "<td>&nbsp</td>" : "<td>" + SheetTypeName(type) + "</td>");
-  listBody_.push_back("<LI><A NAME=\"Index" + N(n) + "\"></A>" + sheetLink + title + "</A> ;     " + status +
-                      "......");
+  tableBody_.push_back(Cat(l, "<TR><td><A NAME=\"Index", n, "\"></A><A HREF= \"", base_, suffix, ".HTM#Sht", n, "\">",
+                           title, "</A></td><td>", status, "</td>"));
+  tableBody_.push_back(type == 0 ? std::string("<td>&nbsp</td>") : Cat(l, "<td>", SheetTypeName(type), "</td>"));
+  listBody_.push_back(Cat(l, "<LI><A NAME=\"Index", n, "\"></A><A HREF= \"", base_, suffix, ".HTM#Sht", n, "\">",
+                          title, "</A> ;     ", status, "......"));
   if (type != 0) listBody_.push_back(SheetTypeName(type));
 
   std::shared_ptr<T6Entry> entry = sheet.Docket();
@@ -311,12 +326,16 @@ void HTMLPrintThing::WriteSheet(TSheet& sheet, const std::string& rawTitle, bool
     TDocketInfo& info = dockets_[entry.get()];
     if (!info.issuer) info.issuer = sheet.Issuer();
     const int d = entry->number + docketOffset_ - 1;
-    const std::string link = d > 0 ? "<A HREF=\"K" + base_ + ".HTM#" + N(d) + "\">" : "<A HREF=\"K" + base_ + ".HTM\">";
-    const std::string docket = HtmlText(entry->docketText);
-    tableBody_.push_back("<td>" + link + docket + " </A></td></TR>");
-    listBody_.push_back(link + docket + " </A>");
-    Put(sheetPage_, link + docket + " </A>");
-    info.links.push_back({title, HTML6Link{file, n}});
+    // The docket's link with its text: "<A HREF=...>" docket " </A>".
+    std::string& link = linkOut_;
+    if (d > 0)
+      Cat(link, "<A HREF=\"K", base_, ".HTM#", d, "\">", THtml{entry->docketText}, " </A>");
+    else
+      Cat(link, "<A HREF=\"K", base_, ".HTM\">", THtml{entry->docketText}, " </A>");
+    tableBody_.push_back(Cat(l, "<td>", link, "</td></TR>"));
+    listBody_.push_back(link);
+    Put(sheetPage_, link);
+    info.links.push_back({title, HTML6Link{base_ + suffix, n}});
   }
   SheetBlock(sheet);
 }
@@ -324,12 +343,17 @@ void HTMLPrintThing::WriteSheet(TSheet& sheet, const std::string& rawTitle, bool
 void HTMLPrintThing::SheetBlock(TSheet& sheet) {
   if (!sheetPage_ || !ReadSheet(sheet, lines_)) return;
   // A sheet whose text yields fewer lines than the block names has empty ones.
-  const std::string line1 = lines_.empty() ? std::string() : lines_[0];
-  const std::string line2 = lines_.size() < 2 ? std::string() : lines_[1];
-  Put(sheetPage_, "<H3> " + HtmlText(line1) + " :  " + StatusName(sheet.body.status) + " </H3>");
-  if (!TrimBoth(line2).empty()) Put(sheetPage_, "<H3><I> Superseding: " + HtmlText(line2) + "</I> </H3>");
+  const std::string_view line1 = lines_.empty() ? std::string_view() : lines_[0];
+  const std::string_view line2 = lines_.size() < 2 ? std::string_view() : lines_[1];
+  std::string& l = lineOut_;
+  Put(sheetPage_, Cat(l, "<H3> ", THtml{line1}, " :  ", StatusName(sheet.body.status), " </H3>"));
+  if (!IsBlankField(line2)) Put(sheetPage_, Cat(l, "<H3><I> Superseding: ", THtml{line2}, "</I> </H3>"));
   Put(sheetPage_, "<PRE>");
-  for (size_t i = 2; i < lines_.size(); ++i) Put(sheetPage_, HtmlBodyLine(lines_[i]));
+  for (size_t i = 2; i < lines_.size(); ++i) {
+    l.clear();
+    AppendHtmlBodyLine(l, lines_[i]);
+    Put(sheetPage_, l);
+  }
   Put(sheetPage_, "</PRE>");
 }
 

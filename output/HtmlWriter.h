@@ -22,6 +22,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -90,7 +91,7 @@ class HTMLPrintThing : public FPrintThing {
   void OpenSheetPage();
   std::string PageName(int pageFile) const { return base_ + vorne::PageFileSuffix(pageFile); }
   void SheetBlock(TSheet& sheet);
-  void Put(std::unique_ptr<TOutText>& file, const std::string& line);
+  void Put(std::unique_ptr<TOutText>& file, std::string_view line);
 
   std::string imageFolder_;
   bool hasTemplate_ = false;
@@ -114,6 +115,7 @@ class HTMLPrintThing : public FPrintThing {
   std::map<std::string, std::string> stemUser_;  // stem -> code text
   std::map<std::string, std::string> written_;
   std::vector<std::string> lines_;  // scratch for sheet text
+  std::string lineOut_, linkOut_;   // scratch for page lines
 };
 
 }  // namespace vorne

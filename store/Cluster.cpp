@@ -1,6 +1,7 @@
 #include "store/Cluster.h"
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 
 #include "store/Common.h"
@@ -197,6 +198,7 @@ bool TFileCluster::OpenHdr() {
   if (hdr_) return true;
   try {
     hdr_ = env_.fs.Open(hdrPath_, isOutput_ ? TOpenMode::ReadWrite : TOpenMode::Read);
+    DropHdrChunks();
     hdrWritable_ = isOutput_;
     hdrPos_ = 0;
     return true;
@@ -208,7 +210,42 @@ bool TFileCluster::OpenHdr() {
 
 void TFileCluster::CloseHdr() {
   hdr_.reset();
+  DropHdrChunks();
   hdrWritable_ = false;
+}
+
+void TFileCluster::DropHdrChunks() {
+  for (THdrChunk& c : hdrChunks_) c.first = -1, c.count = 0;
+}
+
+const uint8_t* TFileCluster::ChunkedHdr(int32_t pos) {
+  const int32_t first = pos - pos % kHdrChunkRecords;
+  THdrChunk* slot = nullptr;
+  for (THdrChunk& c : hdrChunks_) {
+    if (c.first == first) {
+      slot = &c;
+      break;
+    }
+    if (!slot || c.used < slot->used) slot = &c;
+  }
+  if (hdrChunks_.size() < kHdrChunkCount && (!slot || slot->first != first)) {
+    hdrChunks_.emplace_back();
+    slot = &hdrChunks_.back();
+  }
+  // A chunk that ended at the end of the file is read again for a record
+  // beyond it, so a file that has grown meanwhile is seen whole.
+  if (slot->first != first || pos - first >= slot->count) {
+    const size_t want = size_t(kHdrChunkRecords) * kHdrRecordSize;
+    if (slot->bytes.size() < want) slot->bytes.resize(want);
+    slot->first = -1;
+    slot->count = 0;
+    const size_t got = hdr_->Read(uint64_t(first) * kHdrRecordSize, slot->bytes.data(), want);
+    slot->first = first;
+    slot->count = int32_t(got / kHdrRecordSize);
+  }
+  slot->used = ++hdrUse_;
+  if (pos - first >= slot->count) return nullptr;
+  return slot->bytes.data() + size_t(pos - first) * kHdrRecordSize;
 }
 
 bool TFileCluster::ReopenHdrForWrite() {
@@ -238,8 +275,16 @@ int32_t TFileCluster::HdrSize() {
 
 bool TFileCluster::ReadHdr(int32_t pos, THdrRecord& rec) {
   if (!hdr_ && !OpenHdr()) return false;
-  if (pos < 0 || pos >= HdrSize()) return false;
-  if (hdr_->Read(uint64_t(pos) * kHdrRecordSize, rec.data(), kHdrRecordSize) != kHdrRecordSize) return false;
+  if (pos < 0) return false;
+  if (hdrWritable_) {
+    if (pos >= HdrSize()) return false;
+    if (hdr_->Read(uint64_t(pos) * kHdrRecordSize, rec.data(), kHdrRecordSize) != kHdrRecordSize) return false;
+  } else {
+    // Only bytes the file really gave are served: a record past its end is refused.
+    const uint8_t* at = ChunkedHdr(pos);
+    if (!at) return false;
+    std::memcpy(rec.data(), at, kHdrRecordSize);
+  }
   hdrPos_ = pos + 1;
   return true;
 }
@@ -431,7 +476,10 @@ void TFileCluster::ReadAll(const TPrimeFilter& accept) {
   bool names = !isOutput_ && env_.fs.Exists(hdrPath_);
   if (names) {
     try {
-      if (!hdrWasOpen) hdr_ = env_.fs.Open(hdrPath_, TOpenMode::Read);
+      if (!hdrWasOpen) {
+        hdr_ = env_.fs.Open(hdrPath_, TOpenMode::Read);
+        DropHdrChunks();
+      }
     } catch (const EInOutError&) {
       names = false;  // volume names stay empty
     }

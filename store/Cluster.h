@@ -101,7 +101,9 @@ class TFileCluster {
   void HdrSeek(int32_t pos) { hdrPos_ = pos; }
   bool HdrAtEnd() { return hdrPos_ >= HdrSize(); }
   // Reads record pos; false when pos is outside the file. The position moves
-  // past it.
+  // past it. While the file is open read-only, records come from chunks of
+  // the file read whole and kept until it is closed or reopened for writing
+  // (a chain walk would otherwise cost a read call per record).
   bool ReadHdr(int32_t pos, THdrRecord& rec);
   // Reads at the current position; false at the end of the file.
   bool ReadNext(THdrRecord& rec, int32_t& recNo);
@@ -167,6 +169,22 @@ class TFileCluster {
   std::unique_ptr<TFile> hdr_;
   bool hdrWritable_ = false;
   int32_t hdrPos_ = 0;
+
+  // Chunks of the read-only header file: each holds the records of one
+  // aligned run of kHdrChunkRecords that the file had when it was read.
+  // Their storage is kept across opens; DropHdrChunks only forgets them.
+  struct THdrChunk {
+    int32_t first = -1;  // record number of its first record; -1 empty
+    int32_t count = 0;   // whole records read (fewer at the end of the file)
+    uint64_t used = 0;   // for replacing the least recently used
+    std::vector<uint8_t> bytes;
+  };
+  static constexpr int32_t kHdrChunkRecords = 512;
+  static constexpr size_t kHdrChunkCount = 8;
+  const uint8_t* ChunkedHdr(int32_t pos);
+  void DropHdrChunks();
+  std::vector<THdrChunk> hdrChunks_;
+  uint64_t hdrUse_ = 0;
   std::unique_ptr<TFile> lock_;  // held by an output cluster while it is open
 
   std::unique_ptr<TDataBuffer> buffer_;

@@ -1,6 +1,7 @@
 #include "store/Headers.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "store/Cluster.h"
 #include "store/Common.h"
@@ -110,31 +111,44 @@ void THdrList::AddSheet(const TSheetBody& body, int32_t n) {
 }
 
 void THdrList::FillNames(TNamedSheets& names, TAuxList<T5Entry>& issuers, TAuxList<T6Entry>& dockets) {
+  Fill(names, issuers, dockets, true);
+}
+
+void THdrList::FillSheets(TNamedSheets& sheets, TAuxList<T5Entry>& issuers, TAuxList<T6Entry>& dockets) {
+  Fill(sheets, issuers, dockets, false);
+}
+
+void THdrList::Fill(TNamedSheets& names, TAuxList<T5Entry>& issuers, TAuxList<T6Entry>& dockets,
+                    bool withNames) {
   TEnv& env = cluster_.Env();
   TBusy busy(env.port);
   const bool bufferWasOpen = cluster_.BufferOpen();
-  if (!bufferWasOpen && !cluster_.OpenBuffer()) return;
+  if (withNames && !bufferWasOpen && !cluster_.OpenBuffer()) return;
   const std::string volumeName = TVolumeBody::Decode(volumeRecord_).volumeName;
-  auto has = [](auto& list, auto& e) {
-    for (auto& x : list)
-      if (x == e) return true;
-    return false;
+  // Each entry goes in once; a volume shares few entries among many sheets.
+  std::unordered_set<const T5Entry*> seenIssuers;
+  std::unordered_set<const T6Entry*> seenDockets;
+  for (const auto& e : issuers) seenIssuers.insert(e.get());
+  for (const auto& e : dockets) seenDockets.insert(e.get());
+  auto closeOwnBuffer = [&] {
+    if (withNames && !bufferWasOpen) cluster_.CloseBuffer();
   };
   try {
+    names.reserve(names.size() + VersionCount());
     for (TGroup& g : groups_) {
       for (TSheetPtr& s : g.versions) {
         s->volumeName = volumeName;
-        names.emplace_back(SheetName(*s, cluster_.Buffer()), s);
+        names.emplace_back(withNames ? SheetName(*s, cluster_.Buffer()) : std::string(), s);
         env.port.ProcessEvents();
-        if (auto issuer = s->Issuer(); !has(issuers, issuer)) issuers.Add(issuer);
-        if (auto docket = s->Docket(); !has(dockets, docket)) dockets.Add(docket);
+        if (auto issuer = s->Issuer(); seenIssuers.insert(issuer.get()).second) issuers.Add(issuer);
+        if (auto docket = s->Docket(); seenDockets.insert(docket.get()).second) dockets.Add(docket);
       }
     }
   } catch (...) {
-    if (!bufferWasOpen) cluster_.CloseBuffer();
+    closeOwnBuffer();
     throw;
   }
-  if (!bufferWasOpen) cluster_.CloseBuffer();
+  closeOwnBuffer();
 }
 
 size_t THdrList::VersionCount() const {

@@ -43,6 +43,10 @@ class THdrList {
   // Names of all versions in order (the text buffer is opened for them),
   // with the entries they use gathered into issuers and dockets once each.
   void FillNames(TNamedSheets& names, TAuxList<T5Entry>& issuers, TAuxList<T6Entry>& dockets);
+  // As FillNames, but every name is left empty and the text is not read: for
+  // callers that read each sheet's text anyway and take its name then
+  // (SheetName), so that no text block is inflated twice.
+  void FillSheets(TNamedSheets& sheets, TAuxList<T5Entry>& issuers, TAuxList<T6Entry>& dockets);
   size_t VersionCount() const;
   // Loads, then adds a line for every version whose name disagrees with its
   // number and revision. True when every name agrees.
@@ -67,6 +71,7 @@ class THdrList {
 
  private:
   void AddSheet(const TSheetBody& body, int32_t n);
+  void Fill(TNamedSheets& names, TAuxList<T5Entry>& issuers, TAuxList<T6Entry>& dockets, bool withNames);
   std::string NameOf(const TSheet& sheet);
 
   TPrimeRef& volume_;

@@ -35,6 +35,7 @@ std::unique_ptr<TDataBuffer> TDataBuffer::Create(TEnv& env, const std::string& p
 bool TDataBuffer::Open() {
   file_.reset();
   open_ = false;
+  aheadLength_ = 0;
   pos_ = 1;
   pageIndex_ = 0;
   start_ = compressed_ ? -1 : 0;
@@ -59,6 +60,7 @@ bool TDataBuffer::Open() {
 
 bool TDataBuffer::Close() {
   file_.reset();
+  aheadLength_ = 0;
   open_ = false;
   sheetEnded_ = true;
   return true;
@@ -128,18 +130,29 @@ void TDataBuffer::LoadBlock(int64_t offset) {
   // Until the new block is in, the window holds none.
   start_ = -1;
   lastPage_ = -1;
-  uint8_t length[4];
-  if (file_->Read(uint64_t(offset), length, 4) < 4) throw EUnzipError("Unexpected end of file in decompress");
+  const uint8_t* length = FileBytes(uint64_t(offset), 4);
+  if (!length) throw EUnzipError("Unexpected end of file in decompress");
   const uint32_t n = GetU32(length);
   // No block of at most 100 pages deflates to more than the writer's area.
   if (n > kZipArea)
     throw EUnzipError("Damaged text block at " + std::to_string(offset) + " of " + path_ + ": length " +
                       std::to_string(n));
-  blockIn_.resize(n);
-  if (file_->Read(uint64_t(offset) + 4, blockIn_.data(), n) < n)
-    throw EUnzipError("Unexpected end of file in decompress");
-  lastPage_ = InflatePages(blockIn_, window_) - 1;
+  const uint8_t* data = FileBytes(uint64_t(offset) + 4, n);
+  if (!data) throw EUnzipError("Unexpected end of file in decompress");
+  lastPage_ = InflatePages({data, n}, window_) - 1;
   start_ = offset;
+}
+
+const uint8_t* TDataBuffer::FileBytes(uint64_t offset, size_t n) {
+  if (offset >= aheadStart_ && offset - aheadStart_ + n <= aheadLength_) return ahead_.data() + (offset - aheadStart_);
+  // Sheets are mostly read in file order: read on past the bytes asked for,
+  // so that the following blocks come from memory.
+  const size_t want = std::max(n, kReadAhead);
+  if (ahead_.size() < want) ahead_.resize(want);
+  aheadLength_ = 0;
+  aheadStart_ = offset;
+  aheadLength_ = file_->Read(offset, ahead_.data(), want);
+  return aheadLength_ >= n ? ahead_.data() : nullptr;
 }
 
 std::span<const uint8_t> TDataBuffer::SheetPages(const TTextPos& pos) {

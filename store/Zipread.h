@@ -93,6 +93,9 @@ class TDataBuffer {
   // the next call that moves the window.
   std::span<const uint8_t> SheetPages(const TTextPos& pos);
 
+  // How much of the compressed file one read takes in.
+  static constexpr size_t kReadAhead = 64 * 1024;
+
   bool IsOpen() const { return open_; }
   bool IsCompressed() const { return compressed_; }
   const std::string& Path() const { return path_; }
@@ -128,7 +131,14 @@ class TDataBuffer {
   bool NextPage();
   bool AtEndMark(const uint8_t* page) const;
 
-  std::vector<uint8_t> blockIn_;  // a compressed block as read from the file
+  // The n bytes of the file at offset, or nullptr when the file ends first;
+  // valid until the next call. Compressed reader only.
+  const uint8_t* FileBytes(uint64_t offset, size_t n);
+
+  // Bytes of the compressed file read ahead: aheadLength_ bytes from aheadStart_.
+  std::vector<uint8_t> ahead_;
+  uint64_t aheadStart_ = 0;
+  size_t aheadLength_ = 0;
   int pagesLeft_ = 0;              // pages of the sheet after the current one
   bool sheetEnded_ = true;
   bool readFailed_ = false;

@@ -5,6 +5,7 @@
 #include "output/HtmlWriter.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
+#include "store/Errors.h"
 #include "store/Headers.h"
 #include "store/Tarifdef.h"
 
@@ -27,17 +28,22 @@ void TExportDockets::AddDocket(std::string line, std::shared_ptr<T6Entry> entry)
 
 namespace {
 
-// Steps 1-3 of both exports: the volume's sheets with their names, and the
-// window told their count. Empty when no sheet passes the selection.
-TNamedSheets LoadNames(TPrimeRef& volume, const TSheetFilter* filter, TAuxList<T6Entry>& dockets,
-                       TExportDockets& window, std::string& volumeName,
-                       const std::function<void(size_t)>& onCount) {
+// Steps 1-3 of both exports: the volume's sheets, and the window told their
+// count. Empty when no sheet passes the selection or the text cannot be
+// opened. The names are left empty: SheetNameAt takes each from the text
+// block the writer reads next, so no block is inflated twice.
+TNamedSheets LoadSheets(TPrimeRef& volume, const TSheetFilter* filter, TAuxList<T6Entry>& dockets,
+                        TExportDockets& window, std::string& volumeName,
+                        const std::function<void(size_t)>& onCount) {
   TNamedSheets names;
   TAuxList<T5Entry> issuers;
+  TFileCluster& cluster = *volume.cluster;
   {
     THdrList list(volume, filter);
     list.Load();
-    list.FillNames(names, issuers, dockets);
+    // The text stays open for the writer, which reads it next.
+    if (!cluster.BufferOpen() && !cluster.OpenBuffer()) return names;
+    list.FillSheets(names, issuers, dockets);
     volumeName = TVolumeBody::Decode(list.VolumeRecord()).volumeName;
   }
   if (names.empty()) return names;
@@ -47,6 +53,19 @@ TNamedSheets LoadNames(TPrimeRef& volume, const TSheetFilter* filter, TAuxList<T
   window.SetGaugeMax(int64_t(names.size()));
   window.SetGauge(0);
   return names;
+}
+
+// The name of sheet i, read just before the writer reads the same text. A
+// damaged block gives the diagnostic name; the writer reports the damage
+// when it reads the sheet.
+const std::string& SheetNameAt(TFileCluster& cluster, TNamedSheets& names, size_t i) {
+  auto& [name, sheet] = names[i];
+  try {
+    name = SheetName(*sheet, cluster.Buffer());
+  } catch (const EVorneError&) {
+    name = SheetName(*sheet, nullptr);
+  }
+  return name;
 }
 
 // After every tenth sheet: the gauge moves and pending events run. true
@@ -65,7 +84,7 @@ TExportResult ExportHtml(TEnv& env, TPrimeRef& volume, HTMLPrintThing& writer, T
   TExportResult result;
   TAuxList<T6Entry> dockets;
   std::string volumeName;
-  TNamedSheets names = LoadNames(volume, filter, dockets, window, volumeName, onCount);
+  TNamedSheets names = LoadSheets(volume, filter, dockets, window, volumeName, onCount);
   if (names.empty()) return result;
 
   window.ClearDockets();
@@ -78,7 +97,7 @@ TExportResult ExportHtml(TEnv& env, TPrimeRef& volume, HTMLPrintThing& writer, T
   writer.StartVolume(volumeName);
   const size_t count = names.size();
   for (size_t i = 0; i < count; ++i) {
-    writer.WriteSheet(*names[i].second, names[i].first, i + 1 < count, i > 0);
+    writer.WriteSheet(*names[i].second, SheetNameAt(*volume.cluster, names, i), i + 1 < count, i > 0);
     ++result.sheets;
     if (Progress(env, window, i)) {
       result.cancelled = true;
@@ -101,9 +120,9 @@ TExportResult ExportPlain(TEnv& env, TPrimeRef& volume, FPrintThing& writer, TEx
   TExportResult result;
   TAuxList<T6Entry> dockets;
   std::string volumeName;
-  TNamedSheets names = LoadNames(volume, filter, dockets, window, volumeName, onCount);
+  TNamedSheets names = LoadSheets(volume, filter, dockets, window, volumeName, onCount);
   for (size_t i = 0; i < names.size(); ++i) {
-    writer.WriteSheet(*names[i].second, names[i].first, i + 1 < names.size(), i > 0);
+    writer.WriteSheet(*names[i].second, SheetNameAt(*volume.cluster, names, i), i + 1 < names.size(), i > 0);
     ++result.sheets;
     if (Progress(env, window, i)) {
       result.cancelled = true;

@@ -23,6 +23,64 @@ TEST(HtmlTextTest, BodyLineIsCutWithoutSplittingAnEntity) {
   EXPECT_EQ(HtmlBodyLine(line), std::string(253, 'a'));
 }
 
+// The character table applied one byte at a time, as the rule reads.
+std::string BodyLineByTheRule(std::string_view line) {
+  std::string out;
+  for (unsigned char c : line) {
+    std::string piece;
+    switch (c) {
+      case '"': piece = "&quot;"; break;
+      case '&': piece = "&amp;"; break;
+      case '<': piece = "&lt;"; break;
+      case '>': piece = "&gt;"; break;
+      case 127: piece = ""; break;
+      case 162: piece = "&cent;"; break;
+      case 167: piece = "&sect;"; break;
+      case 169: piece = "&copy;"; break;
+      case 178: piece = "&sup2;"; break;
+      case 179: piece = "&sup3;"; break;
+      case 182: piece = "&para;"; break;
+      case 188: piece = "&frac14;"; break;
+      case 189: piece = "&frac12;"; break;
+      case 190: piece = "&frac34;"; break;
+      case 209: piece = "&Ntilde;"; break;
+      case 241: piece = "&ntilde;"; break;
+      default: piece = c < 32 || c >= 128 ? " " : std::string(1, char(c));
+    }
+    if (out.size() + piece.size() > 255) break;
+    out += piece;
+  }
+  return out;
+}
+
+TEST(HtmlTextTest, BodyLinesFollowTheRuleForAnyBytesAndLength) {
+  uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+  const std::string often = "ab \"&<>\x7F\xA2\xBE\xD1\x09\xE9";
+  for (int round = 0; round < 3000; ++round) {
+    std::string line(next() % 320, ' ');
+    for (char& c : line) c = next() % 3 ? char('a' + next() % 26) : next() % 2 ? often[next() % often.size()] : char(next());
+    ASSERT_EQ(HtmlBodyLine(line), BodyLineByTheRule(line)) << round;
+    std::string appended = "kept|";
+    AppendHtmlBodyLine(appended, line);
+    ASSERT_EQ(appended, "kept|" + BodyLineByTheRule(line)) << round;
+  }
+  // Entities right at the limit.
+  for (size_t n = 245; n <= 256; ++n)
+    for (const char* tail : {"\xBD", "\"", "\x7F" "a", "&b", "ab"}) {
+      const std::string line = std::string(n, 'q') + tail;
+      EXPECT_EQ(HtmlBodyLine(line), BodyLineByTheRule(line)) << n << tail;
+    }
+}
+
+TEST(HtmlTextTest, MarkupTextAppendsLikeItReturns) {
+  std::string out = "x";
+  AppendHtmlText(out, "<a> & <<b>>");
+  EXPECT_EQ(out, "x&lt;a&gt; & &lt;&lt;b&gt;&gt;");
+  EXPECT_EQ(HtmlText(""), "");
+  EXPECT_EQ(HtmlText("plain"), "plain");
+}
+
 TEST(HtmlTextTest, NamesKeepTheFirstAmpersandRule) {
   EXPECT_EQ(HtmlName("A & B & C"), "A &amp;  B & C");
   EXPECT_EQ(HtmlName("A <B>"), "A &lt;B&gt;");

@@ -1,0 +1,119 @@
+// The whole published site of a sample library, pinned file by file (size
+// and CRC-32 of every page), with and without a template. Any change to a
+// single byte of any page shows here with the name of the page; the table
+// of the site actually written is printed to help review such a change.
+#include <zlib.h>
+
+#include <cstdio>
+#include <map>
+
+#include "output/PublishFixture.h"
+#include "output/SiteSample.h"
+
+namespace vorne::testing {
+namespace {
+
+struct TPageDigest {
+  std::string name;
+  size_t size;
+  uint32_t crc;
+};
+using TSiteDigest = std::map<std::string, std::pair<size_t, uint32_t>>;
+
+constexpr char kTemplate[] =
+    "<html><head>\r\n<title>placeholder</title>\r\n</head><body bgcolor=\"#FFFFFF\">\r\n"
+    "<p>site banner</p>\r\n<!-- end of prefix -->\r\n<p>site footer</p>\r\n</body></html>\r\n";
+
+class SiteGoldenTest : public PublishFixture {
+ protected:
+  TSiteDigest PublishSample(bool withTemplate) {
+    Build(SampleSite());
+    mem_.MakeDir("/site");
+    if (withTemplate) mem_.WriteAll("/site/Template.htm", kTemplate);
+    Publish();
+    TSiteDigest site;
+    for (const std::string& name : mem_.List("/site")) {
+      if (name == "Template.htm") continue;
+      const std::string bytes = mem_.ReadAll("/site/" + name);
+      site[name] = {bytes.size(),
+                    uint32_t(crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), uInt(bytes.size())))};
+    }
+    return site;
+  }
+
+  void ExpectSite(const TSiteDigest& site, const std::vector<TPageDigest>& expected) {
+    TSiteDigest want;
+    for (const TPageDigest& p : expected) want[p.name] = {p.size, p.crc};
+    for (const auto& [name, digest] : want) {
+      auto it = site.find(name);
+      if (it == site.end())
+        ADD_FAILURE() << name << " was not written";
+      else
+        EXPECT_EQ(it->second, digest) << name << " differs";
+    }
+    for (const auto& [name, digest] : site)
+      if (!want.count(name)) ADD_FAILURE() << name << " was written but is not expected";
+    if (::testing::Test::HasFailure()) {
+      std::string table;
+      char line[128];
+      for (const auto& [name, digest] : site) {
+        std::snprintf(line, sizeof line, "      {\"%s\", %zu, 0x%08xu},\n", name.c_str(), digest.first, digest.second);
+        table += line;
+      }
+      std::printf("the site written:\n%s", table.c_str());
+    }
+  }
+};
+
+TEST_F(SiteGoldenTest, BuiltInPageFrameGivesTheKnownSite) {
+  ExpectSite(PublishSample(false), {
+      {"000070.HTM", 701, 0x610aa888u},
+      {"123450.HTM", 58193, 0xf693588fu},
+      {"123451.HTM", 58790, 0x7b1043a2u},
+      {"123452.HTM", 17141, 0x277a23fdu},
+      {"123453.HTM", 3021, 0xd92b76dau},
+      {"K00007.HTM", 644, 0x23c81c76u},
+      {"K12345.HTM", 89147, 0xf1494834u},
+      {"KX112345.HTM", 1144, 0xf07e46a6u},
+      {"L00007.HTM", 543, 0x19321a25u},
+      {"L12345.HTM", 37535, 0xe15e0f85u},
+      {"LX112345.HTM", 877, 0xc01f2bf1u},
+      {"T00007.HTM", 601, 0xa69092e3u},
+      {"T12345.HTM", 43903, 0xa7d4b91du},
+      {"TX112345.HTM", 977, 0xfa175430u},
+      {"X1123450.HTM", 1840, 0x792426f8u},
+      {"down.png", 12, 0x18c95467u},
+      {"index.htm", 619, 0xd51a5fa5u},
+      {"stop.png", 12, 0x3b3b0d74u},
+      {"top.png", 11, 0xf42cfcb4u},
+      {"up.png", 10, 0x3ea2baf1u},
+  });
+}
+
+TEST_F(SiteGoldenTest, TemplatePageFrameGivesTheKnownSite) {
+  ExpectSite(PublishSample(true), {
+      {"000070.HTM", 784, 0xe999bff5u},
+      {"123450.HTM", 58276, 0xe49bd894u},
+      {"123451.HTM", 58873, 0xdea2aa95u},
+      {"123452.HTM", 17224, 0x2a540cb7u},
+      {"123453.HTM", 3104, 0xb9935c22u},
+      {"K00007.HTM", 727, 0x0df4eef2u},
+      {"K12345.HTM", 89230, 0xad25d5c6u},
+      {"KX112345.HTM", 1227, 0xa83b820du},
+      {"L00007.HTM", 626, 0x89bacc8du},
+      {"L12345.HTM", 37618, 0x9f2a6025u},
+      {"LX112345.HTM", 960, 0xa3ebbbf9u},
+      {"T00007.HTM", 684, 0x8bbb8896u},
+      {"T12345.HTM", 43986, 0xd943d703u},
+      {"TX112345.HTM", 1060, 0x1677dae0u},
+      {"X1123450.HTM", 1923, 0xc9563353u},
+      {"down.png", 12, 0x18c95467u},
+      {"index.htm", 713, 0xb99e0f23u},
+      {"stop.png", 12, 0x3b3b0d74u},
+      {"top.png", 11, 0xf42cfcb4u},
+      {"up.png", 10, 0x3ea2baf1u},
+  });
+}
+
+}  // namespace
+}  // namespace vorne::testing
