@@ -1,6 +1,8 @@
 // vorne-batch ADDFROM ... TO ...: filings imported unattended into a library
 // folder, the error logs saved beside it, the volume list printed.
 #include <gtest/gtest.h>
+
+#include "support/BatchRunner.h"
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,14 +12,11 @@
 
 namespace {
 
-namespace fs = std::filesystem;
+using vorne::testing::RunBatch;
+using vorne::testing::Slurp;
+using vorne::testing::TBatchResult;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
+namespace fs = std::filesystem;
 
 class AddFromBatchTest : public ::testing::Test {
  protected:
@@ -31,20 +30,10 @@ class AddFromBatchTest : public ::testing::Test {
 
   void Write(const std::string& name, const std::string& text) { std::ofstream(dir_ / "in" / name, std::ios::binary) << text; }
 
-  struct TResult {
-    int status = -1;
-    std::string out, err;
-  };
-  TResult Batch(const std::vector<std::string>& args) {
-    std::string cmd = std::string(VORNE_BATCH) + " DRIVES '" + (dir_ / "drives").string() + "'";
-    for (const auto& a : args) cmd += " '" + a + "'";
-    cmd += " >" + (dir_ / "out.txt").string() + " 2>" + (dir_ / "err.txt").string() + " </dev/null";
-    TResult r;
-    int raw = std::system(cmd.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = Slurp(dir_ / "out.txt");
-    r.err = Slurp(dir_ / "err.txt");
-    return r;
+  using TResult = TBatchResult;
+  TResult Batch(std::vector<std::string> args) {
+    args.insert(args.begin(), {"DRIVES", (dir_ / "drives").string()});
+    return RunBatch(dir_, args);
   }
 
   fs::path dir_;

@@ -1,6 +1,8 @@
 // vorne-batch run as a person runs it: on libraries the test writes to a
 // temporary folder, checking exit status, stdout, stderr and the files made.
 #include <gtest/gtest.h>
+
+#include "support/BatchRunner.h"
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,17 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct TResult {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string Slurp(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
+using TResult = TBatchResult;
 
 class BatchTest : public ::testing::Test {
  protected:
@@ -75,17 +67,7 @@ class BatchTest : public ::testing::Test {
     return lib;
   }
 
-  TResult Batch(const std::vector<std::string>& args) {
-    std::string cmd = std::string(VORNE_BATCH);
-    for (const auto& a : args) cmd += " '" + a + "'";
-    cmd += " >" + (dir_ / "out.txt").string() + " 2>" + (dir_ / "err.txt").string() + " </dev/null";
-    TResult r;
-    int raw = std::system(cmd.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = Slurp(dir_ / "out.txt");
-    r.err = Slurp(dir_ / "err.txt");
-    return r;
-  }
+  TResult Batch(const std::vector<std::string>& args) { return RunBatch(dir_, args); }
 
   fs::path dir_;
 };

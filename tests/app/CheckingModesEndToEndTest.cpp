@@ -2,6 +2,8 @@
 // file), Verify ("NAMES"), Test and Errors Only, on libraries of both forms
 // that the test writes.
 #include <gtest/gtest.h>
+
+#include "support/BatchRunner.h"
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,13 +20,6 @@ namespace vorne::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 class CheckingBatchTest : public ::testing::TestWithParam<bool> {
  protected:
@@ -69,14 +64,11 @@ class CheckingBatchTest : public ::testing::TestWithParam<bool> {
     return args;
   }
 
-  int Batch(std::vector<std::string> args) {
-    std::string cmd = "cd '" + dir_.string() + "' && " + std::string(VORNE_BATCH);
-    for (const auto& a : args) cmd += " '" + a + "'";
-    cmd += " >out.txt 2>err.txt </dev/null";
-    int raw = std::system(cmd.c_str());
-    out_ = Slurp(dir_ / "out.txt");
-    err_ = Slurp(dir_ / "err.txt");
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  int Batch(const std::vector<std::string>& args) {
+    TBatchResult r = RunBatch(dir_, args);
+    out_ = r.out;
+    err_ = r.err;
+    return r.status;
   }
 
   fs::path dir_;

@@ -3,6 +3,8 @@
 // compressed and uncompressed source and output; merges, split output,
 // Multiple In and the false-duplicate report as a person would run them.
 #include <gtest/gtest.h>
+
+#include "support/BatchRunner.h"
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,13 +21,6 @@ namespace vorne::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 TSheetSpec Sheet(const std::string& no, int rev, const std::string& title, uint8_t status, uint16_t filed,
                  const std::string& docket = "RP96-1-000") {
@@ -79,21 +74,8 @@ class CopyBatchTest : public ::testing::Test {
     return lib;
   }
 
-  struct TResult {
-    int status = -1;
-    std::string out, err;
-  };
-  TResult Batch(const std::vector<std::string>& args) {
-    std::string cmd = std::string(VORNE_BATCH);
-    for (const auto& a : args) cmd += " '" + a + "'";
-    cmd += " >" + (dir_ / "out.txt").string() + " 2>" + (dir_ / "err.txt").string() + " </dev/null";
-    TResult r;
-    int raw = std::system(cmd.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = Slurp(dir_ / "out.txt");
-    r.err = Slurp(dir_ / "err.txt");
-    return r;
-  }
+  using TResult = TBatchResult;
+  TResult Batch(const std::vector<std::string>& args) { return RunBatch(dir_, args); }
 
   std::string Export(const std::string& lib, bool compressed) {
     std::string file = (dir_ / "export.txt").string();

@@ -2,6 +2,8 @@
 // with every local link checked (file and anchor), and Print to File into a
 // folder and into one file.
 #include <gtest/gtest.h>
+
+#include "support/BatchRunner.h"
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,13 +22,6 @@ namespace vorne::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 class PublishBatchTest : public ::testing::Test {
  protected:
@@ -61,13 +56,10 @@ class PublishBatchTest : public ::testing::Test {
   ~PublishBatchTest() override { fs::remove_all(dir_); }
 
   int Batch(const std::vector<std::string>& args) {
-    std::string cmd = std::string(VORNE_BATCH);
-    for (const auto& a : args) cmd += " '" + a + "'";
-    cmd += " >" + (dir_ / "out.txt").string() + " 2>" + (dir_ / "err.txt").string() + " </dev/null";
-    int raw = std::system(cmd.c_str());
-    out_ = Slurp(dir_ / "out.txt");
-    err_ = Slurp(dir_ / "err.txt");
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    TBatchResult r = RunBatch(dir_, args);
+    out_ = r.out;
+    err_ = r.err;
+    return r.status;
   }
 
   fs::path dir_;
