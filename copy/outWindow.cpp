@@ -129,7 +129,7 @@ std::string TOutHdrObject::Describe() const {
 // Titles compare without regard to ASCII letter case.
 static char TitleUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 
-static uint64_t TitleHash(std::string_view t) {
+uint64_t TNewHdrObject::TitleKey(std::string_view t) {
   uint64_t h = 14695981039346656037ull;  // FNV-1a
   for (char c : t) h = (h ^ uint8_t(TitleUpper(c))) * 1099511628211ull;
   return h;
@@ -149,7 +149,7 @@ void TNewHdrObject::IndexTitle(uint64_t hash, uint32_t sheet) {
   titleSlots_[i] = TSlot{hash, sheet};
 }
 
-void TNewHdrObject::AddSheet(std::string_view title, const TSheetBody& body, const T5Entry* issuer,
+void TNewHdrObject::AddSheet(std::string_view title, uint64_t key, const TSheetBody& body, const T5Entry* issuer,
                              const T6Entry* docket) {
   TListedSheet& s = sheets_.emplace_back();
   s.record = body.Encode();
@@ -170,12 +170,11 @@ void TNewHdrObject::AddSheet(std::string_view title, const TSheetBody& body, con
     for (const TSlot& slot : old)
       if (slot.sheet != 0) IndexTitle(slot.hash, slot.sheet);
   }
-  IndexTitle(TitleHash(title), uint32_t(sheets_.size()));
+  IndexTitle(key, uint32_t(sheets_.size()));
 }
 
-bool TNewHdrObject::HoldsTitle(std::string_view title) const {
+bool TNewHdrObject::HoldsTitle(std::string_view title, uint64_t hash) const {
   if (titleSlots_.empty()) return false;
-  const uint64_t hash = TitleHash(title);
   const size_t mask = titleSlots_.size() - 1;
   for (size_t i = size_t(hash) & mask; titleSlots_[i].sheet != 0; i = (i + 1) & mask) {
     const TSlot& slot = titleSlots_[i];

@@ -135,8 +135,17 @@ class TNewHdrObject : public TOutHdrObject {
   // 8 characters, the field's width). issuer and docket
   // must be entries of this object's lists (or nullptr): they are read when
   // the volume is completed.
-  void AddSheet(std::string_view title, const TSheetBody& body, const T5Entry* issuer, const T6Entry* docket);
-  bool HoldsTitle(std::string_view title) const;  // letter case ignored
+  void AddSheet(std::string_view title, const TSheetBody& body, const T5Entry* issuer, const T6Entry* docket) {
+    AddSheet(title, TitleKey(title), body, issuer, docket);
+  }
+  bool HoldsTitle(std::string_view title) const { return HoldsTitle(title, TitleKey(title)); }  // letter case ignored
+  // The title's hash, letter case ignored. An import looks a title up and
+  // later lists it: the overloads taking the key (which must be
+  // TitleKey(title)) spare it hashing the title twice.
+  static uint64_t TitleKey(std::string_view title);
+  void AddSheet(std::string_view title, uint64_t key, const TSheetBody& body, const T5Entry* issuer,
+                const T6Entry* docket);
+  bool HoldsTitle(std::string_view title, uint64_t key) const;
   const std::vector<TListedSheet>& Sheets() const { return sheets_; }
   std::string_view Title(const TListedSheet& s) const { return std::string_view(titles_).substr(s.titleAt, s.titleLength); }
   void DropSheets();

@@ -1,5 +1,7 @@
 #include "filings/Addsheet.h"
 
+#include <algorithm>
+
 #include "filings/FilingFields.h"
 #include "filings/Idverify.h"
 #include "filings/Type0dlg.h"
@@ -35,6 +37,10 @@ static const char* OrientationName(int code) { return code == 2 ? "Landscape " :
 void LayoutCheck(TOutSheet& s, Logger& log) {
   size_t longest = 0;
   for (const std::string& l : s.lines) longest = std::max(longest, l.size());
+  LayoutCheck(s, log, longest);
+}
+
+void LayoutCheck(TOutSheet& s, Logger& log, size_t longest) {
   const int L = int(longest);
   if (L > s.maxChars) {
     std::string m = std::to_string(L);
@@ -303,6 +309,7 @@ void TAddFilings::Type3(const std::string& r) {
   // The title is the sheet's first line: made in place, it is not copied.
   std::string& title = NewLine(*s);
   TitleCaseInto(TextView(r, 24, 40), title);
+  longestLine_ = title.size();
   log_.SetSheet(b, title);
   const char orientation = r[19];
   if (orientation == 'P' || orientation == 'L') {
@@ -319,7 +326,8 @@ void TAddFilings::Type3(const std::string& r) {
     b.linesPerInch = '6';
   }
   s->SetLayout();
-  if (hdr_->HoldsTitle(title)) {
+  titleKey_ = TNewHdrObject::TitleKey(title);
+  if (hdr_->HoldsTitle(title, titleKey_)) {
     log_.Add("Duplicate Sheet in input: " + title);
     Recycle(std::move(s));
     return;
@@ -338,7 +346,11 @@ void TAddFilings::Type4(const std::string& r) {
   if (!sheet_) return;
   sheet_->body.fromSheetNo = FieldAt(r, 5, 8);
   sheet_->body.toSheetNo = FieldAt(r, 13, 8);
-  if (r.size() > 20) TitleCaseInto(TextView(r, 21, 40), NewLine(*sheet_));
+  if (r.size() > 20) {
+    std::string& line = NewLine(*sheet_);
+    TitleCaseInto(TextView(r, 21, 40), line);
+    longestLine_ = std::max(longestLine_, line.size());
+  }
   titleOnly_ = false;
 }
 
@@ -397,7 +409,8 @@ std::string& TAddFilings::NewLine(TOutSheet& s) {
 }
 
 void TAddFilings::RecycleLines(TOutSheet& s) {
-  for (std::string& l : s.lines) spareLines_.push_back(std::move(l));
+  spareLines_.insert(spareLines_.end(), std::make_move_iterator(s.lines.begin()),
+                     std::make_move_iterator(s.lines.end()));
   s.lines.clear();
   if (s.lines.capacity() > spareList_.capacity()) s.lines.swap(spareList_);
 }
@@ -431,6 +444,7 @@ void TAddFilings::AddTextLine(std::string_view in) {
   TOutSheet& s = *sheet_;
   if (titleOnly_) {
     NewLine(s).assign("   ");
+    longestLine_ = std::max<size_t>(longestLine_, 3);
     titleOnly_ = false;
   }
   if (!in.empty() && (in[0] == '\n' || in[0] == '\f')) in.remove_prefix(1);
@@ -438,9 +452,13 @@ void TAddFilings::AddTextLine(std::string_view in) {
   if (line.empty()) line = "   ";
   if (line.size() <= kWrapWidth) {
     NewLine(s).assign(line);
+    longestLine_ = std::max(longestLine_, line.size());
   } else {
     log_.Add("Word Wrap performed, line too long");
-    for (std::string& piece : WordWrap(line, kWrapWidth)) NewLine(s).assign(piece);
+    for (std::string& piece : WordWrap(line, kWrapWidth)) {
+      NewLine(s).assign(piece);
+      longestLine_ = std::max(longestLine_, piece.size());
+    }
   }
   sheetHasText_ = true;
 }
@@ -462,7 +480,7 @@ void TAddFilings::CompleteSheet() {
   if (!docket_) docket_ = hdr_->AddDocket(T6Entry::Placeholder());
   for (size_t i = kMaxSheetLines; i < s->lines.size(); ++i)
     if (s->lines[i] != "   ") log_.Add(s->lines[i] + " Lost");
-  LayoutCheck(*s, log_);
+  LayoutCheck(*s, log_, longestLine_);
   const std::string& no = s->body.sheetNo;
   const std::string& from = s->body.fromSheetNo;
   const std::string& to = s->body.toSheetNo;
@@ -484,7 +502,7 @@ void TAddFilings::CompleteSheet() {
   s->body.text = *pos;
   // The title line stays first: the layout check only drops trailing lines.
   const std::string_view title = std::string_view(s->lines.front()).substr(0, 40);
-  hdr_->AddSheet(title, s->body, issuer_.get(), docket_.get());
+  hdr_->AddSheet(title, titleKey_, s->body, issuer_.get(), docket_.get());
   if (sheetList_) sheetList_->AddCopiedLine(std::string(title));
   Recycle(std::move(s));
 }

@@ -59,6 +59,9 @@ class TOutSheet : public TSheet {
 // (landscape, 17 c.p.i., portrait, 8 lines per inch) where the text needs
 // it; trailing blank lines go, and no sheet keeps more than 118 lines.
 void LayoutCheck(TOutSheet& sheet, Logger& log);
+// The same when the length of the sheet's longest line is known already:
+// the import keeps it as lines are added rather than scanning them again.
+void LayoutCheck(TOutSheet& sheet, Logger& log, size_t longest);
 
 // ---- the run ------------------------------------------------------------------------
 
@@ -149,6 +152,8 @@ class TAddFilings {
   std::vector<std::string> spareLines_;
   std::vector<std::string> spareList_;
   std::string record_;  // the record being applied, cut to its length
+  size_t longestLine_ = 0;  // of the sheet being built
+  uint64_t titleKey_ = 0;   // its title's TNewHdrObject::TitleKey
   bool titleOnly_ = false;
   bool sheetHasText_ = false;
   std::shared_ptr<T5Entry> issuer_;

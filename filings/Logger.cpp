@@ -1,5 +1,8 @@
 #include "filings/Logger.h"
 
+#include <array>
+#include <cstdint>
+
 #include "store/Common.h"
 #include "store/Headers.h"
 
@@ -43,26 +46,36 @@ void Logger::Mismatch(const std::string& value, const std::string& label) {
   lines_.push_back("   No match for: " + label + value);
 }
 
-static bool TokenStartOk(const std::string& t, size_t at) {
+static bool TokenStartOk(std::string_view t, size_t at) {
   if (at == 0) return true;
   char c = t[at - 1];
   if (c == ' ' || c == '#' || c == '-' || c == '/' || c == '0') return true;
   return at >= 3 && t.compare(at - 3, 3, "NO.") == 0;
 }
 
+static bool TokenAt(std::string_view t, size_t at, size_t n) {
+  const size_t end = at + n;
+  const bool endOk = end == t.size() || t[end] == ' ' || t[end] == '-';
+  return endOk && TokenStartOk(t, at);
+}
+
 bool SheetNoInTitle(const std::string& sheetNo8, const std::string& upperTitle) {
   if (upperTitle.find(sheetNo8) != std::string::npos) return true;
-  std::string t = upperTitle;
-  const std::string no = UpperCase(StripLead(sheetNo8));
+  const std::string no = UpperCase(StripLead(sheetNo8));  // short: no allocation
   if (no.empty()) return false;
-  // An occurrence that is not a token is taken out and the search repeated.
+  // Nearly every title holds the number as a token at its first occurrence:
+  // that is decided without a copy of the title.
+  size_t at = upperTitle.find(no);
+  if (at == std::string::npos) return false;
+  if (TokenAt(upperTitle, at, no.size())) return true;
+  // An occurrence that is not a token is taken out and the search repeated;
+  // taking it out can join what stood either side, so this works on a copy.
+  std::string t = upperTitle;
   for (;;) {
-    size_t at = t.find(no);
-    if (at == std::string::npos) return false;
-    size_t end = at + no.size();
-    bool endOk = end == t.size() || t[end] == ' ' || t[end] == '-';
-    if (endOk && TokenStartOk(t, at)) return true;
     t.erase(at, no.size());
+    at = t.find(no);
+    if (at == std::string::npos) return false;
+    if (TokenAt(t, at, no.size())) return true;
   }
 }
 
@@ -70,8 +83,14 @@ void Logger::SetSheet(const TSheetBody& header, const std::string& title) {
   title_.assign(title, 0, 40);
   sheetPending_ = true;
   // Once per sheet: the upper-cased title reuses its buffer.
+  // UpperChar by table: it runs on every character of every title.
+  static const std::array<char, 256> kUpper = [] {
+    std::array<char, 256> t{};
+    for (size_t i = 0; i < t.size(); ++i) t[i] = UpperChar(char(i));
+    return t;
+  }();
   upper_.assign(title_);
-  for (char& c : upper_) c = UpperChar(c);
+  for (char& c : upper_) c = kUpper[uint8_t(c)];
   const std::string& upper = upper_;
   if (!SheetNoInTitle(header.sheetNo, upper)) Mismatch(UpperCase(StripLead(header.sheetNo)), "Sheet No. ");
   if (!RevisionMatches(header.revNo, upper)) Mismatch(std::to_string(header.revNo), "Sheet Rev. No. ");

@@ -320,10 +320,9 @@ void TFileCluster::WriteHdrRun(int32_t pos, const std::vector<THdrRecord>& recs)
   if (recs.empty()) return;
   if ((!hdr_ || !hdrWritable_) && !ReopenHdrForWrite())
     throw EInOutError(5, "cannot write the header file " + hdrPath_);
-  std::vector<uint8_t> bytes;
-  bytes.reserve(recs.size() * kHdrRecordSize);
-  for (const THdrRecord& r : recs) bytes.insert(bytes.end(), r.begin(), r.end());
-  hdr_->Write(uint64_t(pos) * kHdrRecordSize, bytes.data(), bytes.size());
+  // The records lie back to back in the vector: written as they are, not copied.
+  static_assert(sizeof(THdrRecord) == kHdrRecordSize);
+  hdr_->Write(uint64_t(pos) * kHdrRecordSize, recs.front().data(), recs.size() * kHdrRecordSize);
   hdrPos_ = pos + int32_t(recs.size());
 }
 

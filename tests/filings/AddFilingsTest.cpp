@@ -450,6 +450,18 @@ TEST(SheetNoInTitle, TokensAndTheirBoundaries) {
   EXPECT_FALSE(SheetNoInTitle("       5", "SHEET NO. 5A"));
 }
 
+TEST(SheetNoInTitle, TakingOutAFailedOccurrenceJoinsItsNeighbours) {
+  // "12" inside "1122" is no token; once it is taken out, "SHEET 12" holds one.
+  EXPECT_TRUE(SheetNoInTitle("      12", "SHEET 1122"));
+  EXPECT_TRUE(SheetNoInTitle("       5", "SHEET 55"));  // "5" then stands alone
+  EXPECT_FALSE(SheetNoInTitle("      12", "SHEET 11223"));
+  // The title itself is left as it was.
+  const std::string title = "SHEET NO. 15 AND 5";
+  EXPECT_TRUE(SheetNoInTitle("       5", title));
+  EXPECT_EQ(title, "SHEET NO. 15 AND 5");
+  EXPECT_FALSE(SheetNoInTitle("        ", "SHEET NO. 5"));
+}
+
 TEST_F(AddFilingsTest, BadFieldsOfASheetHeaderAreSubstituted) {
   auto lines = Head();
   lines.push_back(T3("1", 0, "ORIGINAL SHEET NO. 1", 'X', "10", '7'));
@@ -496,6 +508,33 @@ TEST_F(AddFilingsTest, LongLinesAreWrappedAndTooManyLinesAreCut) {
                                                        std::string(100, 'b')}));
   ASSERT_EQ(lib[0].texts[1].size(), 118u);
   EXPECT_EQ(lib[0].texts[1].back(), "line 116");
+}
+
+// The layout is judged by the longest line wherever it stands: the title,
+// the second title of a type 4 record, a wrapped piece or the text.
+TEST_F(AddFilingsTest, TheLongestLineOfEachSheetDecidesItsLayout) {
+  auto lines = Head();
+  lines.push_back(T3("1", 0, "ORIGINAL SHEET NO. 1"));
+  lines.push_back(std::string(70, 'a'));
+  lines.push_back("short");
+  lines.push_back(T3("2", 0, "ORIGINAL SHEET NO. 2"));
+  lines.push_back(T4("", "", std::string(40, 'w')));
+  lines.push_back("short");
+  lines.push_back(T3("3", 0, "ORIGINAL SHEET NO. 3"));
+  lines.push_back(std::string(150, 'c') + " " + std::string(30, 'd'));
+  lines.push_back(T3("4", 0, "ORIGINAL SHEET NO. 4"));
+  lines.push_back(std::string(65, 'e') + std::string(20, ' '));  // trailing blanks do not count
+  Import(lines);
+  EXPECT_TRUE(Logged("   70 chars is too long for Portrait  at 10 c.p.i."));
+  EXPECT_TRUE(Logged("   150 chars is too long for Portrait  at 10 c.p.i."));
+  EXPECT_FALSE(Logged("   85 chars is too long for Portrait  at 10 c.p.i."));
+  auto lib = ReadBack();
+  const auto& chain = lib[0].chain;
+  std::vector<uint8_t> orientation;
+  for (const THdrRecord& r : chain)
+    if (r[0] == kSheetRecord) orientation.push_back(TSheetBody::Decode(r).orientation);
+  // The 40-character second title fits a portrait page at 10 c.p.i.
+  EXPECT_EQ(orientation, (std::vector<uint8_t>{'L', 'P', 'L', 'P'}));
 }
 
 // ---- the layout check ----------------------------------------------------------------

@@ -32,6 +32,31 @@ TEST_F(SheetTitleIndexTest, TitlesMatchWithoutRegardToLetterCaseOnly) {
   EXPECT_TRUE(hdr_.HoldsTitle(""));
 }
 
+TEST_F(SheetTitleIndexTest, AKeyFoldsOnlyAsciiLetterCaseAtEveryLength) {
+  // Titles of every length a filing's title field allows, letters in each place.
+  std::string lower, upper;
+  for (size_t n = 0; n <= 40; ++n) {
+    EXPECT_EQ(TNewHdrObject::TitleKey(lower), TNewHdrObject::TitleKey(upper)) << n;
+    std::string other = upper;
+    if (n > 0) other[n - 1] = '#';
+    if (n > 0) EXPECT_NE(TNewHdrObject::TitleKey(other), TNewHdrObject::TitleKey(upper)) << n;
+    lower += char('a' + n % 26);
+    upper += char('A' + n % 26);
+  }
+  // Windows-1252 letters beyond ASCII keep their case, as do the bytes next to the letters.
+  EXPECT_NE(TNewHdrObject::TitleKey("Sheet \xe9"), TNewHdrObject::TitleKey("Sheet \xc9"));
+  EXPECT_NE(TNewHdrObject::TitleKey("Sheet `{"), TNewHdrObject::TitleKey("Sheet @["));
+}
+
+TEST_F(SheetTitleIndexTest, ATitleLookedUpWithItsKeyIsListedWithIt) {
+  const std::string title = "Second Revised Sheet No. 7";
+  const uint64_t key = TNewHdrObject::TitleKey(title);
+  EXPECT_FALSE(hdr_.HoldsTitle(title, key));
+  hdr_.AddSheet(title, key, TSheetBody{}, nullptr, nullptr);
+  EXPECT_TRUE(hdr_.HoldsTitle("SECOND REVISED SHEET NO. 7"));
+  EXPECT_EQ(hdr_.Title(hdr_.Sheets().at(0)), title);
+}
+
 TEST_F(SheetTitleIndexTest, EveryTitleStaysFoundAsTheListGrows) {
   for (int i = 0; i < 5000; ++i) {
     Add("Sheet No. " + std::to_string(i));
