@@ -24,7 +24,33 @@ void TCopyHdrObject::Load(THdrList& selected) {
   TNamedSheets names;
   TAuxList<T5Entry> issuers;
   TAuxList<T6Entry> dockets;
-  selected.FillNames(names, issuers, dockets);
+  {
+    // Titles are read here rather than by FillNames so that each sheet's
+    // pages can be kept from the same read.
+    TFileCluster& source = selected.Cluster();
+    const bool bufferWasOpen = source.BufferOpen();
+    // Without its text no sheet is offered, as FillNames does.
+    if (bufferWasOpen || source.OpenBuffer()) try {
+      selected.FillSheets(names, issuers, dockets);
+      TBusy busy(source.Env().port);
+      TDataBuffer* buffer = source.Buffer();
+      for (auto& [title, sheet] : names) {
+        const TTextPos& text = sheet->body.text;
+        const size_t want = text.pageCount > 0 ? size_t(text.pageCount) * kPageSize : 0;
+        if (keptBytes_.size() + want > kKeptPagesBudget) {
+          title = SheetName(*sheet, buffer);
+          continue;
+        }
+        const size_t at = keptBytes_.size();
+        title = SheetNameKeepingPages(*sheet, buffer, keptBytes_);
+        if (keptBytes_.size() > at) kept_[sheet.get()] = {at, keptBytes_.size() - at};
+      }
+      if (!bufferWasOpen) source.CloseBuffer();
+    } catch (...) {
+      if (!bufferWasOpen) source.CloseBuffer();
+      throw;
+    }
+  }
   SetVolumeRecord(TVolumeBody::Decode(selected.VolumeRecord()));
   for (auto& [title, sheet] : names) {
     // A sheet without a record in its source keeps -1: its placeholder is
@@ -39,6 +65,17 @@ void TCopyHdrObject::Load(THdrList& selected) {
   std::stable_sort(names.begin(), names.end(),
                    [](const auto& a, const auto& b) { return CompareNoCase(a.first, b.first) < 0; });
   incoming_ = std::move(names);
+}
+
+std::span<const uint8_t> TCopyHdrObject::KeptPages(const TSheet& s) const {
+  auto it = kept_.find(&s);
+  if (it == kept_.end()) return {};
+  return {keptBytes_.data() + it->second.first, it->second.second};
+}
+
+void TCopyHdrObject::DropKeptPages() {
+  kept_.clear();
+  std::vector<uint8_t>().swap(keptBytes_);
 }
 
 int TCopyHdrObject::Find(const std::string& title, uint16_t filingDate) const {
@@ -93,7 +130,10 @@ std::vector<TSheetPtr> AppendSheets(TCopyHdrObject& hdr, TPrimeRef& source, cons
     OutDataBuffer* ob = out.OutBuffer();
     try {
       for (const TSheetPtr& s : sheets) {
-        std::optional<TTextPos> pos = ob ? CopyText(*s, *in.Buffer(), *ob) : std::nullopt;
+        const std::span<const uint8_t> kept = hdr.KeptPages(*s);
+        std::optional<TTextPos> pos = !ob             ? std::nullopt
+                                      : !kept.empty() ? ob->WritePages(kept)
+                                                      : CopyText(*s, *in.Buffer(), *ob);
         if (!pos) {
           env.port.Error("The text of " + MakeSheetKey(s->body.sheetNo) + " could not be copied; the sheet is left out");
           continue;
@@ -107,6 +147,7 @@ std::vector<TSheetPtr> AppendSheets(TCopyHdrObject& hdr, TPrimeRef& source, cons
       throw;
     }
     if (!wasOpen) in.CloseBuffer();
+    hdr.DropKeptPages();
     // The pages go to disk before any record points at them.
     if (!copied.empty() && !(ob && ob->Flush())) return {};
   }

@@ -374,19 +374,40 @@ std::shared_ptr<T6Entry> ReadEntry6(TFileCluster& cluster, int32_t pos) {
   return T6Entry::Placeholder();
 }
 
+namespace {
+
+// The title of the sheet the buffer was just positioned at: its first line,
+// at most 40 characters.
+std::string TitleAtSheetStart(TDataBuffer& buffer) {
+  std::string_view line = buffer.NextLine();
+  if (buffer.AtSheetEnd()) line = {};
+  std::string title(line.substr(0, 40));
+  return title.empty() ? "Title Page" : TitleCase(title);
+}
+
+}  // namespace
+
 std::string SheetName(TSheet& sheet, TDataBuffer* buffer) {
-  if (buffer && buffer->IsOpen() && buffer->GetPage(sheet.body.text)) {
-    std::string_view line = buffer->NextLine();
-    if (buffer->AtSheetEnd()) line = {};
-    std::string title(line.substr(0, 40));
-    return title.empty() ? "Title Page" : TitleCase(title);
-  }
+  if (buffer && buffer->IsOpen() && buffer->GetPage(sheet.body.text)) return TitleAtSheetStart(*buffer);
   char diag[64];
   std::snprintf(diag, sizeof diag, "%3d%10d%4d%4d", int(sheet.body.revNo), int(sheet.body.text.dbfPos),
                 int(sheet.body.text.pageCount), int(sheet.body.text.pageIndex));
   std::string s = MakeSheetKey(sheet.body.sheetNo) + ": " + diag;
   if (s.size() > 40) s.resize(40);
   return s;
+}
+
+std::string SheetNameKeepingPages(TSheet& sheet, TDataBuffer* buffer, std::vector<uint8_t>& pages) {
+  if (buffer && buffer->IsOpen() && buffer->IsCompressed()) {
+    // SheetPages leaves the buffer at the sheet's start, as GetPage does, and
+    // a compressed buffer never moves its window while reading lines.
+    std::span<const uint8_t> text = buffer->SheetPages(sheet.body.text);
+    if (!text.empty()) {
+      pages.insert(pages.end(), text.begin(), text.end());
+      return TitleAtSheetStart(*buffer);
+    }
+  }
+  return SheetName(sheet, buffer);
 }
 
 std::optional<TTextPos> CopyText(const TSheet& sheet, TDataBuffer& in, OutDataBuffer& out) {

@@ -287,6 +287,11 @@ std::shared_ptr<T6Entry> ReadEntry6(TFileCluster& cluster, int32_t pos);
 // The sheet's title line from the open text buffer ("Title Page" when empty),
 // or, without an open buffer, a diagnostic line of its key and text position.
 std::string SheetName(TSheet& sheet, TDataBuffer* buffer);
+// As SheetName; from an open compressed buffer it also appends the sheet's
+// pages to pages, so that one inflate of its block serves both its title and
+// its copy. pages is left as it was when they cannot be read (the name is
+// then SheetName's) or the buffer is not compressed.
+std::string SheetNameKeepingPages(TSheet& sheet, TDataBuffer* buffer, std::vector<uint8_t>& pages);
 // Appends the sheet's pages unchanged to another cluster's text; its new
 // position, or nullopt when the pages could not be read or written.
 std::optional<TTextPos> CopyText(const TSheet& sheet, TDataBuffer& in, OutDataBuffer& out);

@@ -1,0 +1,208 @@
+// The files a copy writes, byte for byte: a sample library is added to an
+// empty output and a second one merged into it, and the output's prime,
+// header and text files must hash to the values recorded from a known-good
+// copy. Any change to what the copy engine reads or writes shows here.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <span>
+
+#include "copy/Edoppels.h"
+#include "copy/outWindow.h"
+#include "store/Common.h"
+#include "store/Headers.h"
+#include "support/LibraryBuilder.h"
+#include "support/MemFileSystem.h"
+#include "support/ScriptedPort.h"
+
+namespace vorne::testing {
+namespace {
+
+uint64_t Fnv1a(const std::string& bytes) {
+  uint64_t h = 1469598103934665603ull;
+  for (unsigned char c : bytes) {
+    h ^= c;
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+std::string Hex(uint64_t v) {
+  char s[24];
+  std::snprintf(s, sizeof s, "%016llx", static_cast<unsigned long long>(v));
+  return s;
+}
+
+TSheetSpec Sheet(const std::string& no, std::vector<std::string> lines, uint16_t filed, uint16_t upd,
+                 uint8_t status = kEffective, const std::string& docket = "RP96-1-000") {
+  TSheetSpec s;
+  s.sheetNo = no;
+  s.lines = std::move(lines);
+  s.filingDate = filed;
+  s.updDate = upd;
+  s.status = status;
+  s.docket = docket;
+  return s;
+}
+
+// Titles whose sorted order is not their file order, sheets of one page and
+// of many (several text blocks in all), an empty title, an over-long one,
+// one in lower case and two versions of one title.
+TVolumeSpec First(uint32_t code, const std::string& company, int sheets) {
+  TVolumeSpec v;
+  v.companyCode = code;
+  v.company = company;
+  for (int i = 0; i < sheets; ++i) {
+    const std::string no = std::to_string(i + 1);
+    std::vector<std::string> lines;
+    switch (i % 7) {
+      case 0: lines.push_back(""); break;
+      case 1: lines.push_back("rate schedule ft-" + no + " firm transportation service of the pipeline"); break;
+      default: lines.push_back("Original Sheet No. " + std::to_string((i * 13) % 31)); break;
+    }
+    const int body = 3 + (i * 17) % 45;
+    for (int l = 0; l < body; ++l)
+      lines.push_back("  line " + std::to_string(l) + " of sheet " + no + std::string(size_t(l * 7 % 90), '.'));
+    v.sheets.push_back(Sheet(no, lines, uint16_t(PackDate(2001, 1 + i % 12, 1 + i % 27)),
+                             uint16_t(PackDate(2002, 1 + i % 12, 2)), i % 5 == 4 ? kPending : kEffective,
+                             "RP0" + std::to_string(i % 3) + "-1-000"));
+  }
+  return v;
+}
+
+// Some titles of First again, updated later (replaced) or filed on other
+// dates, and some new ones.
+TVolumeSpec Second(uint32_t code, const std::string& company) {
+  TVolumeSpec v = First(code, company, 12);
+  for (size_t i = 0; i < v.sheets.size(); ++i) {
+    TSheetSpec& s = v.sheets[i];
+    if (i % 3 == 0) s.updDate = uint16_t(PackDate(2003, 5, 5));
+    if (i % 3 == 1) s.filingDate = uint16_t(PackDate(1999, 3, 3));
+    s.lines.push_back("  amended");
+  }
+  for (int i = 0; i < 5; ++i)
+    v.sheets.push_back(Sheet("9" + std::to_string(i), {"Added Sheet " + std::to_string(i), "  new text"},
+                             uint16_t(PackDate(2004, 2, 2)), uint16_t(PackDate(2004, 2, 3))));
+  return v;
+}
+
+class CopyOutputBytesTest : public ::testing::Test {
+ protected:
+  CopyOutputBytesTest() { mem_.MakeDir("/w"); }
+
+  void Copy(const std::string& srcDir, bool srcCompressed, const std::vector<TVolumeSpec>& volumes,
+            bool outCompressed) {
+    std::string prime = BuildLibrary(env_, srcDir, srcCompressed, volumes);
+    TFileCluster src(env_, srcCompressed);
+    ASSERT_TRUE(src.Open(prime, false));
+    src.ReadAll();
+    TOutputMode mode;
+    mode.append = true;
+    TFileCluster out(env_, outCompressed);
+    out.SetOutputMode(&mode);
+    ASSERT_TRUE(out.Open(PrimePathFor("/w/out", outCompressed), true));
+    out.ReadAll();
+    TToDisplay display;
+    display.SetClock([] { return std::chrono::steady_clock::time_point{}; });
+    display.SetOutput(out);
+    TCopyErrors dups;
+    for (const auto& v : src.Volumes()) {
+      THdrList list(*v, nullptr);
+      list.Load();
+      EXPECT_TRUE(display.CopyVolume(*v, list, dups, std::chrono::steady_clock::time_point{}));
+    }
+    out.CloseBuffer();
+    out.CloseHdr();
+    out.FlushNew();
+  }
+
+  // "prime header text" digests of the output library.
+  std::string Digests(bool compressed) {
+    const TFormNames& n = compressed ? kCompressedNames : kUncompressedNames;
+    std::string d;
+    for (const char* f : {n.prime, n.header, n.text}) {
+      const std::string bytes = mem_.ReadAll(std::string("/w/out/") + f);
+      EXPECT_FALSE(bytes.empty()) << f;
+      d += (d.empty() ? "" : " ") + Hex(Fnv1a(bytes));
+    }
+    return d;
+  }
+
+  void AddThenMerge(bool srcCompressed, bool outCompressed) {
+    Copy("/w/a", srcCompressed,
+         {First(7, "Alpha Pipeline Company", 40), First(9, "Beta Gas Transmission", 25)}, outCompressed);
+    Copy("/w/b", srcCompressed, {Second(7, "Alpha Pipeline Company"), First(11, "Gamma Interstate", 8)},
+         outCompressed);
+  }
+
+  TMemFileSystem mem_;
+  TScriptedPort port_;
+  TEnv env_{mem_, port_};
+};
+
+TEST_F(CopyOutputBytesTest, CompressedSourceIntoCompressedOutput) {
+  AddThenMerge(true, true);
+  EXPECT_EQ(Digests(true), "de89ae64ccf8685f 522eee47a94884aa f675637e8c8bc3c4");
+}
+
+TEST_F(CopyOutputBytesTest, UncompressedSourceIntoCompressedOutput) {
+  AddThenMerge(false, true);
+  EXPECT_EQ(Digests(true), "de89ae64ccf8685f 522eee47a94884aa f675637e8c8bc3c4");
+}
+
+TEST_F(CopyOutputBytesTest, CompressedSourceIntoUncompressedOutput) {
+  AddThenMerge(true, false);
+  EXPECT_EQ(Digests(false), "de89ae64ccf8685f 2bed2832aa6a0448 b565be68f7aad939");
+}
+
+// Reading a sheet's title and keeping its pages in one go gives the title
+// SheetName gives and the pages a copy would read.
+TEST_F(CopyOutputBytesTest, KeptPagesMatchWhatACopyWouldReadAndTitlesMatchSheetName) {
+  for (bool compressed : {true, false}) {
+    SCOPED_TRACE(compressed ? "compressed" : "uncompressed");
+    const std::string dir = compressed ? "/w/kc" : "/w/ku";
+    TFileCluster src(env_, compressed);
+    ASSERT_TRUE(src.Open(BuildLibrary(env_, dir, compressed, {First(7, "Alpha Pipeline Company", 30)}), false));
+    src.ReadAll();
+    THdrList list(*src.Volumes().front(), nullptr);
+    list.Load();
+    TNamedSheets sheets;
+    TAuxList<T5Entry> issuers;
+    TAuxList<T6Entry> dockets;
+    list.FillSheets(sheets, issuers, dockets);
+    ASSERT_EQ(sheets.size(), 30u);
+    ASSERT_TRUE(src.OpenBuffer());
+    std::vector<uint8_t> kept;
+    std::set<std::string> titles;
+    // Backwards, so that the reads jump between blocks.
+    for (auto it = sheets.rbegin(); it != sheets.rend(); ++it) {
+      TSheet& sheet = *it->second;
+      const size_t before = kept.size();
+      const std::string title = SheetNameKeepingPages(sheet, src.Buffer(), kept);
+      EXPECT_EQ(title, SheetName(sheet, src.Buffer()));
+      titles.insert(title);
+      if (!compressed) {
+        EXPECT_EQ(kept.size(), before);  // plain text is cheap to read again
+        continue;
+      }
+      std::span<const uint8_t> pages = src.Buffer()->SheetPages(sheet.body.text);
+      ASSERT_EQ(kept.size() - before, pages.size());
+      EXPECT_TRUE(std::equal(pages.begin(), pages.end(), kept.begin() + std::ptrdiff_t(before)));
+    }
+    EXPECT_TRUE(titles.count("Title Page"));
+    EXPECT_TRUE(titles.count("Rate Schedule Ft-2 Firm Transportation S"));  // 40 characters
+
+    // A text position outside the file: no pages, SheetName's answer.
+    TSheet& sheet = *sheets.front().second;
+    sheet.body.text.pageCount = 0;
+    const size_t before = kept.size();
+    EXPECT_EQ(SheetNameKeepingPages(sheet, src.Buffer(), kept), SheetName(sheet, src.Buffer()));
+    EXPECT_EQ(kept.size(), before);
+    src.CloseBuffer();
+  }
+}
+
+}  // namespace
+}  // namespace vorne::testing
