@@ -20,20 +20,6 @@ constexpr char kTopAnchor[] = "<A NAME=\"TopAnchor\"></A>";
 constexpr char kTopLink[] = "<A HREF=\"#TopAnchor\"><img src=\"top.png\" alt=\"top\"></A>";
 constexpr char kStopImage[] = "<IMG src=\"stop.png\" alt=\"Stop\">";
 
-std::vector<std::string> SplitLines(const std::string& bytes) {
-  std::vector<std::string> lines;
-  size_t at = 0;
-  while (at < bytes.size()) {
-    size_t nl = bytes.find('\n', at);
-    if (nl == std::string::npos) nl = bytes.size();
-    std::string line = bytes.substr(at, nl - at);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    at = nl + 1;
-  }
-  return lines;
-}
-
 std::string N(int n) { return std::to_string(n); }
 
 // Page lines are built in one reused string: a sheet costs no temporaries.

@@ -105,6 +105,20 @@ bool Contains(std::string_view hay, std::string_view needle) {
   return hay.find(needle) != std::string_view::npos;
 }
 
+std::vector<std::string> SplitLines(std::string_view bytes) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  while (at < bytes.size()) {
+    size_t nl = bytes.find('\n', at);
+    if (nl == std::string_view::npos) nl = bytes.size();
+    std::string line(bytes.substr(at, nl - at));
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    at = nl + 1;
+  }
+  return lines;
+}
+
 // ---- sheet numbers ------------------------------------------------------
 
 TSheetNo ParseSheetNo(std::string_view chars8) {

@@ -59,6 +59,8 @@ std::string LowerCase(std::string_view s);
 int CompareNoCase(std::string_view a, std::string_view b);
 bool EqualNoCase(std::string_view a, std::string_view b);
 bool Contains(std::string_view hay, std::string_view needle);
+// The lines of a text file, CR LF or LF ended (a template, a list).
+std::vector<std::string> SplitLines(std::string_view bytes);
 
 // ---- sheet numbers ------------------------------------------------------
 

@@ -12,20 +12,6 @@ namespace vorne {
 
 namespace {
 
-std::vector<std::string> SplitLines(const std::string& bytes) {
-  std::vector<std::string> lines;
-  size_t at = 0;
-  while (at < bytes.size()) {
-    size_t nl = bytes.find('\n', at);
-    if (nl == std::string::npos) nl = bytes.size();
-    std::string line = bytes.substr(at, nl - at);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    at = nl + 1;
-  }
-  return lines;
-}
-
 size_t FindLine(const std::vector<std::string>& lines, size_t from, const char* marker) {
   for (size_t i = from; i < lines.size(); ++i)
     if (Contains(lines[i], marker)) return i;
