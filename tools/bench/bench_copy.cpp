@@ -20,25 +20,12 @@
 #include "store/Headers.h"
 #include "tests/support/LibraryBuilder.h"
 
+#include "BenchPort.h"
+
 using namespace vorne;
 namespace fsys = std::filesystem;
 
 namespace {
-
-class TQuietPort : public TUserPort {
- public:
-  void Message(TMsgKind, const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-  TAnswer Ask(const std::string&, TButtons) override { return TAnswer::No; }
-  std::optional<std::string> ChooseOpenFile(const TFileChoice&) override { return std::nullopt; }
-  std::optional<std::string> ChooseSaveFile(const TFileChoice&) override { return std::nullopt; }
-  std::optional<std::string> ChooseFolder(const TFileChoice&) override { return std::nullopt; }
-};
-
-double Seconds(const std::function<void()>& f) {
-  auto t0 = std::chrono::steady_clock::now();
-  f();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
 
 std::vector<testing::TVolumeSpec> Library(int volumes, int sheetsPerVolume) {
   std::vector<testing::TVolumeSpec> v;
@@ -85,7 +72,7 @@ void RawZlib(const std::string& file) {
 
 int main(int argc, char** argv) {
   const int volumes = 40, perVolume = argc > 1 ? std::atoi(argv[1]) / volumes : 500;
-  TQuietPort port;
+  TQuietPort port(TAnswer::No);
   TEnv env{RealFileSystem(), port};
   fsys::path dir = fsys::temp_directory_path() / ("vorne-bench-copy-" + std::to_string(::getpid()));
   fsys::remove_all(dir);

@@ -24,6 +24,8 @@
 #include "tests/support/LibraryBuilder.h"
 #include "volumes/ExportDockets.h"
 
+#include "BenchPort.h"
+
 using namespace vorne;
 namespace stdfs = std::filesystem;
 
@@ -32,15 +34,6 @@ namespace {
 constexpr int kCompanies = 20;
 constexpr int kSheetsEach = 1000;
 constexpr int kRuns = 3;
-
-class TQuietPort : public TUserPort {
- public:
-  void Message(TMsgKind, const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-  TAnswer Ask(const std::string&, TButtons) override { return TAnswer::Cancel; }
-  std::optional<std::string> ChooseOpenFile(const TFileChoice&) override { return std::nullopt; }
-  std::optional<std::string> ChooseSaveFile(const TFileChoice&) override { return std::nullopt; }
-  std::optional<std::string> ChooseFolder(const TFileChoice&) override { return std::nullopt; }
-};
 
 std::vector<testing::TVolumeSpec> MakeVolumes() {
   std::mt19937 rng(20261209);

@@ -16,25 +16,12 @@
 #include "store/FileSystem.h"
 #include "store/Zipwrite.h"
 
+#include "BenchPort.h"
+
 using namespace vorne;
 namespace fsys = std::filesystem;
 
 namespace {
-
-class TQuietPort : public TUserPort {
- public:
-  void Message(TMsgKind, const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-  TAnswer Ask(const std::string&, TButtons) override { return TAnswer::No; }
-  std::optional<std::string> ChooseOpenFile(const TFileChoice&) override { return std::nullopt; }
-  std::optional<std::string> ChooseSaveFile(const TFileChoice&) override { return std::nullopt; }
-  std::optional<std::string> ChooseFolder(const TFileChoice&) override { return std::nullopt; }
-};
-
-double Seconds(const std::function<void()>& f) {
-  auto t0 = std::chrono::steady_clock::now();
-  f();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
 
 // The text lines of every sheet of a filing, as the import would store them.
 std::vector<std::vector<std::string>> SheetTexts(const std::string& text) {
@@ -75,7 +62,7 @@ int main() {
   const auto texts = SheetTexts(filing);
   std::printf("sheet texts: %zu\n", texts.size());
   const fsys::path dir = fsys::temp_directory_path() / ("vorne-bench-import-" + std::to_string(::getpid()));
-  TQuietPort port;
+  TQuietPort port(TAnswer::No);
   TEnv env{RealFileSystem(), port};
 
   double best = 1e9, bestBase = 1e9;

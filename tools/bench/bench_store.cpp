@@ -22,21 +22,14 @@
 #include "store/Zipwrite.h"
 #include "store/Zlib.h"
 
+#include "BenchPort.h"
+
 using namespace vorne;
 
 namespace {
 
 constexpr int kSheets = 20000;
 constexpr int kRuns = 3;
-
-class TQuietPort : public TUserPort {
- public:
-  void Message(TMsgKind, const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
-  TAnswer Ask(const std::string&, TButtons) override { return TAnswer::Cancel; }
-  std::optional<std::string> ChooseOpenFile(const TFileChoice&) override { return std::nullopt; }
-  std::optional<std::string> ChooseSaveFile(const TFileChoice&) override { return std::nullopt; }
-  std::optional<std::string> ChooseFolder(const TFileChoice&) override { return std::nullopt; }
-};
 
 // About 40 lines of rate-sheet text per sheet, the same every run.
 std::vector<std::vector<std::string>> MakeLibrary() {
@@ -79,11 +72,6 @@ std::vector<std::vector<std::string>> MakeLibrary() {
   return sheets;
 }
 
-double Seconds(const std::function<void()>& run) {
-  auto t0 = std::chrono::steady_clock::now();
-  run();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
 
 struct TBlocks {
   std::vector<std::vector<uint8_t>> deflated;  // each block's zlib stream
