@@ -1,6 +1,7 @@
 #include "filings/Addsheet.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "filings/FilingFields.h"
 #include "filings/Idverify.h"
@@ -32,21 +33,49 @@ void TOutSheet::SetLayout() {
   maxChars = MaxCharsPerLine(orientationCode, body.pitchCode);
 }
 
+std::string& TOutSheet::MadeLine() {
+  if (madeUsed_ == made_.size()) made_.emplace_back();
+  std::string& line = made_[madeUsed_++];
+  line.clear();
+  return line;
+}
+
+void TOutSheet::AddMadeLine(std::string_view text) {
+  std::string& line = MadeLine();
+  line.assign(text);
+  lines.push_back(line);
+}
+
+void TOutSheet::ClearText() {
+  lines.clear();
+  madeUsed_ = 0;
+}
+
 static const char* OrientationName(int code) { return code == 2 ? "Landscape " : "Portrait "; }
+
+namespace {
+
+// A number's decimal digits without a string: the layout messages are many.
+struct Decimal {
+  explicit Decimal(int n) : length(size_t(std::to_chars(digits, digits + sizeof digits, n).ptr - digits)) {}
+  operator std::string_view() const { return {digits, length}; }
+  char digits[12];
+  size_t length;
+};
+
+}  // namespace
 
 void LayoutCheck(TOutSheet& s, Logger& log) {
   size_t longest = 0;
-  for (const std::string& l : s.lines) longest = std::max(longest, l.size());
+  for (std::string_view l : s.lines) longest = std::max(longest, l.size());
   LayoutCheck(s, log, longest);
 }
 
 void LayoutCheck(TOutSheet& s, Logger& log, size_t longest) {
   const int L = int(longest);
   if (L > s.maxChars) {
-    std::string m = std::to_string(L);
-    m.append(" chars is too long for ").append(OrientationName(s.orientationCode)).append(" at ");
-    m.append(std::to_string(PitchCpi(s.body.pitchCode))).append(" c.p.i.");
-    log.Add(m);
+    log.Add({Decimal(L), " chars is too long for ", OrientationName(s.orientationCode), " at ",
+             Decimal(PitchCpi(s.body.pitchCode)), " c.p.i."});
     if (s.orientationCode == 1 && int(s.lines.size()) <= MaxLinesPerSheet(2, s.lpiCode) + 2) {
       s.orientationCode = 2;
       s.body.orientation = 'L';
@@ -61,10 +90,8 @@ void LayoutCheck(TOutSheet& s, Logger& log, size_t longest) {
   while (s.lines.size() > 1 && s.lines.back() == "   ") s.lines.pop_back();
   const int N = int(s.lines.size());
   if (N > MaxLinesPerSheet(s.orientationCode, s.lpiCode) + 2) {
-    std::string m = std::to_string(N);
-    m.append(" lines is too many for ").append(OrientationName(s.orientationCode)).append(" at ");
-    m.append(s.lpiCode == 2 ? "8" : "6").append(" lines per inch.");
-    log.Add(m);
+    log.Add({Decimal(N), " lines is too many for ", OrientationName(s.orientationCode), " at ",
+             s.lpiCode == 2 ? "8" : "6", " lines per inch."});
     if (s.orientationCode == 2 && L <= MaxCharsPerLine(1, s.body.pitchCode)) {
       s.orientationCode = 1;
       s.body.orientation = 'P';
@@ -305,10 +332,10 @@ void TAddFilings::Type3(const std::string& r) {
   b.updDate = today_;
   b.filingDate = filingDate_;
   b.status = kPending;
-  s->lines.swap(spareList_);
   // The title is the sheet's first line: made in place, it is not copied.
-  std::string& title = NewLine(*s);
+  std::string& title = s->MadeLine();
   TitleCaseInto(TextView(r, 24, 40), title);
+  s->lines.push_back(title);
   longestLine_ = title.size();
   log_.SetSheet(b, title);
   const char orientation = r[19];
@@ -347,8 +374,9 @@ void TAddFilings::Type4(const std::string& r) {
   sheet_->body.fromSheetNo = FieldAt(r, 5, 8);
   sheet_->body.toSheetNo = FieldAt(r, 13, 8);
   if (r.size() > 20) {
-    std::string& line = NewLine(*sheet_);
+    std::string& line = sheet_->MadeLine();
     TitleCaseInto(TextView(r, 21, 40), line);
+    sheet_->lines.push_back(line);
     longestLine_ = std::max(longestLine_, line.size());
   }
   titleOnly_ = false;
@@ -400,21 +428,6 @@ void TAddFilings::Type7(const std::string& r) {
   docket_->body.citevalue = FilingCitation(r);
 }
 
-std::string& TAddFilings::NewLine(TOutSheet& s) {
-  if (spareLines_.empty()) return s.lines.emplace_back();
-  s.lines.push_back(std::move(spareLines_.back()));
-  spareLines_.pop_back();
-  s.lines.back().clear();
-  return s.lines.back();
-}
-
-void TAddFilings::RecycleLines(TOutSheet& s) {
-  spareLines_.insert(spareLines_.end(), std::make_move_iterator(s.lines.begin()),
-                     std::make_move_iterator(s.lines.end()));
-  s.lines.clear();
-  if (s.lines.capacity() > spareList_.capacity()) s.lines.swap(spareList_);
-}
-
 std::unique_ptr<TOutSheet> TAddFilings::TakeSheet() {
   if (!spareSheet_) return std::make_unique<TOutSheet>();
   std::unique_ptr<TOutSheet> s = std::move(spareSheet_);
@@ -427,7 +440,7 @@ std::unique_ptr<TOutSheet> TAddFilings::TakeSheet() {
 
 void TAddFilings::Recycle(std::unique_ptr<TOutSheet> s) {
   if (!s) return;
-  RecycleLines(*s);
+  s->ClearText();
   spareSheet_ = std::move(s);
 }
 
@@ -443,7 +456,7 @@ static std::string_view TrimmedRight(std::string_view s) {
 void TAddFilings::AddTextLine(std::string_view in) {
   TOutSheet& s = *sheet_;
   if (titleOnly_) {
-    NewLine(s).assign("   ");
+    s.lines.push_back("   ");
     longestLine_ = std::max<size_t>(longestLine_, 3);
     titleOnly_ = false;
   }
@@ -451,12 +464,12 @@ void TAddFilings::AddTextLine(std::string_view in) {
   std::string_view line = in.size() < 250 ? TrimmedRight(in) : in;
   if (line.empty()) line = "   ";
   if (line.size() <= kWrapWidth) {
-    NewLine(s).assign(line);
+    s.lines.push_back(line);
     longestLine_ = std::max(longestLine_, line.size());
   } else {
     log_.Add("Word Wrap performed, line too long");
     for (std::string& piece : WordWrap(line, kWrapWidth)) {
-      NewLine(s).assign(piece);
+      s.AddMadeLine(piece);
       longestLine_ = std::max(longestLine_, piece.size());
     }
   }
@@ -471,7 +484,7 @@ void TAddFilings::CompleteSheet() {
     Recycle(std::move(s));
     return;
   }
-  if (TrimRight(s->body.sheetNo).empty()) {
+  if (TrimmedRight(s->body.sheetNo).empty()) {
     log_.Add("Blank SheetNo field, sheet rejected ");
     Recycle(std::move(s));
     return;
@@ -479,13 +492,13 @@ void TAddFilings::CompleteSheet() {
   if (!issuer_) issuer_ = hdr_->AddIssuer(std::make_shared<T5Entry>());
   if (!docket_) docket_ = hdr_->AddDocket(T6Entry::Placeholder());
   for (size_t i = kMaxSheetLines; i < s->lines.size(); ++i)
-    if (s->lines[i] != "   ") log_.Add(s->lines[i] + " Lost");
+    if (s->lines[i] != "   ") log_.Add(std::string(s->lines[i]).append(" Lost"));
   LayoutCheck(*s, log_, longestLine_);
   const std::string& no = s->body.sheetNo;
   const std::string& from = s->body.fromSheetNo;
   const std::string& to = s->body.toSheetNo;
-  if ((!TrimRight(from).empty() && CompareSheetNo(no, from) < 0) ||
-      (!TrimRight(to).empty() && CompareSheetNo(no, to) > 0)) {
+  if ((!TrimmedRight(from).empty() && CompareSheetNo(no, from) < 0) ||
+      (!TrimmedRight(to).empty() && CompareSheetNo(no, to) > 0)) {
     log_.Add("** Bad TF04 **");
     log_.Add(no + " not in range:" + from + ".." + to);
   }
@@ -501,7 +514,7 @@ void TAddFilings::CompleteSheet() {
   }
   s->body.text = *pos;
   // The title line stays first: the layout check only drops trailing lines.
-  const std::string_view title = std::string_view(s->lines.front()).substr(0, 40);
+  const std::string_view title = s->lines.front().substr(0, 40);
   hdr_->AddSheet(title, titleKey_, s->body, issuer_.get(), docket_.get());
   if (sheetList_) sheetList_->AddCopiedLine(std::string(title));
   Recycle(std::move(s));

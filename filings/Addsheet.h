@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,14 +46,33 @@ inline constexpr size_t kWrapWidth = 168;
 class TOutSheet : public TSheet {
  public:
   TOutSheet() : TSheet(TSheetBody{}, nullptr, -1) {}
+  // Lines may view the sheet's own made lines: a copy would view the original's.
+  TOutSheet(const TOutSheet&) = delete;
+  TOutSheet& operator=(const TOutSheet&) = delete;
+  TOutSheet(TOutSheet&&) = default;  // a deque moves without moving its strings
+  TOutSheet& operator=(TOutSheet&&) = default;
 
-  std::vector<std::string> lines;  // the text, title first
-  int orientationCode = 1;         // 1 portrait, 2 landscape
-  int lpiCode = 1;                 // 1 for 6, 2 for 8 lines per inch
+  // The text, title first. A line taken unchanged from a filing views the
+  // filing's text, which outlives the sheet; a line the run makes (the title,
+  // a wrapped piece) is kept by the sheet, so lines are never copied twice.
+  std::vector<std::string_view> lines;
+  int orientationCode = 1;  // 1 portrait, 2 landscape
+  int lpiCode = 1;          // 1 for 6, 2 for 8 lines per inch
   int maxChars = 65;
 
   // Orientation, lines per inch and maximum characters from the header.
   void SetLayout();
+  // Storage for a line the run makes, empty and valid until ClearText; add
+  // it to lines once it is filled.
+  std::string& MadeLine();
+  // Appends a copy of text as a made line.
+  void AddMadeLine(std::string_view text);
+  // Drops the text; the made lines' storage serves the next sheet.
+  void ClearText();
+
+ private:
+  std::deque<std::string> made_;  // stable addresses: lines view them
+  size_t madeUsed_ = 0;
 };
 
 // Checks the sheet's text against its page and substitutes a better layout
@@ -115,12 +135,8 @@ class TAddFilings {
   void CompleteVolume();
   void EndOfFile();
   std::string CodeText() const;
-  // A line of the sheet being built, reusing the storage of written sheets.
-  std::string& NewLine(TOutSheet& sheet);
-  // Hands the written sheet's lines back for reuse by the next sheets.
-  void RecycleLines(TOutSheet& sheet);
-  // The sheet objects are reused the same way: a blank one for a new sheet,
-  // a finished or rejected one kept (lines recycled) for the next.
+  // The sheet objects are reused: a blank one for a new sheet, a finished or
+  // rejected one kept (its text cleared) for the next.
   std::unique_ptr<TOutSheet> TakeSheet();
   void Recycle(std::unique_ptr<TOutSheet> sheet);
   void DiscardSheet();  // the sheet being built, if any, without writing it
@@ -146,11 +162,6 @@ class TAddFilings {
   std::unique_ptr<TOutSheet> sheet_;
   std::unique_ptr<TOutSheet> spareSheet_;
   uint16_t today_ = 0;  // the UpdDate of the run's sheets
-  // Once a sheet's text is written its lines are not needed again: their
-  // strings (and the list holding them) serve the next sheets, so a long
-  // filing does not allocate per line nor keep a volume's text in memory.
-  std::vector<std::string> spareLines_;
-  std::vector<std::string> spareList_;
   std::string record_;  // the record being applied, cut to its length
   size_t longestLine_ = 0;  // of the sheet being built
   uint64_t titleKey_ = 0;   // its title's TNewHdrObject::TitleKey

@@ -18,32 +18,57 @@ void Logger::SetVolume(const std::string& code, const std::string& company, cons
   sheetPending_ = false;
 }
 
+std::string& Logger::NewLine() {
+  starts_.push_back(text_.size());
+  return text_;
+}
+
+const std::vector<std::string>& Logger::Lines() const {
+  for (size_t i = lines_.size(); i < starts_.size(); ++i) {
+    const size_t end = i + 1 < starts_.size() ? starts_[i + 1] : text_.size();
+    lines_.emplace_back(text_, starts_[i], end - starts_[i]);
+  }
+  return lines_;
+}
+
+void Logger::Clear() {
+  text_.clear();
+  starts_.clear();
+  lines_.clear();
+}
+
 void Logger::WriteContexts() {
   if (volumePending_) {
-    lines_.push_back("");
-    lines_.push_back(code_ + " " + company_);
-    lines_.push_back(std::string(8, ' ') + volume_);
+    NewLine();
+    NewLine().append(code_).append(" ").append(company_);
+    NewLine().append(8, ' ').append(volume_);
     volumePending_ = false;
   }
   if (sheetPending_) {
-    lines_.push_back("");
-    lines_.push_back(StripLead(title_));
+    NewLine();
+    NewLine().append(StripLead(title_));
     sheetPending_ = false;
   }
 }
 
-void Logger::Add(std::string_view message) {
+void Logger::Add(std::string_view message) { Add({message}); }
+
+void Logger::Add(std::initializer_list<std::string_view> pieces) {
   WriteContexts();
-  message = message.substr(0, 80);
-  std::string& line = lines_.emplace_back();
-  line.reserve(3 + message.size());
-  line.append("   ").append(message);
+  size_t room = 80;  // a message is cut to 80 characters
+  std::string& line = NewLine();
+  line.append("   ");
+  for (std::string_view p : pieces) {
+    p = p.substr(0, room);
+    line.append(p);
+    room -= p.size();
+  }
 }
 
 void Logger::Mismatch(const std::string& value, const std::string& label) {
   WriteContexts();
-  lines_.push_back(value + " does not match " + title_);
-  lines_.push_back("   No match for: " + label + value);
+  NewLine().append(value).append(" does not match ").append(title_);
+  NewLine().append("   No match for: ").append(label).append(value);
 }
 
 static bool TokenStartOk(std::string_view t, size_t at) {

@@ -10,6 +10,7 @@
 //   Direct(line)    the line alone, no context
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,17 +26,25 @@ class Logger {
   // against its title: sheet number, revision, alternate sheet id.
   void SetSheet(const TSheetBody& header, const std::string& title);
   void Add(std::string_view message);
+  // Add of the pieces one after the other, made in place.
+  void Add(std::initializer_list<std::string_view> pieces);
   void Mismatch(const std::string& value, const std::string& label);
-  void Direct(const std::string& line) { lines_.push_back(line); }
+  void Direct(std::string_view line) { NewLine().append(line); }
 
-  const std::vector<std::string>& Lines() const { return lines_; }
-  bool Empty() const { return lines_.empty(); }
-  void Clear() { lines_.clear(); }
+  const std::vector<std::string>& Lines() const;
+  bool Empty() const { return starts_.empty(); }
+  void Clear();
 
  private:
   void WriteContexts();
+  // Starts a line at the end of text_; append its characters to the result.
+  std::string& NewLine();
 
-  std::vector<std::string> lines_;
+  // A long filing logs tens of thousands of lines: they are kept as one
+  // text (line i starts at starts_[i]) and made strings only when asked for.
+  std::string text_;
+  std::vector<size_t> starts_;
+  mutable std::vector<std::string> lines_;  // the first lines_.size() lines, as strings
   std::string code_, company_, volume_;
   bool volumePending_ = false;
   std::string title_;

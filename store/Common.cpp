@@ -1,5 +1,6 @@
 #include "store/Common.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -54,23 +55,46 @@ std::string CharsToString(std::string_view chars, size_t n) {
   return std::string(chars.substr(0, n < chars.size() ? n : chars.size()));
 }
 
-char UpperChar(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
+namespace {
+
+// The letter-case rules by table: they run on every character of every title.
+constexpr char UpperOf(unsigned char u) {
   if (u >= 'a' && u <= 'z') return char(u - 32);
   if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return char(u - 32);
   if (u == 0x9A || u == 0x9C || u == 0x9E) return char(u - 16);
   if (u == 0xFF) return char(0x9F);
-  return c;
+  return char(u);
 }
 
-char LowerChar(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
+constexpr char LowerOf(unsigned char u) {
   if (u >= 'A' && u <= 'Z') return char(u + 32);
   if (u >= 0xC0 && u <= 0xDE && u != 0xD7) return char(u + 32);
   if (u == 0x8A || u == 0x8C || u == 0x8E) return char(u + 16);
   if (u == 0x9F) return char(0xFF);
-  return c;
+  return char(u);
 }
+
+struct TCaseTables {
+  char upper[256];
+  char lower[256];
+};
+
+constexpr TCaseTables MakeCaseTables() {
+  TCaseTables t{};
+  for (unsigned i = 0; i < 256; ++i) {
+    t.upper[i] = UpperOf((unsigned char)i);
+    t.lower[i] = LowerOf((unsigned char)i);
+  }
+  return t;
+}
+
+constexpr TCaseTables kCase = MakeCaseTables();
+
+}  // namespace
+
+char UpperChar(char c) { return kCase.upper[uint8_t(c)]; }
+
+char LowerChar(char c) { return kCase.lower[uint8_t(c)]; }
 
 std::string UpperCase(std::string_view s) {
   std::string t(s);
@@ -134,11 +158,44 @@ TSheetNo ParseSheetNo(std::string_view chars8) {
   return r;
 }
 
+namespace {
+
+// ParseSheetNo without a copy: the suffix is a view, not yet upper-cased.
+struct TSheetNoView {
+  int32_t number = 0;
+  std::string_view suffix;
+};
+
+TSheetNoView SplitSheetNo(std::string_view chars8) {
+  std::string_view s = chars8.substr(0, chars8.size() < 8 ? chars8.size() : 8);
+  TSheetNoView r;
+  size_t i = 0;
+  while (i < s.size() && s[i] == ' ') ++i;
+  while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
+    r.number = r.number * 10 + (s[i] - '0');
+    ++i;
+  }
+  size_t n = s.size();
+  while (n > i && (s[n - 1] == ' ' || s[n - 1] == '\0')) --n;
+  r.suffix = s.substr(i, n - i);
+  return r;
+}
+
+}  // namespace
+
+// Sorting and range checks compare sheet numbers by the million: no copies.
 int CompareSheetNo(std::string_view a, std::string_view b) {
-  TSheetNo x = ParseSheetNo(a), y = ParseSheetNo(b);
+  const TSheetNoView x = SplitSheetNo(a), y = SplitSheetNo(b);
   if (x.number != y.number) return x.number < y.number ? -1 : 1;
-  int c = x.suffix.compare(y.suffix);  // std::string compares bytes as unsigned
-  return c < 0 ? -1 : (c > 0 ? 1 : 0);
+  // Suffixes compare upper-cased, byte by byte as unsigned, then by length.
+  const size_t n = std::min(x.suffix.size(), y.suffix.size());
+  for (size_t i = 0; i < n; ++i) {
+    const uint8_t p = uint8_t(kCase.upper[uint8_t(x.suffix[i])]);
+    const uint8_t q = uint8_t(kCase.upper[uint8_t(y.suffix[i])]);
+    if (p != q) return p < q ? -1 : 1;
+  }
+  if (x.suffix.size() != y.suffix.size()) return x.suffix.size() < y.suffix.size() ? -1 : 1;
+  return 0;
 }
 
 std::string MakeSheetKey(std::string_view chars8) {
@@ -298,20 +355,26 @@ void TitleCaseInto(std::string_view s, std::string& t) {
   std::string_view v = s.substr(0, s.size() < 54 ? s.size() : 54);
   while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
   while (!v.empty() && (v.back() == ' ' || v.back() == '\0')) v.remove_suffix(1);
-  t.assign(v);
-  for (char& c : t) c = LowerChar(c);
+  t.resize(v.size());
+  char* out = t.data();
+  // Every letter lower case but the first of each word; from the word
+  // "sheet" on, digits also end a word and "(" and "." no longer do.
   bool sheetMode = false;
-  auto isSeparator = [&](char c) {
-    switch (c) {
-      case ' ': case '&': case ',': case '-': case '/': return true;
-      case '(': case '.': return !sheetMode;
-      default: return sheetMode && c >= '0' && c <= '9';
+  bool wordStart = true;
+  for (size_t i = 0; i < v.size(); ++i) {
+    char c = kCase.lower[uint8_t(v[i])];
+    if (wordStart) {
+      if (!sheetMode && c == 's' && v.size() - i >= 5 && kCase.lower[uint8_t(v[i + 1])] == 'h' &&
+          kCase.lower[uint8_t(v[i + 2])] == 'e' && kCase.lower[uint8_t(v[i + 3])] == 'e' &&
+          kCase.lower[uint8_t(v[i + 4])] == 't')
+        sheetMode = true;
+      c = kCase.upper[uint8_t(c)];
     }
-  };
-  for (size_t i = 0; i < t.size(); ++i) {
-    if (i == 0 || isSeparator(t[i - 1])) {
-      if (!sheetMode && t.compare(i, 5, "sheet") == 0) sheetMode = true;
-      t[i] = UpperChar(t[i]);
+    out[i] = c;
+    switch (c) {
+      case ' ': case '&': case ',': case '-': case '/': wordStart = true; break;
+      case '(': case '.': wordStart = !sheetMode; break;
+      default: wordStart = sheetMode && c >= '0' && c <= '9';
     }
   }
 }

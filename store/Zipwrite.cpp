@@ -131,12 +131,21 @@ TTextPos OutDataBuffer::Here(int count) const {
 }
 
 std::optional<TTextPos> OutDataBuffer::WriteSheet(std::span<const std::string> lines) {
+  return WriteLines(lines);
+}
+
+std::optional<TTextPos> OutDataBuffer::WriteSheet(std::span<const std::string_view> lines) {
+  return WriteLines(lines);
+}
+
+template <class TLine>
+std::optional<TTextPos> OutDataBuffer::WriteLines(std::span<const TLine> lines) {
   if (!open_) return std::nullopt;
   for (int attempt = 0; attempt < 2; ++attempt) {
     TTextPos pos = Here(0);
     const int first = pageIndex_;
     bool full = false;
-    for (const std::string& line : lines)
+    for (const TLine& line : lines)
       if ((full = AddLine(line))) break;
     if (!full) {
       EndSheet();

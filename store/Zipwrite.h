@@ -71,6 +71,7 @@ class OutDataBuffer : public TDataBuffer {
   // nothing of it stays in the window or the file. Also nullopt (after its
   // message) when the flush fails. Raises EDiskOverrun as Flush does.
   std::optional<TTextPos> WriteSheet(std::span<const std::string> lines);
+  std::optional<TTextPos> WriteSheet(std::span<const std::string_view> lines);
   // Appends 1-100 whole pages unchanged (a sheet copied from another cluster),
   // flushing first when they would not fit in the window. nullopt when pages is
   // not 1-100 whole pages, when closed, or when that flush fails.
@@ -90,6 +91,8 @@ class OutDataBuffer : public TDataBuffer {
  private:
   OutDataBuffer(TEnv& env, std::string path, bool compressed);
 
+  template <class TLine>
+  std::optional<TTextPos> WriteLines(std::span<const TLine> lines);
   bool WriteRaw();
   bool WriteBlock();
   void ReportWriteError(int code);

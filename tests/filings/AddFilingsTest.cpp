@@ -545,7 +545,7 @@ TOutSheet Sheet(int longest, int count, char orientation = 'P', int pitch = 1, c
   s.body.pitchCode = uint8_t(pitch);
   s.body.linesPerInch = uint8_t(lpi);
   s.SetLayout();
-  s.lines.push_back(std::string(size_t(longest), 'x'));
+  s.AddMadeLine(std::string(size_t(longest), 'x'));
   for (int i = 1; i < count; ++i) s.lines.push_back("text");
   return s;
 }

@@ -66,7 +66,7 @@ int main() {
   TEnv env{RealFileSystem(), port};
 
   double best = 1e9, bestBase = 1e9;
-  for (int run = 0; run < 3; ++run) {
+  for (int run = 0; run < 5; ++run) {
     fsys::remove_all(dir);
     fsys::create_directories(dir / "base");
     fsys::create_directories(dir / "lib");
