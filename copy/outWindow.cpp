@@ -1,6 +1,7 @@
 #include "copy/outWindow.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "store/Common.h"
 #include "store/Errors.h"
@@ -129,9 +130,35 @@ std::string TOutHdrObject::Describe() const {
 // Titles compare without regard to ASCII letter case.
 static char TitleUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 
+// Eight title bytes with their ASCII lower-case letters made upper case, all
+// at once: a key is made for every imported sheet.
+static uint64_t UpperAscii8(uint64_t x) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kHigh = 0x8080808080808080ull;
+  const uint64_t low7 = x & ~kHigh;
+  const uint64_t fromA = low7 + (0x80 - 'a') * kOnes;     // high bit: byte >= 'a'
+  const uint64_t pastZ = low7 + (0x80 - 'z' - 1) * kOnes;  // high bit: byte > 'z'
+  const uint64_t letters = fromA & ~pastZ & ~x & kHigh;    // and below 0x80
+  return x - (letters >> 2);                               // 0x80 >> 2 is the case bit
+}
+
 uint64_t TNewHdrObject::TitleKey(std::string_view t) {
-  uint64_t h = 14695981039346656037ull;  // FNV-1a
-  for (char c : t) h = (h ^ uint8_t(TitleUpper(c))) * 1099511628211ull;
+  uint64_t h = 0x9E3779B97F4A7C15ull ^ t.size();
+  auto mix = [&h](uint64_t x) {
+    h = (h ^ UpperAscii8(x)) * 0xFF51AFD7ED558CCDull;
+    h ^= h >> 32;
+  };
+  size_t i = 0;
+  for (; i + 8 <= t.size(); i += 8) {
+    uint64_t x;
+    std::memcpy(&x, t.data() + i, 8);
+    mix(x);
+  }
+  if (i < t.size()) {
+    uint64_t x = 0;
+    std::memcpy(&x, t.data() + i, t.size() - i);
+    mix(x);
+  }
   return h;
 }
 
@@ -183,10 +210,24 @@ bool TNewHdrObject::HoldsTitle(std::string_view title, uint64_t hash) const {
   return false;
 }
 
+void TNewHdrObject::AdoptStorage(TStorage&& storage) {
+  if (!sheets_.empty()) return;  // a list in use keeps its own
+  sheets_ = std::move(storage.sheets);
+  titles_ = std::move(storage.titles);
+  titleSlots_ = std::move(storage.slots);
+  DropSheets();
+}
+
+TNewHdrObject::TStorage TNewHdrObject::ReleaseStorage() {
+  DropSheets();
+  return TStorage{std::move(sheets_), std::move(titles_), std::move(titleSlots_)};
+}
+
 void TNewHdrObject::DropSheets() {
   sheets_.clear();
   titles_.clear();
-  titleSlots_.clear();
+  // Emptied, not freed: the next volume indexes into the same slots.
+  std::fill(titleSlots_.begin(), titleSlots_.end(), TSlot{});
 }
 
 size_t TNewHdrObject::Complete() {
@@ -205,14 +246,15 @@ size_t TNewHdrObject::Complete() {
     // The SheetRecords as the copy engine writes them, and the range of
     // their numbers in the same pass.
     gathered_.reserve(gathered_.size() + n + 1);
-    std::string_view low = sheets_.front().SheetNo();
-    std::string_view high = low;
+    std::string_view low = sheets_.front().SheetNo(), high = low;
+    TSheetNoView lowNo = SplitSheetNo(low), highNo = lowNo;
     for (TListedSheet& s : sheets_) {
       TSheetBody::EncodeLinks(s.record, EntryPosition(s.issuer), EntryPosition(s.docket));
       if (prime_->record.updated < s.updDate) prime_->record.updated = s.updDate;
       Gather(s.record);
-      if (CompareSheetNo(s.SheetNo(), low) < 0) low = s.SheetNo();
-      if (CompareSheetNo(s.SheetNo(), high) > 0) high = s.SheetNo();
+      const TSheetNoView no = SplitSheetNo(s.SheetNo());
+      if (CompareSheetNo(no, lowNo) < 0) low = s.SheetNo(), lowNo = no;
+      if (CompareSheetNo(no, highNo) > 0) high = s.SheetNo(), highNo = no;
     }
     ExtendRange(prime_->record, n, std::string(low), std::string(high));
     CloseChain();

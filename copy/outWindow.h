@@ -150,6 +150,12 @@ class TNewHdrObject : public TOutHdrObject {
   std::string_view Title(const TListedSheet& s) const { return std::string_view(titles_).substr(s.titleAt, s.titleLength); }
   void DropSheets();
 
+  // The list's storage, handed from one volume to the next: a long import
+  // then grows it once, not again for every volume.
+  struct TStorage;
+  void AdoptStorage(TStorage&& storage);
+  TStorage ReleaseStorage();
+
   // Completing the volume: when sheets are listed, the new entries, the
   // SheetRecords in list order and the chain's end and prime record are
   // written. The lists are cleared and the files flushed. Returns the number
@@ -168,6 +174,13 @@ class TNewHdrObject : public TOutHdrObject {
   std::vector<TListedSheet> sheets_;
   std::string titles_;  // every listed title, one after the other
   std::vector<TSlot> titleSlots_;
+
+ public:
+  struct TStorage {
+    std::vector<TListedSheet> sheets;
+    std::string titles;
+    std::vector<TSlot> slots;
+  };
 };
 
 // ---- the output-volume window ---------------------------------------------------

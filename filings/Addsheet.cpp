@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 #include "filings/FilingFields.h"
 #include "filings/Idverify.h"
@@ -282,6 +283,7 @@ void TAddFilings::Type2(const std::string& r) {
   outRow_ = -1;
   TPrimeRef* stored = out_->FindVolume(work);
   hdr_ = std::make_unique<TNewHdrObject>(*out_, stored, work, volume_);
+  hdr_->AdoptStorage(std::move(listStorage_));
   if (!hdr_->Opened()) {
     hdr_.reset();
     aborted_ = true;
@@ -446,9 +448,15 @@ void TAddFilings::Recycle(std::unique_ptr<TOutSheet> s) {
 
 void TAddFilings::DiscardSheet() { Recycle(std::move(sheet_)); }
 
-// The line without its trailing blanks and NULs.
+// The line without its trailing blanks and NULs: eight bytes at a time
+// while they are all blanks or NULs (no bit but the blank's set), as filings
+// often pad their lines.
 static std::string_view TrimmedRight(std::string_view s) {
   size_t n = s.size();
+  for (uint64_t x; n >= 8; n -= 8) {
+    std::memcpy(&x, s.data() + n - 8, 8);
+    if ((x & ~0x2020202020202020ull) != 0) break;
+  }
   while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\0')) --n;
   return s.substr(0, n);
 }
@@ -536,6 +544,7 @@ void TAddFilings::CompleteVolume() {
       toDisplay_->UpdateRow(size_t(outRow_), hdr_->Prime().record);
   }
   outRow_ = -1;
+  listStorage_ = hdr_->ReleaseStorage();
   hdr_.reset();
   dup_.reset();
   volumeOpen_ = false;

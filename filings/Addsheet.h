@@ -171,6 +171,7 @@ class TAddFilings {
   std::shared_ptr<T6Entry> docket_;
   bool docketSinceVolume_ = false;
   std::unique_ptr<TNewHdrObject> hdr_;
+  TNewHdrObject::TStorage listStorage_;  // hdr_'s list between volumes
   std::unique_ptr<TDupVerifier> dup_;
   int outRow_ = -1;
   bool aborted_ = false;

@@ -84,10 +84,8 @@ static bool TokenAt(std::string_view t, size_t at, size_t n) {
   return endOk && TokenStartOk(t, at);
 }
 
-bool SheetNoInTitle(const std::string& sheetNo8, const std::string& upperTitle) {
-  if (upperTitle.find(sheetNo8) != std::string::npos) return true;
-  const std::string no = UpperCase(StripLead(sheetNo8));  // short: no allocation
-  if (no.empty()) return false;
+// True when no occurs in the title as a token (see TokenAt).
+static bool TokenIn(std::string_view no, const std::string& upperTitle) {
   // Nearly every title holds the number as a token at its first occurrence:
   // that is decided without a copy of the title.
   size_t at = upperTitle.find(no);
@@ -102,6 +100,30 @@ bool SheetNoInTitle(const std::string& sheetNo8, const std::string& upperTitle) 
     if (at == std::string::npos) return false;
     if (TokenAt(t, at, no.size())) return true;
   }
+}
+
+// hay.find(needle) != npos, keyed on the needle's last character: a sheet
+// number field starts with blanks, which a general search tries everywhere.
+static bool HoldsBytes(std::string_view hay, std::string_view needle) {
+  if (needle.empty()) return true;
+  const char last = needle.back();
+  for (size_t i = needle.size() - 1; i < hay.size(); ++i)
+    if (hay[i] == last && hay.compare(i + 1 - needle.size(), needle.size(), needle) == 0) return true;
+  return false;
+}
+
+bool SheetNoInTitle(const std::string& sheetNo8, const std::string& upperTitle) {
+  if (HoldsBytes(upperTitle, sheetNo8)) return true;
+  // The number as StripLead gives it, upper-cased without a copy: this runs
+  // once per imported sheet.
+  std::string_view no(sheetNo8);
+  while (!no.empty() && (no.back() == ' ' || no.back() == '\0')) no.remove_suffix(1);
+  while (no.size() > 1 && (no.front() == ' ' || no.front() == '0')) no.remove_prefix(1);
+  if (no.empty()) return false;
+  char upper[8];
+  if (no.size() > sizeof upper) return TokenIn(UpperCase(no), upperTitle);
+  for (size_t i = 0; i < no.size(); ++i) upper[i] = UpperChar(no[i]);
+  return TokenIn(std::string_view(upper, no.size()), upperTitle);
 }
 
 void Logger::SetSheet(const TSheetBody& header, const std::string& title) {

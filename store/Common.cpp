@@ -158,14 +158,6 @@ TSheetNo ParseSheetNo(std::string_view chars8) {
   return r;
 }
 
-namespace {
-
-// ParseSheetNo without a copy: the suffix is a view, not yet upper-cased.
-struct TSheetNoView {
-  int32_t number = 0;
-  std::string_view suffix;
-};
-
 TSheetNoView SplitSheetNo(std::string_view chars8) {
   std::string_view s = chars8.substr(0, chars8.size() < 8 ? chars8.size() : 8);
   TSheetNoView r;
@@ -181,11 +173,7 @@ TSheetNoView SplitSheetNo(std::string_view chars8) {
   return r;
 }
 
-}  // namespace
-
-// Sorting and range checks compare sheet numbers by the million: no copies.
-int CompareSheetNo(std::string_view a, std::string_view b) {
-  const TSheetNoView x = SplitSheetNo(a), y = SplitSheetNo(b);
+int CompareSheetNo(const TSheetNoView& x, const TSheetNoView& y) {
   if (x.number != y.number) return x.number < y.number ? -1 : 1;
   // Suffixes compare upper-cased, byte by byte as unsigned, then by length.
   const size_t n = std::min(x.suffix.size(), y.suffix.size());
@@ -197,6 +185,9 @@ int CompareSheetNo(std::string_view a, std::string_view b) {
   if (x.suffix.size() != y.suffix.size()) return x.suffix.size() < y.suffix.size() ? -1 : 1;
   return 0;
 }
+
+// Sorting and range checks compare sheet numbers by the million: no copies.
+int CompareSheetNo(std::string_view a, std::string_view b) { return CompareSheetNo(SplitSheetNo(a), SplitSheetNo(b)); }
 
 std::string MakeSheetKey(std::string_view chars8) {
   TSheetNo n = ParseSheetNo(chars8);

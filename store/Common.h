@@ -70,6 +70,14 @@ struct TSheetNo {
 };
 TSheetNo ParseSheetNo(std::string_view chars8);
 int CompareSheetNo(std::string_view a, std::string_view b);  // -1, 0, 1
+// A sheet number split once for many comparisons; suffix views the field,
+// trimmed on the right, letter case as stored.
+struct TSheetNoView {
+  int32_t number = 0;
+  std::string_view suffix;
+};
+TSheetNoView SplitSheetNo(std::string_view chars8);
+int CompareSheetNo(const TSheetNoView& a, const TSheetNoView& b);  // as CompareSheetNo
 std::string MakeSheetKey(std::string_view chars8);
 
 // ---- dates --------------------------------------------------------------

@@ -38,8 +38,10 @@ TEST_F(SheetTitleIndexTest, AKeyFoldsOnlyAsciiLetterCaseAtEveryLength) {
   for (size_t n = 0; n <= 40; ++n) {
     EXPECT_EQ(TNewHdrObject::TitleKey(lower), TNewHdrObject::TitleKey(upper)) << n;
     std::string other = upper;
-    if (n > 0) other[n - 1] = '#';
-    if (n > 0) EXPECT_NE(TNewHdrObject::TitleKey(other), TNewHdrObject::TitleKey(upper)) << n;
+    if (n > 0) {
+      other[n - 1] = '#';
+      EXPECT_NE(TNewHdrObject::TitleKey(other), TNewHdrObject::TitleKey(upper)) << n;
+    }
     lower += char('a' + n % 26);
     upper += char('A' + n % 26);
   }

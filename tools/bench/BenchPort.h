@@ -2,6 +2,8 @@
 // questions with one fixed answer, and a stopwatch.
 #pragma once
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -24,6 +26,10 @@ class TQuietPort : public TUserPort {
  private:
   TAnswer answer_;
 };
+
+// Writes back what earlier runs left in the page cache, so that their
+// writeback does not land in the next timed run.
+inline void Settle() { ::sync(); }
 
 inline double Seconds(const std::function<void()>& f) {
   auto t0 = std::chrono::steady_clock::now();

@@ -70,12 +70,14 @@ int main() {
     fsys::remove_all(dir);
     fsys::create_directories(dir / "base");
     fsys::create_directories(dir / "lib");
+    Settle();
     bestBase = std::min(bestBase, Seconds([&] {
       auto out = OutDataBuffer::Create(env, (dir / "base" / "TarDBF").string(), false);
       for (const auto& t : texts) out->WriteSheet(t);
       out->Close();
     }));
     int added = 0;
+    Settle();
     best = std::min(best, Seconds([&] {
       TFileCluster cluster(env, false);
       TOutputMode mode;
