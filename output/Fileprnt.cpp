@@ -24,11 +24,20 @@ std::unique_ptr<TOutText> FPrintThing::OpenOut(const std::string& name) {
   const bool isPath = name.find_first_of("/\\:") != std::string::npos;
   const std::string path = isPath ? MapPath(name) : JoinPath(outDir_, name);
   try {
-    return std::make_unique<TOutText>(env_.fs, path);
+    return NewOut(path);
   } catch (const EInOutError&) {
     env_.port.Error("Cannot open file " + path);
     return nullptr;
   }
+}
+
+std::unique_ptr<TOutText> FPrintThing::NewOut(const std::string& path) {
+  std::string buffer;
+  if (!spareBuffers_.empty()) {
+    buffer = std::move(spareBuffers_.back());
+    spareBuffers_.pop_back();
+  }
+  return std::make_unique<TOutText>(env_.fs, path, std::move(buffer));
 }
 
 void FPrintThing::CloseOut(std::unique_ptr<TOutText>& file) {
@@ -38,6 +47,7 @@ void FPrintThing::CloseOut(std::unique_ptr<TOutText>& file) {
   } catch (const EInOutError& e) {
     env_.port.Error("Cannot write file " + file->Path() + ": " + e.what());
   }
+  spareBuffers_.push_back(file->ReleaseBuffer());
   file.reset();
 }
 

@@ -48,6 +48,9 @@ class FPrintThing {
   // the output folder. Created or overwritten.
   // nullptr after "Cannot open file " + path.
   std::unique_ptr<TOutText> OpenOut(const std::string& name);
+  // A TOutText at path, its buffer taken from the files closed before (a
+  // site has hundreds of files); raises as TOutText's constructor.
+  std::unique_ptr<TOutText> NewOut(const std::string& path);
   // Closes a file; a failure is shown and the file dropped.
   void CloseOut(std::unique_ptr<TOutText>& file);
   // The sheet's lines (title first); false when they cannot be read.
@@ -60,6 +63,9 @@ class FPrintThing {
   std::string outDir_;  // platform path
   std::string companyCode_;
   std::unique_ptr<TOutText> out_;
+
+ private:
+  std::vector<std::string> spareBuffers_;
 };
 
 // Plain text: each sheet's heading line, its superseding line, its body and

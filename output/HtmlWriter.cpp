@@ -10,6 +10,7 @@
 #include "store/Errors.h"
 #include "store/Paths.h"
 #include "store/Tarifdef.h"
+#include "store/Zipread.h"
 
 namespace vorne {
 
@@ -38,6 +39,9 @@ const std::string& Cat(std::string& s, const TParts&... parts) {
   (AppendPart(s, parts), ...);
   return s;
 }
+
+// A line added to a page body kept in one text.
+void AddLine(std::string& body, std::string_view line) { body.append(line).append("\r\n", 2); }
 
 }  // namespace
 
@@ -75,6 +79,16 @@ void HTMLPrintThing::Put(std::unique_ptr<TOutText>& file, std::string_view line)
   } catch (const EInOutError& e) {
     env_.port.Error("Cannot write file " + file->Path() + ": " + e.what());
     file.reset();  // the temporary is removed; the old page stays
+  }
+}
+
+void HTMLPrintThing::PutRaw(std::unique_ptr<TOutText>& file, std::string_view text) {
+  if (!file) return;
+  try {
+    file->Raw(text);
+  } catch (const EInOutError& e) {
+    env_.port.Error("Cannot write file " + file->Path() + ": " + e.what());
+    file.reset();
   }
 }
 
@@ -194,18 +208,18 @@ void HTMLPrintThing::StartVolume(const std::string& volumeTitle) {
   if (!volumeTitle.empty()) volumeTitle_ = HtmlText(volumeTitle.substr(0, 40));
   caption = companyTitle_ + ":" + volumeTitle_;
   const std::string v = N(volumeNo_);
-  toc_.push_back("<LI><A HREF=\"#Vol_" + v + "\">");
-  toc_.push_back(caption + "</A></LI>");
-  std::vector<std::string> heading;
-  if (!firstVolume_) heading.push_back(std::string("<A HREF=\"") + kIndexPage + "\">Return to Master List</A>");
-  heading.push_back("<A NAME=\"Vol_" + v + "\"></A>");
-  heading.push_back("<H2>" + volumeTitle_ + "</H2><br>");
-  heading.push_back("<I> click on the sheet name to view the sheet text. <br>");
-  heading.push_back(" click on the docket number for its associated information</I>");
-  tableBody_.insert(tableBody_.end(), heading.begin(), heading.end());
-  listBody_.insert(listBody_.end(), heading.begin(), heading.end());
-  tableBody_.push_back("<table border=\"1\" width=\"100%\">");
-  listBody_.push_back("<UL>");
+  AddLine(toc_, "<LI><A HREF=\"#Vol_" + v + "\">");
+  AddLine(toc_, caption + "</A></LI>");
+  std::string heading;
+  if (!firstVolume_) AddLine(heading, std::string("<A HREF=\"") + kIndexPage + "\">Return to Master List</A>");
+  AddLine(heading, "<A NAME=\"Vol_" + v + "\"></A>");
+  AddLine(heading, "<H2>" + volumeTitle_ + "</H2><br>");
+  AddLine(heading, "<I> click on the sheet name to view the sheet text. <br>");
+  AddLine(heading, " click on the docket number for its associated information</I>");
+  tableBody_.append(heading);
+  listBody_.append(heading);
+  AddLine(tableBody_, "<table border=\"1\" width=\"100%\">");
+  AddLine(listBody_, "<UL>");
   OpenSheetPage();
 }
 
@@ -213,7 +227,7 @@ void HTMLPrintThing::OpenSheetPage() {
   const std::string name = PageName(pageFile_);
   sheetPage_.reset();
   try {
-    sheetPage_ = std::make_unique<TOutText>(env_.fs, JoinPath(outDir_, name + ".HTM"));
+    sheetPage_ = NewOut(JoinPath(outDir_, name + ".HTM"));
     PageHeader(*sheetPage_, name + ".HTM", companyTitle_, volumeTitle_);
   } catch (const EInOutError&) {
     sheetPage_.reset();
@@ -224,8 +238,8 @@ void HTMLPrintThing::OpenSheetPage() {
 }
 
 void HTMLPrintThing::EndVolume() {
-  tableBody_.push_back("</table>");
-  listBody_.push_back("</UL> ");
+  AddLine(tableBody_, "</table>");
+  AddLine(listBody_, "</UL> ");
   PageTrailer(sheetPage_);
   dockets_.clear();
 }
@@ -243,11 +257,11 @@ void HTMLPrintThing::CompleteCompany() {
   }
   if (volumesOfCompany_ > 1) {
     Put(table, "<UL>");
-    for (const std::string& line : toc_) Put(table, line);
+    PutRaw(table, toc_);
     Put(table, "</UL>");
   }
-  for (const std::string& line : tableBody_) Put(table, line);
-  for (const std::string& line : listBody_) Put(list, line);
+  PutRaw(table, tableBody_);
+  PutRaw(list, listBody_);
   const bool tableWritten = table != nullptr;
   PageTrailer(table);
   PageTrailer(list);
@@ -278,7 +292,9 @@ void HTMLPrintThing::WriteSheet(TSheet& sheet, const std::string& rawTitle, bool
     OpenSheetPage();
   }
   const int n = sheetNo_;
-  const std::string title = HtmlText(rawTitle);
+  std::string& title = titleOut_;
+  title.clear();
+  AppendHtmlText(title, rawTitle);
   // pageFile_ already counts the open file: it is the next file's number.
   const std::string suffix = PageFileSuffix(pageFile_ - 1);
   std::string& l = lineOut_;
@@ -300,12 +316,12 @@ void HTMLPrintThing::WriteSheet(TSheet& sheet, const std::string& rawTitle, bool
 
   const std::string status = StatusName(sheet.body.status);
   const int type = sheet.body.sheetType;
-  tableBody_.push_back(Cat(l, "<TR><td><A NAME=\"Index", n, "\"></A><A HREF= \"", base_, suffix, ".HTM#Sht", n, "\">",
-                           title, "</A></td><td>", status, "</td>"));
-  tableBody_.push_back(type == 0 ? std::string("<td>&nbsp</td>") : Cat(l, "<td>", SheetTypeName(type), "</td>"));
-  listBody_.push_back(Cat(l, "<LI><A NAME=\"Index", n, "\"></A><A HREF= \"", base_, suffix, ".HTM#Sht", n, "\">",
-                          title, "</A> ;     ", status, "......"));
-  if (type != 0) listBody_.push_back(SheetTypeName(type));
+  AddLine(tableBody_, Cat(l, "<TR><td><A NAME=\"Index", n, "\"></A><A HREF= \"", base_, suffix, ".HTM#Sht", n, "\">",
+                          title, "</A></td><td>", status, "</td>"));
+  AddLine(tableBody_, type == 0 ? std::string_view("<td>&nbsp</td>") : Cat(l, "<td>", SheetTypeName(type), "</td>"));
+  AddLine(listBody_, Cat(l, "<LI><A NAME=\"Index", n, "\"></A><A HREF= \"", base_, suffix, ".HTM#Sht", n, "\">",
+                         title, "</A> ;     ", status, "......"));
+  if (type != 0) AddLine(listBody_, SheetTypeName(type));
 
   std::shared_ptr<T6Entry> entry = sheet.Docket();
   if (entry && entry->number > 0) {
@@ -318,8 +334,8 @@ void HTMLPrintThing::WriteSheet(TSheet& sheet, const std::string& rawTitle, bool
       Cat(link, "<A HREF=\"K", base_, ".HTM#", d, "\">", THtml{entry->docketText}, " </A>");
     else
       Cat(link, "<A HREF=\"K", base_, ".HTM\">", THtml{entry->docketText}, " </A>");
-    tableBody_.push_back(Cat(l, "<td>", link, "</td></TR>"));
-    listBody_.push_back(link);
+    AddLine(tableBody_, Cat(l, "<td>", link, "</td></TR>"));
+    AddLine(listBody_, link);
     Put(sheetPage_, link);
     info.links.push_back({title, HTML6Link{base_ + suffix, n}});
   }
@@ -327,19 +343,45 @@ void HTMLPrintThing::WriteSheet(TSheet& sheet, const std::string& rawTitle, bool
 }
 
 void HTMLPrintThing::SheetBlock(TSheet& sheet) {
-  if (!sheetPage_ || !ReadSheet(sheet, lines_)) return;
-  // A sheet whose text yields fewer lines than the block names has empty ones.
-  const std::string_view line1 = lines_.empty() ? std::string_view() : lines_[0];
-  const std::string_view line2 = lines_.size() < 2 ? std::string_view() : lines_[1];
-  std::string& l = lineOut_;
-  Put(sheetPage_, Cat(l, "<H3> ", THtml{line1}, " :  ", StatusName(sheet.body.status), " </H3>"));
-  if (!IsBlankField(line2)) Put(sheetPage_, Cat(l, "<H3><I> Superseding: ", THtml{line2}, "</I> </H3>"));
-  Put(sheetPage_, "<PRE>");
-  for (size_t i = 2; i < lines_.size(); ++i) {
-    l.clear();
-    AppendHtmlBodyLine(l, lines_[i]);
-    Put(sheetPage_, l);
+  if (!sheetPage_) return;
+  // The block goes straight into the page's unwritten text, line by line as
+  // the text is read; a sheet that cannot be read is taken back out whole.
+  std::string& out = sheetPage_->Pending();
+  const size_t mark = out.size();
+  const std::string status = StatusName(sheet.body.status);
+  auto heading = [&](std::string_view line1, std::string_view line2) {
+    Cat(lineOut_, "<H3> ", THtml{line1}, " :  ", status, " </H3>");
+    AddLine(out, lineOut_);
+    if (!IsBlankField(line2)) AddLine(out, Cat(lineOut_, "<H3><I> Superseding: ", THtml{line2}, "</I> </H3>"));
+    AddLine(out, "<PRE>");
+  };
+  size_t n = 0;
+  bool read = false;
+  try {
+    TDataBuffer* buffer = cluster_.BufferOpen() || cluster_.OpenBuffer() ? cluster_.Buffer() : nullptr;
+    read = buffer && buffer->VisitSheetText(
+                         sheet.body.text,
+                         [&](std::string_view line) {
+                           if (n == 0) {
+                             line1_.assign(line);
+                           } else if (n == 1) {
+                             heading(line1_, line);
+                           } else {
+                             AppendHtmlBodyLine(out, line);
+                             out.append("\r\n", 2);
+                           }
+                           ++n;
+                         },
+                         sheet.maxLineLength, sheet.lineCount);
+  } catch (const EVorneError& e) {
+    env_.port.Error(e.what());
   }
+  if (!read) {
+    out.resize(mark);
+    return;
+  }
+  // A sheet whose text yields fewer lines than the block names has empty ones.
+  if (n < 2) heading(n == 1 ? std::string_view(line1_) : std::string_view(), {});
   Put(sheetPage_, "</PRE>");
 }
 
@@ -350,7 +392,7 @@ void HTMLPrintThing::WriteDockets(TDocketLines list) {
     kpage_.reset();  // nothing of the company's dockets written yet: start afresh
     kpage_ = nullptr;
     try {
-      kpage_ = std::make_unique<TOutText>(env_.fs, JoinPath(outDir_, "K" + base_ + ".HTM"));
+      kpage_ = NewOut(JoinPath(outDir_, "K" + base_ + ".HTM"));
       PageHeader(*kpage_, "K" + base_ + ".HTM", companyTitle_, volumeTitle_);
     } catch (const EInOutError&) {
       kpage_.reset();

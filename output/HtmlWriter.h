@@ -92,6 +92,8 @@ class HTMLPrintThing : public FPrintThing {
   std::string PageName(int pageFile) const { return base_ + vorne::PageFileSuffix(pageFile); }
   void SheetBlock(TSheet& sheet);
   void Put(std::unique_ptr<TOutText>& file, std::string_view line);
+  // Text of whole lines, each ended by CR LF.
+  void PutRaw(std::unique_ptr<TOutText>& file, std::string_view text);
 
   std::string imageFolder_;
   bool hasTemplate_ = false;
@@ -109,13 +111,16 @@ class HTMLPrintThing : public FPrintThing {
   int volumesOfCompany_ = 0;
   bool companyOpen_ = false;
   bool firstVolume_ = false;
-  std::vector<std::string> toc_, tableBody_, listBody_, textOnly_;
+  // The company's table and list pages until it is complete: their lines,
+  // each ended by CR LF, in one text each.
+  std::string toc_, tableBody_, listBody_;
+  std::vector<std::string> textOnly_;
   std::map<const T6Entry*, TDocketInfo> dockets_;
   std::map<std::string, std::string> stems_;     // code text -> stem
   std::map<std::string, std::string> stemUser_;  // stem -> code text
   std::map<std::string, std::string> written_;
-  std::vector<std::string> lines_;  // scratch for sheet text
-  std::string lineOut_, linkOut_;   // scratch for page lines
+  std::string line1_;                        // scratch for a sheet's first line
+  std::string lineOut_, linkOut_, titleOut_;  // scratch for page lines
 };
 
 }  // namespace vorne

@@ -8,8 +8,10 @@ namespace {
 constexpr size_t kFlushAt = 1 << 16;
 }
 
-TOutText::TOutText(TFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)), tmp_(path_ + ".part~") {
+TOutText::TOutText(TFileSystem& fs, std::string path, std::string buffer)
+    : fs_(fs), path_(std::move(path)), tmp_(path_ + ".part~"), buf_(std::move(buffer)) {
   file_ = fs_.Open(tmp_, TOpenMode::Create);
+  buf_.clear();
   buf_.reserve(kFlushAt + 512);
 }
 
@@ -29,6 +31,13 @@ void TOutText::Line(std::string_view text) {
 }
 
 void TOutText::Raw(std::string_view text) {
+  if (text.size() >= kFlushAt) {
+    // A long text goes out as it is rather than through the buffer.
+    Flush();
+    file_->Write(offset_, text.data(), text.size());
+    offset_ += text.size();
+    return;
+  }
   buf_.append(text);
   if (buf_.size() >= kFlushAt) Flush();
 }

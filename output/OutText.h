@@ -21,16 +21,24 @@ class TFileSystem;
 
 class TOutText {
  public:
-  // path is a platform path; its folder must exist.
-  TOutText(TFileSystem& fs, std::string path);
+  // path is a platform path; its folder must exist. buffer: storage to
+  // reuse for the unwritten text (its contents are dropped).
+  TOutText(TFileSystem& fs, std::string path, std::string buffer = {});
   ~TOutText();
   TOutText(const TOutText&) = delete;
   TOutText& operator=(const TOutText&) = delete;
 
   void Line(std::string_view text);  // text + CR LF
   void Raw(std::string_view text);
+  // The text not yet written, to append to directly: nothing is written
+  // before the next Line, Raw or Close, so a writer may take back what it
+  // appended since it noted the size.
+  std::string& Pending() { return buf_; }
   void Close();
   const std::string& Path() const { return path_; }
+  // The storage of the unwritten text, for the next file; the file is done
+  // with (closed or abandoned).
+  std::string ReleaseBuffer() { return std::move(buf_); }
   uint64_t BytesWritten() const { return offset_ + buf_.size(); }
 
  private:

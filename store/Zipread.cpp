@@ -231,6 +231,13 @@ std::string_view TDataBuffer::NextLine() {
   return {reinterpret_cast<const char*>(window_.data() + text), size_t(length)};
 }
 
+void TDataBuffer::NameFirstLine() {
+  if (firstLine_.empty())
+    namedLine_ = "Title Page";
+  else
+    TitleCaseInto(firstLine_, namedLine_);
+}
+
 bool TDataBuffer::SheetText(const TTextPos& pos, std::vector<std::string>& lines, int32_t& maxLineLength,
                             int32_t& lineCount) {
   maxLineLength = 0;

@@ -87,6 +87,12 @@ class TDataBuffer {
   // mid-sheet. Raises as GetPage does.
   bool SheetText(const TTextPos& pos, std::vector<std::string>& lines, int32_t& maxLineLength,
                  int32_t& lineCount);
+  // SheetText without copying the lines: visit(line) for every kept line in
+  // order, line 0 made as SheetText makes it; a view is valid during its
+  // call only. Returns as SheetText; on false some lines may have been
+  // visited already (a page that could not be read mid-sheet).
+  template <class TVisit>
+  bool VisitSheetText(const TTextPos& pos, TVisit&& visit, int32_t& maxLineLength, int32_t& lineCount);
 
   // All pos.pageCount pages of the sheet at pos, contiguous (for copying a
   // sheet to another cluster unchanged); empty when GetPage fails. Valid until
@@ -123,6 +129,9 @@ class TDataBuffer {
   bool readable_ = true;
 
  private:
+  // Line 0 of a sheet of more than one line: "Title Page" or its title case.
+  void NameFirstLine();
+
   bool PlaceInBlock(const TTextPos& pos);
   bool PlaceInWindow(const TTextPos& pos);
   bool Reload(int64_t start, int64_t target);
@@ -142,6 +151,39 @@ class TDataBuffer {
   int pagesLeft_ = 0;              // pages of the sheet after the current one
   bool sheetEnded_ = true;
   bool readFailed_ = false;
+  std::string firstLine_, namedLine_;  // VisitSheetText's line 0
 };
+
+template <class TVisit>
+bool TDataBuffer::VisitSheetText(const TTextPos& pos, TVisit&& visit, int32_t& maxLineLength, int32_t& lineCount) {
+  maxLineLength = 0;
+  if (!GetPage(pos)) {
+    env_.port.Error("I/O error: File seek failed for this sheet");
+    return false;
+  }
+  // Line 0 is named only once the sheet is known to have a line after it.
+  size_t n = 0;
+  for (std::string_view line = NextLine(); !sheetEnded_; line = NextLine()) {
+    if (!line.empty() && uint8_t(line[0]) < uint8_t(' ')) continue;
+    if (int32_t(line.size()) > maxLineLength) maxLineLength = int32_t(line.size());
+    if (n == 0) {
+      firstLine_.assign(line);
+    } else {
+      if (n == 1) {
+        NameFirstLine();
+        visit(std::string_view(namedLine_));
+      }
+      visit(line);
+    }
+    ++n;
+  }
+  if (readFailed_) {
+    maxLineLength = 0;
+    return false;
+  }
+  if (n == 1) visit(std::string_view(firstLine_));
+  if (n > 1) lineCount = int32_t(n);
+  return true;
+}
 
 }  // namespace vorne
