@@ -32,8 +32,12 @@ demo: build
 	@$(BUILD)/bin/vorne-batch FROM $(BUILD)/demo/library UNZIP HTML TO $(BUILD)/demo/site ALL 2>/dev/null
 	@echo; echo "demo library: $(BUILD)/demo/library (error logs of the import beside it)"
 
+# The benchmarks work in a folder of the build tree rather than the shared
+# temporary folder, whose file system state (recently deleted files) they
+# would otherwise measure.
 bench: build
-	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done
+	@mkdir -p $(BUILD)/bench-tmp
+	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; TMPDIR=$(abspath $(BUILD))/bench-tmp $$b; done
 
 clean:
 	rm -rf $(BUILD)

@@ -42,6 +42,19 @@ const std::string& Cat(std::string& s, const TParts&... parts) {
 
 // A line added to a page body kept in one text.
 void AddLine(std::string& body, std::string_view line) { body.append(line).append("\r\n", 2); }
+// A line made of parts, added in place to a page body or a file's unwritten text.
+template <class... TParts>
+void AddParts(std::string& body, const TParts&... parts) {
+  (AppendPart(body, parts), ...);
+  body.append("\r\n", 2);
+}
+// Where a sheet's lines go: the page's unwritten text, or nowhere when the
+// page could not be written.
+std::string& PageText(std::unique_ptr<TOutText>& page, std::string& nowhere) {
+  if (page) return page->Pending();
+  nowhere.clear();
+  return nowhere;
+}
 
 }  // namespace
 
@@ -79,6 +92,16 @@ void HTMLPrintThing::Put(std::unique_ptr<TOutText>& file, std::string_view line)
   } catch (const EInOutError& e) {
     env_.port.Error("Cannot write file " + file->Path() + ": " + e.what());
     file.reset();  // the temporary is removed; the old page stays
+  }
+}
+
+void HTMLPrintThing::Commit(std::unique_ptr<TOutText>& file) {
+  if (!file) return;
+  try {
+    file->Commit();
+  } catch (const EInOutError& e) {
+    env_.port.Error("Cannot write file " + file->Path() + ": " + e.what());
+    file.reset();
   }
 }
 
@@ -297,30 +320,34 @@ void HTMLPrintThing::WriteSheet(TSheet& sheet, const std::string& rawTitle, bool
   AppendHtmlText(title, rawTitle);
   // pageFile_ already counts the open file: it is the next file's number.
   const std::string suffix = PageFileSuffix(pageFile_ - 1);
-  std::string& l = lineOut_;
-  Put(sheetPage_, Cat(l, "<br><A NAME=\"Sht", n, "\"> </A><hr><A HREF=\"T", base_, ".HTM#Index", n,
-                      "\"> Sheet Index Table </A>"));
-  Put(sheetPage_, kTopLink);
+  // The lines go into the page's unwritten text; SheetBlock writes it out.
+  std::string& page = PageText(sheetPage_, lineOut_);
+  AddParts(page, "<br><A NAME=\"Sht", n, "\"> </A><hr><A HREF=\"T", base_, ".HTM#Index", n,
+           "\"> Sheet Index Table </A>");
+  AddParts(page, kTopLink);
   if (!hasNext)
-    Put(sheetPage_, kStopImage);
+    AddParts(page, kStopImage);
   else if (inFile_ >= kSheetsPerPageFile)
-    Put(sheetPage_, Cat(l, "<A HREF=\"", base_, PageFileSuffix(pageFile_), ".HTM#Sht", n + 1,
-                        "\"><IMG src=\"down.png\" alt=\"Next \"></A>"));
+    AddParts(page, "<A HREF=\"", base_, PageFileSuffix(pageFile_), ".HTM#Sht", n + 1,
+             "\"><IMG src=\"down.png\" alt=\"Next \"></A>");
   else
-    Put(sheetPage_, Cat(l, "<A HREF=\"#Sht", n + 1, "\"><IMG src=\"down.png\" alt=\"Next \"></A>"));
+    AddParts(page, "<A HREF=\"#Sht", n + 1, "\"><IMG src=\"down.png\" alt=\"Next \"></A>");
   if (hasPrevious && inFile_ >= 1)
-    Put(sheetPage_, Cat(l, "<A HREF=\"#Sht", n - 1, "\"><IMG src=\"up.png\" alt=\"Previous\"></A>"));
+    AddParts(page, "<A HREF=\"#Sht", n - 1, "\"><IMG src=\"up.png\" alt=\"Previous\"></A>");
   else if (hasPrevious && pageFile_ > 1)
-    Put(sheetPage_, Cat(l, "<A HREF=\"", base_, PageFileSuffix(pageFile_ - 2), ".HTM#Sht", n - 1,
-                        "\"><IMG src=\"up.png\" alt=\"Previous\"></A>"));
+    AddParts(page, "<A HREF=\"", base_, PageFileSuffix(pageFile_ - 2), ".HTM#Sht", n - 1,
+             "\"><IMG src=\"up.png\" alt=\"Previous\"></A>");
 
   const std::string status = StatusName(sheet.body.status);
   const int type = sheet.body.sheetType;
-  AddLine(tableBody_, Cat(l, "<TR><td><A NAME=\"Index", n, "\"></A><A HREF= \"", base_, suffix, ".HTM#Sht", n, "\">",
-                          title, "</A></td><td>", status, "</td>"));
-  AddLine(tableBody_, type == 0 ? std::string_view("<td>&nbsp</td>") : Cat(l, "<td>", SheetTypeName(type), "</td>"));
-  AddLine(listBody_, Cat(l, "<LI><A NAME=\"Index", n, "\"></A><A HREF= \"", base_, suffix, ".HTM#Sht", n, "\">",
-                         title, "</A> ;     ", status, "......"));
+  AddParts(tableBody_, "<TR><td><A NAME=\"Index", n, "\"></A><A HREF= \"", base_, suffix, ".HTM#Sht", n, "\">",
+           std::string_view(title), "</A></td><td>", status, "</td>");
+  if (type == 0)
+    AddLine(tableBody_, "<td>&nbsp</td>");
+  else
+    AddParts(tableBody_, "<td>", SheetTypeName(type), "</td>");
+  AddParts(listBody_, "<LI><A NAME=\"Index", n, "\"></A><A HREF= \"", base_, suffix, ".HTM#Sht", n, "\">",
+           std::string_view(title), "</A> ;     ", status, "......");
   if (type != 0) AddLine(listBody_, SheetTypeName(type));
 
   std::shared_ptr<T6Entry> entry = sheet.Docket();
@@ -334,9 +361,9 @@ void HTMLPrintThing::WriteSheet(TSheet& sheet, const std::string& rawTitle, bool
       Cat(link, "<A HREF=\"K", base_, ".HTM#", d, "\">", THtml{entry->docketText}, " </A>");
     else
       Cat(link, "<A HREF=\"K", base_, ".HTM\">", THtml{entry->docketText}, " </A>");
-    AddLine(tableBody_, Cat(l, "<td>", link, "</td></TR>"));
+    AddParts(tableBody_, "<td>", std::string_view(link), "</td></TR>");
     AddLine(listBody_, link);
-    Put(sheetPage_, link);
+    AddLine(page, link);
     info.links.push_back({title, HTML6Link{base_ + suffix, n}});
   }
   SheetBlock(sheet);
@@ -378,6 +405,7 @@ void HTMLPrintThing::SheetBlock(TSheet& sheet) {
   }
   if (!read) {
     out.resize(mark);
+    Commit(sheetPage_);  // the sheet's links stay
     return;
   }
   // A sheet whose text yields fewer lines than the block names has empty ones.
@@ -435,8 +463,10 @@ void HTMLPrintThing::WriteDockets(TDocketLines list) {
       Put(kpage_, "<br> " + OrderTypeName(e.lastOrderType) + "<br> ZOAK Order Date:" +
                       SafePackedToText(e.body.orderDate));
     Put(kpage_, "<br> <UL>");
+    // One line per sheet of the docket: made in place, as the sheets' own lines are.
+    std::string& page = PageText(kpage_, lineOut_);
     for (const auto& [title, link] : info.links)
-      Put(kpage_, "<LI><A HREF=\"" + link.stem + ".HTM#Sht" + N(link.n) + "\">" + title + "</A></LI>");
+      AddParts(page, "<LI><A HREF=\"", link.stem, ".HTM#Sht", link.n, "\">", title, "</A></LI>");
     Put(kpage_, "</UL><br></LI>");
   }
   // Numbers are given to every listed docket; moving past all of them keeps

@@ -94,6 +94,8 @@ class HTMLPrintThing : public FPrintThing {
   void Put(std::unique_ptr<TOutText>& file, std::string_view line);
   // Text of whole lines, each ended by CR LF.
   void PutRaw(std::unique_ptr<TOutText>& file, std::string_view text);
+  // Writes what was appended to the file's unwritten text, when enough has gathered.
+  void Commit(std::unique_ptr<TOutText>& file);
 
   std::string imageFolder_;
   bool hasTemplate_ = false;

@@ -27,7 +27,7 @@ TOutText::~TOutText() {
 void TOutText::Line(std::string_view text) {
   buf_.append(text);
   buf_.append("\r\n", 2);
-  if (buf_.size() >= kFlushAt) Flush();
+  Commit();
 }
 
 void TOutText::Raw(std::string_view text) {
@@ -39,6 +39,10 @@ void TOutText::Raw(std::string_view text) {
     return;
   }
   buf_.append(text);
+  if (buf_.size() >= kFlushAt) Flush();
+}
+
+void TOutText::Commit() {
   if (buf_.size() >= kFlushAt) Flush();
 }
 

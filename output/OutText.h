@@ -34,6 +34,8 @@ class TOutText {
   // before the next Line, Raw or Close, so a writer may take back what it
   // appended since it noted the size.
   std::string& Pending() { return buf_; }
+  // Writes the unwritten text when enough has gathered, as Line does.
+  void Commit();
   void Close();
   const std::string& Path() const { return path_; }
   // The storage of the unwritten text, for the next file; the file is done

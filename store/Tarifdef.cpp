@@ -381,8 +381,10 @@ namespace {
 std::string TitleAtSheetStart(TDataBuffer& buffer) {
   std::string_view line = buffer.NextLine();
   if (buffer.AtSheetEnd()) line = {};
-  std::string title(line.substr(0, 40));
-  return title.empty() ? "Title Page" : TitleCase(title);
+  if (line.empty()) return "Title Page";
+  std::string title;
+  TitleCaseInto(line.substr(0, 40), title);
+  return title;
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ class TDataBuffer {
   // line "\r\f" (and keeps returning it). The end is recognised only on the
   // sheet's last page: the end line itself or the bytes 1, FF at offsets
   // 254-255. A line that would run past the sheet's last page ends the sheet.
-  virtual std::string_view NextLine();
+  std::string_view NextLine();
   // True once NextLine has returned the end of the current sheet.
   bool AtSheetEnd() const { return sheetEnded_; }
 
