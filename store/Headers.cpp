@@ -24,17 +24,21 @@ int32_t THdrList::Load() {
   const int32_t first = cluster_.GetVolumeRecord(volume_, volumeRecord_);
   if (first < 0) return -1;
   int32_t end = -1;
+  // The first entry at a position is the one found, as IndexOfPos finds it.
+  issuerAt_.clear();
+  docketAt_.clear();
+  for (size_t i = 0; i < issuers_.Count(); ++i) issuerAt_.emplace(issuers_[i]->position, i);
+  for (size_t i = 0; i < dockets_.Count(); ++i) docketAt_.emplace(dockets_[i]->position, i);
   bool walked = cluster_.WalkChain(volume_, [&](int32_t n, const THdrRecord& rec) {
     switch (rec[0]) {
       case kSheetRecord:
         AddSheet(TSheetBody::Decode(rec), n);
         break;
       case kIssuerRecord:
-        issuers_.Add(T5Entry::FromRecord(rec, n));
+        AddIssuer(T5Entry::FromRecord(rec, n));
         break;
       case kDocketRecord:
-        if (AcceptDocket(TDocketBody::Decode(rec)) && dockets_.IndexOfPos(n) < 0)
-          dockets_.Add(T6Entry::FromRecord(rec, n));
+        if (AcceptDocket(TDocketBody::Decode(rec)) && !docketAt_.count(n)) AddDocket(T6Entry::FromRecord(rec, n));
         break;
       case kEndRecord:
         end = n;
@@ -57,26 +61,34 @@ std::string THdrList::NameOf(const TSheet& sheet) {
   return nameCache_.back().second;
 }
 
+void THdrList::AddIssuer(std::shared_ptr<T5Entry> e) {
+  issuerAt_.emplace(e->position, issuers_.Count());
+  issuers_.Add(std::move(e));
+}
+
+void THdrList::AddDocket(std::shared_ptr<T6Entry> e) {
+  docketAt_.emplace(e->position, dockets_.Count());
+  dockets_.Add(std::move(e));
+}
+
 void THdrList::AddSheet(const TSheetBody& body, int32_t n) {
   if (!AcceptSheet(body)) return;
   std::shared_ptr<T6Entry> docket;
-  int d = dockets_.IndexOfPos(body.docketPos);
-  if (d >= 0) {
-    docket = dockets_[size_t(d)];
+  if (auto d = docketAt_.find(body.docketPos); d != docketAt_.end()) {
+    docket = dockets_[d->second];
   } else {
     docket = ReadEntry6(cluster_, body.docketPos);
     if (!AcceptDocket(docket->body)) return;
-    dockets_.Add(docket);
+    AddDocket(docket);
   }
   docket->lastFilingDate = body.filingDate;
   docket->lastOrderType = body.orderType;
   std::shared_ptr<T5Entry> issuer;
-  int i = issuers_.IndexOfPos(body.issuePos);
-  if (i >= 0) {
-    issuer = issuers_[size_t(i)];
+  if (auto i = issuerAt_.find(body.issuePos); i != issuerAt_.end()) {
+    issuer = issuers_[i->second];
   } else {
     issuer = ReadEntry5(cluster_, body.issuePos);
-    issuers_.Add(issuer);
+    AddIssuer(issuer);
   }
   auto sheet = std::make_shared<TSheet>(body, &volume_, n);
   sheet->AttachDocket(docket);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -71,6 +72,8 @@ class THdrList {
 
  private:
   void AddSheet(const TSheetBody& body, int32_t n);
+  void AddIssuer(std::shared_ptr<T5Entry> e);
+  void AddDocket(std::shared_ptr<T6Entry> e);
   void Fill(TNamedSheets& names, TAuxList<T5Entry>& issuers, TAuxList<T6Entry>& dockets, bool withNames);
   std::string NameOf(const TSheet& sheet);
 
@@ -84,6 +87,9 @@ class THdrList {
   int32_t endPos_ = -1;
   std::vector<TGroup> groups_;
   std::vector<std::pair<const TSheet*, std::string>> nameCache_;
+  // Load's index of the entries by record number: every sheet looks its
+  // entries up, and a volume can have hundreds of dockets.
+  std::unordered_map<int32_t, size_t> issuerAt_, docketAt_;
 };
 
 class THdrMatch : public THdrList {
