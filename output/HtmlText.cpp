@@ -129,17 +129,15 @@ std::string HtmlText(std::string_view text) {
 }
 
 void AppendHtmlText(std::string& out, std::string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    const size_t j = text.find_first_of("<>", i);
-    if (j == std::string_view::npos) {
-      out.append(text.substr(i));
-      return;
-    }
-    out.append(text.substr(i, j - i));
-    out.append(text[j] == '<' ? "&lt;" : "&gt;");
-    i = j + 1;
+  // Titles and names are short: a plain pass beats searching for either mark.
+  size_t from = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '<' && text[i] != '>') continue;
+    out.append(text.data() + from, i - from);
+    out.append(text[i] == '<' ? "&lt;" : "&gt;", 4);
+    from = i + 1;
   }
+  out.append(text.data() + from, text.size() - from);
 }
 
 std::string HtmlName(std::string_view name) { return HtmlText(EscapeAmp(name)); }

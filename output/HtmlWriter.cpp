@@ -28,6 +28,10 @@ struct THtml {
   std::string_view text;  // library text, escaped on the way in
 };
 void AppendPart(std::string& s, std::string_view v) { s.append(v); }
+template <size_t N>
+void AppendPart(std::string& s, const char (&literal)[N]) {
+  s.append(literal, N - 1);  // its length is known: no strlen per line
+}
 void AppendPart(std::string& s, THtml h) { AppendHtmlText(s, h.text); }
 void AppendPart(std::string& s, int n) {
   char digits[16];
@@ -438,36 +442,41 @@ void HTMLPrintThing::WriteDockets(TDocketLines list) {
   });
   std::vector<std::string> missing;
   for (size_t i = 0; i < list.size(); ++i) {
+    // The docket's lines are made in place, as the sheets' lines are; a
+    // failed write (Commit) drops the page, so it is looked up each time.
+    std::string& page = PageText(kpage_, lineOut_);
     const T6Entry& e = *list[i].second;
     const TDocketInfo& info = dockets_[&e];
     const int d = e.number + docketOffset_ - 1;
-    Put(kpage_, "<LI><A NAME=\"" + N(d) + "\"></A><H3>" + HtmlText(list[i].first) + "</H3>");
-    Put(kpage_, kTopLink);
+    AddParts(page, "<LI><A NAME=\"", d, "\"></A><H3>", THtml{list[i].first}, "</H3>");
+    AddParts(page, kTopLink);
     if (i + 1 < list.size())
-      Put(kpage_, "<A HREF=\"#" + N(list[i + 1].second->number + docketOffset_ - 1) +
-                      "\"> <IMG src=\"down.png\" alt=\"Next \"></A>");
+      AddParts(page, "<A HREF=\"#", list[i + 1].second->number + docketOffset_ - 1,
+               "\"> <IMG src=\"down.png\" alt=\"Next \"></A>");
     else
-      Put(kpage_, kStopImage);
+      AddParts(page, kStopImage);
     if (i > 0)
-      Put(kpage_, "<A HREF=\"#" + N(list[i - 1].second->number + docketOffset_ - 1) +
-                      "\"><IMG src=\"up.png\" alt=\"Previous\"></A>");
-    Put(kpage_, "<br> Effective Date:" + SafePackedToText(e.body.effectiveDate) +
-                    "<br> Filing Date:   " + SafePackedToText(e.lastFilingDate) +
-                    "<br> Issued: " + SafePackedToText(e.body.issueDate));
+      AddParts(page, "<A HREF=\"#", list[i - 1].second->number + docketOffset_ - 1,
+               "\"><IMG src=\"up.png\" alt=\"Previous\"></A>");
+    AddParts(page, "<br> Effective Date:", SafePackedToText(e.body.effectiveDate),
+             "<br> Filing Date:   ", SafePackedToText(e.lastFilingDate), "<br> Issued: ",
+             SafePackedToText(e.body.issueDate));
     const bool noIssuer = !info.issuer || info.issuer->IsMissing();
     if (noIssuer) missing.push_back(list[i].first);
-    Put(kpage_, "<br> by " + (info.issuer ? HtmlName(info.issuer->name) : std::string()));
+    if (info.issuer)
+      AddParts(page, "<br> by ", THtml{EscapeAmp(info.issuer->name)});
+    else
+      AddParts(page, "<br> by ");
     if (!IsBlankField(e.body.complianceDkt))
-      Put(kpage_, "<br> to comply with:" + HtmlText(ComplianceText(e.body.complianceDkt)));
+      AddParts(page, "<br> to comply with:", THtml{ComplianceText(e.body.complianceDkt)});
     if (e.lastOrderType != 0)
-      Put(kpage_, "<br> " + OrderTypeName(e.lastOrderType) + "<br> ZOAK Order Date:" +
-                      SafePackedToText(e.body.orderDate));
-    Put(kpage_, "<br> <UL>");
-    // One line per sheet of the docket: made in place, as the sheets' own lines are.
-    std::string& page = PageText(kpage_, lineOut_);
+      AddParts(page, "<br> ", OrderTypeName(e.lastOrderType), "<br> ZOAK Order Date:",
+               SafePackedToText(e.body.orderDate));
+    AddParts(page, "<br> <UL>");
     for (const auto& [title, link] : info.links)
       AddParts(page, "<LI><A HREF=\"", link.stem, ".HTM#Sht", link.n, "\">", title, "</A></LI>");
-    Put(kpage_, "</UL><br></LI>");
+    AddParts(page, "</UL><br></LI>");
+    Commit(kpage_);
   }
   // Numbers are given to every listed docket; moving past all of them keeps
   // the next volume's anchors apart even when a docket had no sheet.

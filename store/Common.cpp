@@ -1,6 +1,7 @@
 #include "store/Common.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 
@@ -190,8 +191,19 @@ int CompareSheetNo(const TSheetNoView& x, const TSheetNoView& y) {
 int CompareSheetNo(std::string_view a, std::string_view b) { return CompareSheetNo(SplitSheetNo(a), SplitSheetNo(b)); }
 
 std::string MakeSheetKey(std::string_view chars8) {
-  TSheetNo n = ParseSheetNo(chars8);
-  std::string key = PadLeft(std::to_string(n.number), 8) + n.suffix;
+  // The number right-aligned in 8 places, then the suffix upper-cased: made
+  // in one buffer, as every sheet of a loaded volume gets its key.
+  const TSheetNoView n = SplitSheetNo(chars8);
+  char digits[16];
+  const size_t length = size_t(std::to_chars(digits, digits + sizeof digits, n.number).ptr - digits);
+  std::string key;
+  key.reserve(16);
+  if (length < 8) key.append(8 - length, ' ');
+  key.append(digits, length);
+  for (char c : n.suffix) {
+    if (key.size() >= 16) break;
+    key.push_back(kCase.upper[uint8_t(c)]);
+  }
   if (key.size() > 16) key.resize(16);
   return key;
 }

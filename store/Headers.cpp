@@ -95,8 +95,11 @@ void THdrList::AddSheet(const TSheetBody& body, int32_t n) {
   sheet->AttachIssuer(issuer);
 
   const std::string key = MakeSheetKey(body.sheetNo);
-  auto g = std::lower_bound(groups_.begin(), groups_.end(), key,
-                            [](const TGroup& grp, const std::string& k) { return grp.key < k; });
+  // Chains mostly run in sheet order: a key past the last group needs no search.
+  auto g = !groups_.empty() && groups_.back().key < key
+               ? groups_.end()
+               : std::lower_bound(groups_.begin(), groups_.end(), key,
+                                  [](const TGroup& grp, const std::string& k) { return grp.key < k; });
   if (g == groups_.end() || g->key != key) {
     groups_.insert(g, TGroup{key, {sheet}});
     latestUpdate_ = std::max(latestUpdate_, body.updDate);
@@ -147,13 +150,24 @@ void THdrList::Fill(TNamedSheets& names, TAuxList<T5Entry>& issuers, TAuxList<T6
   };
   try {
     names.reserve(names.size() + VersionCount());
+    // Neighbouring sheets mostly share their entries: those skip the sets.
+    const T5Entry* lastIssuer = nullptr;
+    const T6Entry* lastDocket = nullptr;
+    bool first = true;
     for (TGroup& g : groups_) {
       for (TSheetPtr& s : g.versions) {
         s->volumeName = volumeName;
         names.emplace_back(withNames ? SheetName(*s, cluster_.Buffer()) : std::string(), s);
         env.port.ProcessEvents();
-        if (auto issuer = s->Issuer(); seenIssuers.insert(issuer.get()).second) issuers.Add(issuer);
-        if (auto docket = s->Docket(); seenDockets.insert(docket.get()).second) dockets.Add(docket);
+        if (auto issuer = s->Issuer(); first || issuer.get() != lastIssuer) {
+          lastIssuer = issuer.get();
+          if (seenIssuers.insert(lastIssuer).second) issuers.Add(issuer);
+        }
+        if (auto docket = s->Docket(); first || docket.get() != lastDocket) {
+          lastDocket = docket.get();
+          if (seenDockets.insert(lastDocket).second) dockets.Add(docket);
+        }
+        first = false;
       }
     }
   } catch (...) {
