@@ -157,6 +157,9 @@ class TPosixFileSystem : public TFileSystem {
   void Remove(const std::string& path) override {
     if (::unlink(path.c_str()) != 0 && errno != ENOENT) ThrowErrno("cannot remove", path);
   }
+
+  // Reads are preads: they share no file position.
+  bool ConcurrentReads() const override { return true; }
 };
 
 }  // namespace

@@ -49,6 +49,9 @@ class TFileSystem {
   virtual int64_t ModTime(const std::string& path) = 0;
   virtual void Rename(const std::string& from, const std::string& to) = 0;
   virtual void Remove(const std::string& path) = 0;
+  // True when a file opened for reading may be read from two threads at
+  // once (the compressed reader then inflates the next block ahead).
+  virtual bool ConcurrentReads() const { return false; }
 
   // Whole-file helpers built on the above.
   std::string ReadAll(const std::string& path);

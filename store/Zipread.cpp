@@ -1,7 +1,10 @@
 #include "store/Zipread.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 #include "store/Bytes.h"
 #include "store/Common.h"
@@ -16,7 +19,154 @@ constexpr std::string_view kEndLine("\r\f", 2);
 constexpr uint8_t kCR = 13;
 constexpr uint8_t kFF = 12;
 
+std::optional<bool> g_prefetchForTesting;
+
 }  // namespace
+
+// ---- blocks inflated ahead --------------------------------------------------------
+
+// A worker thread that reads on through the file from where it is aimed,
+// inflating up to kAhead blocks into its own buffers. Running several blocks
+// ahead hides the time a sleeping thread takes to wake. The reader takes a
+// block only when it is the next one ready and was inflated without error;
+// anything else it reads itself, so every error is raised where it would be
+// without the worker (which stops at the first block it cannot inflate).
+class TDataBuffer::TPrefetch {
+ public:
+  static constexpr size_t kAhead = 4;
+
+  explicit TPrefetch(TFile& file) : file_(file), worker_([this] { Run(); }) {}
+  ~TPrefetch() {
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    worker_.join();
+  }
+
+  // The worker reads on from offset (unless it already does).
+  void Aim(uint64_t offset) {
+    {
+      std::lock_guard lock(mutex_);
+      if (!ready_.empty() ? ready_.front().offset == offset : (aimed_ && next_ == offset)) return;
+      for (TSlot& slot : ready_) spare_.push_back(std::move(slot.pages));
+      ready_.clear();
+      ++generation_;
+      next_ = offset;
+      aimed_ = true;
+      stopped_ = false;
+    }
+    changed_.notify_all();
+  }
+
+  struct TBlock {
+    uint32_t length = 0;  // of the stored block
+    int pages = 0;
+  };
+  // The block at offset moved into pages (their old storage kept for the
+  // worker), waiting while the worker is still at it.
+  std::optional<TBlock> Take(uint64_t offset, std::vector<uint8_t>& pages) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return !ready_.empty() || !aimed_ || stopped_ || next_ != offset; });
+    if (ready_.empty() || ready_.front().offset != offset) return std::nullopt;
+    TSlot slot = std::move(ready_.front());
+    ready_.erase(ready_.begin());
+    changed_.notify_all();  // room for one more
+    if (!slot.ok) {
+      spare_.push_back(std::move(slot.pages));
+      return std::nullopt;
+    }
+    pages.swap(slot.pages);
+    spare_.push_back(std::move(slot.pages));
+    return slot.block;
+  }
+
+ private:
+  struct TSlot {
+    uint64_t offset = 0;
+    bool ok = false;
+    TBlock block;
+    std::vector<uint8_t> pages;
+  };
+
+  void Run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return stop_ || (aimed_ && !stopped_ && ready_.size() < kAhead); });
+      if (stop_) return;
+      TSlot slot;
+      slot.offset = next_;
+      const uint64_t generation = generation_;
+      if (!spare_.empty()) {
+        slot.pages = std::move(spare_.back());
+        spare_.pop_back();
+      }
+      lock.unlock();
+      try {
+        slot.ok = Inflate(slot);
+      } catch (...) {
+        slot.ok = false;  // the reader reads it again and reports what it finds
+      }
+      lock.lock();
+      if (generation != generation_) {
+        spare_.push_back(std::move(slot.pages));  // aimed elsewhere meanwhile
+        continue;
+      }
+      if (slot.ok)
+        next_ = slot.offset + 4 + slot.block.length;
+      else
+        stopped_ = true;
+      ready_.push_back(std::move(slot));
+      changed_.notify_all();
+    }
+  }
+
+  bool Inflate(TSlot& slot) {
+    uint8_t length[4];
+    if (file_.Read(slot.offset, length, 4) != 4) return false;
+    slot.block.length = GetU32(length);
+    if (slot.block.length > kZipArea) return false;
+    data_.resize(slot.block.length);
+    if (file_.Read(slot.offset + 4, data_.data(), slot.block.length) != slot.block.length) return false;
+    slot.block.pages = InflatePages(data_, slot.pages);
+    return true;
+  }
+
+  TFile& file_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool stop_ = false;
+  bool aimed_ = false;
+  bool stopped_ = false;  // at a block that could not be inflated (or the end)
+  uint64_t next_ = 0;     // the block the worker reads next
+  uint64_t generation_ = 0;
+  std::vector<TSlot> ready_;  // in file order, from the block the reader takes next
+  std::vector<std::vector<uint8_t>> spare_;
+  std::vector<uint8_t> data_;  // the worker's own
+  std::thread worker_;         // last: it starts once everything above is made
+};
+
+void TDataBuffer::SetPrefetchForTesting(std::optional<bool> on) { g_prefetchForTesting = on; }
+
+void TDataBuffer::ReadAhead(bool on) {
+  readAhead_ = on;
+  if (!on)
+    prefetch_.reset();
+  else if (open_ && !prefetch_)
+    StartPrefetch();
+}
+
+void TDataBuffer::StartPrefetch() {
+  prefetch_.reset();
+  const bool wanted = g_prefetchForTesting.value_or(std::thread::hardware_concurrency() > 1);
+  if (readAhead_ && compressed_ && readable_ && file_ && wanted && env_.fs.ConcurrentReads())
+    prefetch_ = std::make_unique<TPrefetch>(*file_);
+}
+
+void TDataBuffer::PrefetchAfter(int64_t offset, uint32_t length) {
+  if (prefetch_) prefetch_->Aim(uint64_t(offset) + 4 + length);
+}
 
 TDataBuffer::TDataBuffer(TEnv& env, std::string path, bool compressed)
     : env_(env), path_(std::move(path)), compressed_(compressed) {
@@ -24,7 +174,7 @@ TDataBuffer::TDataBuffer(TEnv& env, std::string path, bool compressed)
   if (!compressed_) window_.resize(kZipArea);
 }
 
-TDataBuffer::~TDataBuffer() = default;
+TDataBuffer::~TDataBuffer() { prefetch_.reset(); }
 
 std::unique_ptr<TDataBuffer> TDataBuffer::Create(TEnv& env, const std::string& path, bool compressed) {
   std::unique_ptr<TDataBuffer> buffer(new TDataBuffer(env, path, compressed));
@@ -33,6 +183,7 @@ std::unique_ptr<TDataBuffer> TDataBuffer::Create(TEnv& env, const std::string& p
 }
 
 bool TDataBuffer::Open() {
+  prefetch_.reset();
   file_.reset();
   open_ = false;
   aheadLength_ = 0;
@@ -48,7 +199,10 @@ bool TDataBuffer::Open() {
     return false;
   }
   open_ = true;
-  if (compressed_) return true;  // blocks are inflated when a sheet asks for one
+  if (compressed_) {
+    StartPrefetch();
+    return true;  // blocks are inflated when a sheet asks for one
+  }
   try {
     lastPage_ = int(file_->Read(0, window_.data(), kZipArea) / kPageSize) - 1;
   } catch (const EInOutError&) {
@@ -59,6 +213,7 @@ bool TDataBuffer::Open() {
 }
 
 bool TDataBuffer::Close() {
+  prefetch_.reset();
   file_.reset();
   aheadLength_ = 0;
   open_ = false;
@@ -130,6 +285,13 @@ void TDataBuffer::LoadBlock(int64_t offset) {
   // Until the new block is in, the window holds none.
   start_ = -1;
   lastPage_ = -1;
+  if (prefetch_) {
+    if (auto block = prefetch_->Take(uint64_t(offset), window_)) {
+      lastPage_ = block->pages - 1;
+      start_ = offset;
+      return;  // the worker reads on by itself
+    }
+  }
   const uint8_t* length = FileBytes(uint64_t(offset), 4);
   if (!length) throw EUnzipError("Unexpected end of file in decompress");
   const uint32_t n = GetU32(length);
@@ -141,6 +303,7 @@ void TDataBuffer::LoadBlock(int64_t offset) {
   if (!data) throw EUnzipError("Unexpected end of file in decompress");
   lastPage_ = InflatePages({data, n}, window_) - 1;
   start_ = offset;
+  PrefetchAfter(offset, n);
 }
 
 const uint8_t* TDataBuffer::FileBytes(uint64_t offset, size_t n) {

@@ -26,6 +26,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -102,6 +103,15 @@ class TDataBuffer {
   // How much of the compressed file one read takes in.
   static constexpr size_t kReadAhead = 64 * 1024;
 
+  // Read ahead: a compressed reader inflates the blocks after the one just
+  // read on a second thread, for callers that read in file order and do as
+  // much work per block as inflating it takes (publishing). It needs a file
+  // system that allows concurrent reads and more than one processor; it
+  // stays on across Close and Open.
+  void ReadAhead(bool on);
+  // nullopt: the processors decide; true/false: always/never (for tests).
+  static void SetPrefetchForTesting(std::optional<bool> on);
+
   bool IsOpen() const { return open_; }
   bool IsCompressed() const { return compressed_; }
   const std::string& Path() const { return path_; }
@@ -132,6 +142,10 @@ class TDataBuffer {
   // Line 0 of a sheet of more than one line: "Title Page" or its title case.
   void NameFirstLine();
 
+  class TPrefetch;
+  void StartPrefetch();
+  void PrefetchAfter(int64_t offset, uint32_t length);
+
   bool PlaceInBlock(const TTextPos& pos);
   bool PlaceInWindow(const TTextPos& pos);
   bool Reload(int64_t start, int64_t target);
@@ -152,6 +166,9 @@ class TDataBuffer {
   bool sheetEnded_ = true;
   bool readFailed_ = false;
   std::string firstLine_, namedLine_;  // VisitSheetText's line 0
+  // Declared after file_: destroyed (its thread stopped) before the file closes.
+  std::unique_ptr<TPrefetch> prefetch_;
+  bool readAhead_ = false;
 };
 
 template <class TVisit>

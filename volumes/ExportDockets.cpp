@@ -8,6 +8,7 @@
 #include "store/Errors.h"
 #include "store/Headers.h"
 #include "store/Tarifdef.h"
+#include "store/Zipread.h"
 
 namespace vorne {
 
@@ -41,8 +42,10 @@ TNamedSheets LoadSheets(TPrimeRef& volume, const TSheetFilter* filter, TAuxList<
   {
     THdrList list(volume, filter);
     list.Load();
-    // The text stays open for the writer, which reads it next.
+    // The text stays open for the writer, which reads it next, in file order,
+    // formatting each block: the blocks after it are inflated meanwhile.
     if (!cluster.BufferOpen() && !cluster.OpenBuffer()) return names;
+    if (TDataBuffer* buffer = cluster.Buffer()) buffer->ReadAhead(true);
     list.FillSheets(names, issuers, dockets);
     volumeName = TVolumeBody::Decode(list.VolumeRecord()).volumeName;
   }
