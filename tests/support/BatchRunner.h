@@ -29,7 +29,9 @@ struct TBatchResult {
 // Runs the program with args in workDir (its current folder) without
 // standard input; stdout and stderr are captured through files there.
 inline TBatchResult RunBatch(const std::filesystem::path& workDir, const std::vector<std::string>& args) {
-  std::string cmd = "cd '" + workDir.string() + "' && " + std::string(VORNE_BATCH);
+  // HOME is the work folder, so that paths mapped to drives (debug logs)
+  // land there and not in the home of whoever runs the tests.
+  std::string cmd = "cd '" + workDir.string() + "' && HOME='" + workDir.string() + "' " + std::string(VORNE_BATCH);
   for (const auto& a : args) cmd += " '" + a + "'";
   cmd += " >batch-out.txt 2>batch-err.txt </dev/null";
   TBatchResult r;
