@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -81,9 +82,9 @@ int main(int argc, char** argv) {
   std::printf("building a compressed library of %d sheets...\n", volumes * perVolume);
   testing::BuildLibrary(env, src, true, Library(volumes, perVolume));
 
-  double baseline = Seconds([&] { RawZlib(src + "/GZipDBF"); });
-
-  double copy = Seconds([&] {
+  // The best of three runs of each, taken in turn, so that a busy moment of
+  // the machine does not decide the ratio.
+  auto copyLibrary = [&] {
     TFileCluster in(env, true);
     in.Open(src + "/GZPrime", false);
     in.ReadAll();
@@ -104,7 +105,15 @@ int main(int argc, char** argv) {
     o.CloseBuffer();
     o.CloseHdr();
     o.FlushNew();
-  });
+  };
+  double baseline = 1e9, copy = 1e9;
+  for (int run = 0; run < 3; ++run) {
+    fsys::remove_all(out);
+    Settle();
+    baseline = std::min(baseline, Seconds([&] { RawZlib(src + "/GZipDBF"); }));
+    Settle();
+    copy = std::min(copy, Seconds(copyLibrary));
+  }
   std::printf("raw zlib inflate + level-9 deflate of the blocks: %.3f s\n", baseline);
   std::printf("copy of the whole library:                        %.3f s\n", copy);
   std::printf("ratio copy / raw zlib: %.2fx (target at most 1.3x)\n", copy / baseline);
