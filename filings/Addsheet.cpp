@@ -141,13 +141,21 @@ void TAddFilings::ImportText(TFileCluster& out, std::string_view text, const std
   companyCurrent_ = volumeOpen_ = false;
   DiscardSheet();
   aborted_ = false;
+  // Line by line through the text, a million lines for a large filing: the
+  // loop works on pointers and hands text lines on without a detour.
+  const char* at = text.data();
+  const char* const end = at + text.size();
   size_t count = 0;
-  while (!text.empty() && !aborted_) {
-    size_t eol = text.find('\n');
-    std::string_view line = text.substr(0, eol);
-    text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
+  while (at < end && !aborted_) {
+    const void* newline = std::memchr(at, '\n', size_t(end - at));
+    const char* stop = newline ? static_cast<const char*>(newline) : end;
+    std::string_view line(at, size_t(stop - at));
+    at = newline ? stop + 1 : end;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    Line(line);
+    if (IsFilingRecord(line))
+      Line(line);
+    else if (sheet_)
+      AddTextLine(line);
     if (++count % 512 == 0) env_.port.ProcessEvents();
   }
   if (!aborted_) EndOfFile();

@@ -4,8 +4,6 @@
 
 namespace vorne {
 
-bool IsFilingRecord(std::string_view line) { return line.size() >= 3 && line.substr(0, 3) == "TF0"; }
-
 size_t MinimumRecordLength(char type) {
   static constexpr size_t kMin[10] = {20, 17, 12, 23, 21, 5, 4, 7, 4, 28};
   if (type < '0' || type > '9') return 0;

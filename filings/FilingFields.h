@@ -19,7 +19,9 @@ namespace vorne {
 inline constexpr size_t kFilingRecordLength = 76;
 
 // True for a line whose first three characters are "TF0".
-bool IsFilingRecord(std::string_view line);
+inline bool IsFilingRecord(std::string_view line) {
+  return line.size() >= 3 && line[0] == 'T' && line[1] == 'F' && line[2] == '0';
+}
 // The minimum length of a record type ('0'..'9'); 4 for type 8, which is never
 // valid, and 0 for a type character that is not a digit.
 size_t MinimumRecordLength(char type);
