@@ -334,7 +334,7 @@ void TAddFilings::Type3(const std::string& r) {
   if (state_ != TRunState::Volume || !volumeOpen_) return;
   std::unique_ptr<TOutSheet> s = TakeSheet();
   TSheetBody& b = s->body;
-  b.sheetNo = FieldAt(r, 5, 8);
+  FieldInto(r, 5, 8, b.sheetNo);
   b.revNo = int16_t(ThreeDigitNumber(TextView(r, 13, 3)));
   b.altId = TwoDigitNumber(r[15], r[16]);
   b.sheetType = TwoDigitNumber(r[17], r[18]);
@@ -381,8 +381,8 @@ void TAddFilings::Type3(const std::string& r) {
 
 void TAddFilings::Type4(const std::string& r) {
   if (!sheet_) return;
-  sheet_->body.fromSheetNo = FieldAt(r, 5, 8);
-  sheet_->body.toSheetNo = FieldAt(r, 13, 8);
+  FieldInto(r, 5, 8, sheet_->body.fromSheetNo);
+  FieldInto(r, 13, 8, sheet_->body.toSheetNo);
   if (r.size() > 20) {
     std::string& line = sheet_->MadeLine();
     TitleCaseInto(TextView(r, 21, 40), line);
@@ -441,7 +441,9 @@ void TAddFilings::Type7(const std::string& r) {
 std::unique_ptr<TOutSheet> TAddFilings::TakeSheet() {
   if (!spareSheet_) return std::make_unique<TOutSheet>();
   std::unique_ptr<TOutSheet> s = std::move(spareSheet_);
-  s->body = TSheetBody{};
+  // Copied from a blank one: the fields keep their storage.
+  static const TSheetBody kBlank{};
+  s->body = kBlank;
   s->position = -1;
   s->lineCount = 0;
   s->maxLineLength = 0;

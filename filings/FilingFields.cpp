@@ -12,8 +12,14 @@ size_t MinimumRecordLength(char type) {
 
 std::string FieldAt(std::string_view record, size_t from, size_t width) {
   std::string f;
-  if (from >= 1 && from - 1 < record.size()) f = std::string(record.substr(from - 1, width));
-  return PadRight(f, width);
+  FieldInto(record, from, width, f);
+  return f;
+}
+
+void FieldInto(std::string_view record, size_t from, size_t width, std::string& out) {
+  out.clear();
+  if (from >= 1 && from - 1 < record.size()) out.append(record.substr(from - 1, width));
+  if (out.size() < width) out.append(width - out.size(), ' ');
 }
 
 std::string TextField(std::string_view record, size_t from, size_t width) {

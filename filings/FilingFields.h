@@ -28,6 +28,8 @@ size_t MinimumRecordLength(char type);
 
 // Positions from..from+width-1 of the record, padded with blanks to width.
 std::string FieldAt(std::string_view record, size_t from, size_t width);
+// FieldAt into out, reusing its storage (fields read for every sheet).
+void FieldInto(std::string_view record, size_t from, size_t width, std::string& out);
 // The text from position `from` to the end of the record, at most width.
 std::string TextField(std::string_view record, size_t from, size_t width);
 

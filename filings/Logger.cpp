@@ -1,5 +1,6 @@
 #include "filings/Logger.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -127,7 +128,7 @@ bool SheetNoInTitle(const std::string& sheetNo8, const std::string& upperTitle) 
 }
 
 void Logger::SetSheet(const TSheetBody& header, const std::string& title) {
-  title_.assign(title, 0, 40);
+  title_.assign(title.data(), std::min<size_t>(title.size(), 40));
   sheetPending_ = true;
   // Once per sheet: the upper-cased title reuses its buffer.
   // UpperChar by table: it runs on every character of every title.

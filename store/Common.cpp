@@ -75,9 +75,13 @@ constexpr char LowerOf(unsigned char u) {
   return char(u);
 }
 
+// What ends a word for title case: always, outside sheet numbers, or only in them.
+enum TWordEnd : uint8_t { kNoEnd, kAlwaysEnds, kEndsBeforeSheet, kEndsInSheet };
+
 struct TCaseTables {
   char upper[256];
   char lower[256];
+  uint8_t wordEnd[256];
 };
 
 constexpr TCaseTables MakeCaseTables() {
@@ -85,7 +89,11 @@ constexpr TCaseTables MakeCaseTables() {
   for (unsigned i = 0; i < 256; ++i) {
     t.upper[i] = UpperOf((unsigned char)i);
     t.lower[i] = LowerOf((unsigned char)i);
+    t.wordEnd[i] = kNoEnd;
   }
+  for (unsigned char c : {' ', '&', ',', '-', '/'}) t.wordEnd[c] = kAlwaysEnds;
+  for (unsigned char c : {'(', '.'}) t.wordEnd[c] = kEndsBeforeSheet;
+  for (unsigned char c = '0'; c <= '9'; ++c) t.wordEnd[c] = kEndsInSheet;
   return t;
 }
 
@@ -374,11 +382,9 @@ void TitleCaseInto(std::string_view s, std::string& t) {
       c = kCase.upper[uint8_t(c)];
     }
     out[i] = c;
-    switch (c) {
-      case ' ': case '&': case ',': case '-': case '/': wordStart = true; break;
-      case '(': case '.': wordStart = !sheetMode; break;
-      default: wordStart = sheetMode && c >= '0' && c <= '9';
-    }
+    // Letter case never turns a byte into one that ends a word, or back.
+    const uint8_t end = kCase.wordEnd[uint8_t(c)];
+    wordStart = end == kAlwaysEnds || (end == (sheetMode ? kEndsInSheet : kEndsBeforeSheet));
   }
 }
 
