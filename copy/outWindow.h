@@ -146,6 +146,11 @@ class TNewHdrObject : public TOutHdrObject {
   void AddSheet(std::string_view title, uint64_t key, const TSheetBody& body, const T5Entry* issuer,
                 const T6Entry* docket);
   bool HoldsTitle(std::string_view title, uint64_t key) const;
+  // Starts loading the index slot HoldsTitle(…, key) looks at first, so that
+  // work done meanwhile hides the memory's delay.
+  void PrefetchTitle(uint64_t key) const {
+    if (!titleSlots_.empty()) __builtin_prefetch(&titleSlots_[size_t(key) & (titleSlots_.size() - 1)]);
+  }
   const std::vector<TListedSheet>& Sheets() const { return sheets_; }
   std::string_view Title(const TListedSheet& s) const { return std::string_view(titles_).substr(s.titleAt, s.titleLength); }
   void DropSheets();

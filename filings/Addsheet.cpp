@@ -346,6 +346,8 @@ void TAddFilings::Type3(const std::string& r) {
   std::string& title = s->MadeLine();
   TitleCaseInto(TextView(r, 24, 40), title);
   s->lines.push_back(title);
+  titleKey_ = TNewHdrObject::TitleKey(title);
+  hdr_->PrefetchTitle(titleKey_);  // looked up below, after the title checks
   longestLine_ = title.size();
   log_.SetSheet(b, title);
   const char orientation = r[19];
@@ -363,7 +365,6 @@ void TAddFilings::Type3(const std::string& r) {
     b.linesPerInch = '6';
   }
   s->SetLayout();
-  titleKey_ = TNewHdrObject::TitleKey(title);
   if (hdr_->HoldsTitle(title, titleKey_)) {
     log_.Add("Duplicate Sheet in input: " + title);
     Recycle(std::move(s));

@@ -47,7 +47,12 @@ void Logger::WriteContexts() {
   }
   if (sheetPending_) {
     NewLine();
-    NewLine().append(StripLead(title_));
+    // StripLead without a copy: trailing blanks and NULs, then leading blanks
+    // and zeros (never the last character).
+    std::string_view t(title_);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\0')) t.remove_suffix(1);
+    while (t.size() > 1 && (t.front() == ' ' || t.front() == '0')) t.remove_prefix(1);
+    NewLine().append(t);
     sheetPending_ = false;
   }
 }
