@@ -152,23 +152,17 @@ void TAddFilings::ImportText(TFileCluster& out, std::string_view text, const std
     std::string_view line(at, size_t(stop - at));
     at = newline ? stop + 1 : end;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (IsFilingRecord(line))
-      Line(line);
-    else if (sheet_)
+    if (IsFilingRecord(line)) {
+      record_.assign(line.substr(0, kFilingRecordLength));
+      Record(record_);
+    } else if (sheet_) {
       AddTextLine(line);
+    }
     if (++count % 512 == 0) env_.port.ProcessEvents();
   }
   if (!aborted_) EndOfFile();
   hdr_.reset();
   dup_.reset();
-}
-
-void TAddFilings::Line(std::string_view line) {
-  if (IsFilingRecord(line)) {
-    record_.assign(line.substr(0, kFilingRecordLength));
-    Record(record_);
-  } else if (sheet_)
-    AddTextLine(line);
 }
 
 void TAddFilings::Record(const std::string& r) {

@@ -120,7 +120,6 @@ class TAddFilings {
   bool Aborted() const { return aborted_; }
 
  private:
-  void Line(std::string_view line);
   void Record(const std::string& line);
   void Type0(const std::string& r);
   void Type1(const std::string& r);
