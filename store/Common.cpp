@@ -154,19 +154,6 @@ std::vector<std::string> SplitLines(std::string_view bytes) {
 
 // ---- sheet numbers ------------------------------------------------------
 
-TSheetNo ParseSheetNo(std::string_view chars8) {
-  std::string_view s = chars8.substr(0, chars8.size() < 8 ? chars8.size() : 8);
-  TSheetNo r;
-  size_t i = 0;
-  while (i < s.size() && s[i] == ' ') ++i;
-  while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
-    r.number = r.number * 10 + (s[i] - '0');
-    ++i;
-  }
-  r.suffix = UpperCase(TrimRight(s.substr(i)));
-  return r;
-}
-
 TSheetNoView SplitSheetNo(std::string_view chars8) {
   std::string_view s = chars8.substr(0, chars8.size() < 8 ? chars8.size() : 8);
   TSheetNoView r;
@@ -193,6 +180,11 @@ int CompareSheetNo(const TSheetNoView& x, const TSheetNoView& y) {
   }
   if (x.suffix.size() != y.suffix.size()) return x.suffix.size() < y.suffix.size() ? -1 : 1;
   return 0;
+}
+
+TSheetNo ParseSheetNo(std::string_view chars8) {
+  const TSheetNoView v = SplitSheetNo(chars8);
+  return TSheetNo{v.number, UpperCase(v.suffix)};
 }
 
 // Sorting and range checks compare sheet numbers by the million: no copies.
