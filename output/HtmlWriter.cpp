@@ -89,34 +89,27 @@ void HTMLPrintThing::ReadTemplate() {
     }
 }
 
-void HTMLPrintThing::Put(std::unique_ptr<TOutText>& file, std::string_view line) {
+template <class TWrite>
+void HTMLPrintThing::Guarded(std::unique_ptr<TOutText>& file, TWrite write) {
   if (!file) return;
   try {
-    file->Line(line);
+    write(*file);
   } catch (const EInOutError& e) {
     env_.port.Error("Cannot write file " + file->Path() + ": " + e.what());
     file.reset();  // the temporary is removed; the old page stays
   }
 }
 
+void HTMLPrintThing::Put(std::unique_ptr<TOutText>& file, std::string_view line) {
+  Guarded(file, [&](TOutText& f) { f.Line(line); });
+}
+
 void HTMLPrintThing::Commit(std::unique_ptr<TOutText>& file) {
-  if (!file) return;
-  try {
-    file->Commit();
-  } catch (const EInOutError& e) {
-    env_.port.Error("Cannot write file " + file->Path() + ": " + e.what());
-    file.reset();
-  }
+  Guarded(file, [](TOutText& f) { f.Commit(); });
 }
 
 void HTMLPrintThing::PutRaw(std::unique_ptr<TOutText>& file, std::string_view text) {
-  if (!file) return;
-  try {
-    file->Raw(text);
-  } catch (const EInOutError& e) {
-    env_.port.Error("Cannot write file " + file->Path() + ": " + e.what());
-    file.reset();
-  }
+  Guarded(file, [&](TOutText& f) { f.Raw(text); });
 }
 
 void HTMLPrintThing::PageHeader(TOutText& f, const std::string& fileName, const std::string& heading,

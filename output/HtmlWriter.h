@@ -96,6 +96,9 @@ class HTMLPrintThing : public FPrintThing {
   void PutRaw(std::unique_ptr<TOutText>& file, std::string_view text);
   // Writes what was appended to the file's unwritten text, when enough has gathered.
   void Commit(std::unique_ptr<TOutText>& file);
+  // Runs a write on the file; a failure is shown and the file dropped.
+  template <class TWrite>
+  void Guarded(std::unique_ptr<TOutText>& file, TWrite write);
 
   std::string imageFolder_;
   bool hasTemplate_ = false;
