@@ -291,6 +291,9 @@ void TAddFilings::Type2(const std::string& r) {
     aborted_ = true;
     return;
   }
+  // Pages are written while the next sheets are read; the volume's end waits
+  // for them before any record points at them.
+  out_->OutBuffer()->WriteBehind(true);
   if (stored && stored->record.sheetCount != 0) {
     dup_ = std::make_unique<TDupVerifier>(*out_, *stored);
     int32_t end = dup_->GetHeaders();

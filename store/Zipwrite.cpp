@@ -1,8 +1,14 @@
 #include "store/Zipwrite.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <exception>
 #include <limits>
+#include <mutex>
+#include <thread>
+#include <utility>
 
 #include "store/Bytes.h"
 #include "store/Errors.h"
@@ -16,7 +22,164 @@ constexpr uint8_t kCR = 13;
 constexpr uint8_t kFF = 12;
 constexpr size_t kMaxLine = 255;
 
+std::optional<bool> g_writeBehindForTesting;
+
 }  // namespace
+
+// ---- write behind -------------------------------------------------------------
+
+// A worker thread that writes full windows in order while the owner fills the
+// next ones. Waking a sleeping thread costs more than writing one window
+// takes, so windows are handed over in batches: the worker is woken when
+// kBatch of them wait, or when the owner needs everything written. After a
+// failed write the worker writes nothing more (no pages may stand behind a
+// gap) until the owner has collected the failure; the owner then waits for
+// the worker to be idle before it touches the file again, so the file is only
+// ever used by one thread at a time.
+class OutDataBuffer::TWriteBehind {
+ public:
+  static constexpr size_t kBatch = 2;
+  static constexpr size_t kMaxWindows = 8 * kBatch;  // about 800 KB
+
+  TWriteBehind() : worker_([this] { Run(); }) {}
+  ~TWriteBehind() {
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    worker_.join();  // windows handed over are written first
+  }
+
+  struct TResult {
+    bool failed = false;
+    uint64_t offset = 0;       // where the failed write was to go
+    int code = 0;              // of an EInOutError
+    std::exception_ptr error;  // anything else
+  };
+
+  // Queues the first n bytes of window to be written at offset of file, and
+  // gives window a clean buffer in exchange; false when an earlier write
+  // failed (nothing queued: Collect the failure).
+  bool Hand(TFile& file, uint64_t offset, std::vector<uint8_t>& window, size_t n) {
+    std::unique_lock lock(mutex_);
+    if (result_.failed) return false;
+    std::vector<uint8_t> clean;
+    if (!free_.empty()) {
+      clean = std::move(free_.back());
+      free_.pop_back();
+    } else if (windows_ < kMaxWindows) {
+      clean.assign(window.size(), 0);
+      ++windows_;
+    } else {
+      WakeLocked();
+      changed_.wait(lock, [this] { return !free_.empty() || result_.failed; });
+      if (result_.failed) return false;
+      clean = std::move(free_.back());
+      free_.pop_back();
+    }
+    queue_.push_back(TJob{&file, offset, n, std::move(window)});
+    window = std::move(clean);
+    if (queue_.size() >= kBatch) WakeLocked();
+    return true;
+  }
+
+  // Waits until every window handed over is written (or dropped after a
+  // failure) and returns how it went, clearing the failure.
+  TResult Collect() {
+    std::unique_lock lock(mutex_);
+    if (!queue_.empty()) WakeLocked();
+    changed_.wait(lock, [this] { return queue_.empty() && !busy_; });
+    return std::exchange(result_, TResult{});
+  }
+
+ private:
+  struct TJob {
+    TFile* file;
+    uint64_t offset;
+    size_t size;
+    std::vector<uint8_t> pages;
+  };
+
+  void WakeLocked() {
+    if (!woken_) {
+      woken_ = true;
+      changed_.notify_all();
+    }
+  }
+
+  void Run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return woken_ || stop_; });
+      if (queue_.empty()) {
+        if (stop_) return;
+        woken_ = false;
+        changed_.notify_all();  // the owner may wait for an empty queue
+        continue;
+      }
+      TJob job = std::move(queue_.front());
+      queue_.pop_front();
+      busy_ = true;
+      const bool skip = result_.failed;
+      lock.unlock();
+      TResult result;
+      if (!skip) {
+        result.offset = job.offset;
+        try {
+          job.file->Write(job.offset, job.pages.data(), job.size);
+        } catch (const EInOutError& e) {
+          result.failed = true;
+          result.code = e.Code();
+        } catch (...) {
+          result.failed = true;
+          result.error = std::current_exception();
+        }
+      }
+      // Only the first size bytes of a window handed over are used; zeroed
+      // here, the buffer comes back as a clean window.
+      std::memset(job.pages.data(), 0, job.size);
+      lock.lock();
+      if (result.failed) result_ = std::move(result);
+      free_.push_back(std::move(job.pages));
+      busy_ = false;
+      changed_.notify_all();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool stop_ = false;
+  bool woken_ = false;  // the worker runs until the queue is empty
+  bool busy_ = false;   // a job is out of the queue, being written
+  std::deque<TJob> queue_;
+  std::vector<std::vector<uint8_t>> free_;
+  size_t windows_ = 0;  // buffers made besides the owner's
+  TResult result_;      // the first failure since the last Collect
+  std::thread worker_;  // last: it starts once everything above is made
+};
+
+void OutDataBuffer::SetWriteBehindForTesting(std::optional<bool> on) { g_writeBehindForTesting = on; }
+
+void OutDataBuffer::WriteBehind(bool on) {
+  writeBehind_ = on && !compressed_ &&
+                 g_writeBehindForTesting.value_or(std::thread::hardware_concurrency() > 1);
+  if (writeBehind_ && !behind_) behind_ = std::make_unique<TWriteBehind>();
+}
+
+bool OutDataBuffer::CollectWrite() {
+  if (!behind_) return true;
+  TWriteBehind::TResult r = behind_->Collect();
+  if (!r.failed) return true;
+  // The pages after the failed ones are lost with them: nothing may stand
+  // behind a gap.
+  CutBack(r.offset);
+  start_ = int64_t(r.offset / kPageSize);
+  if (r.error) std::rethrow_exception(r.error);
+  if (r.code == EInOutError::kDiskFull) throw EDiskOverrun();
+  ReportWriteError(r.code);
+  return false;
+}
 
 OutDataBuffer::OutDataBuffer(TEnv& env, std::string path, bool compressed)
     : TDataBuffer(env, std::move(path), compressed), zipArea_(4 + kZipArea) {
@@ -39,6 +202,16 @@ std::unique_ptr<OutDataBuffer> OutDataBuffer::Create(TEnv& env, const std::strin
 }
 
 bool OutDataBuffer::Open() {
+  if (open_ && behind_) {
+    // Reopening drops what is unwritten; a write in flight is finished, and
+    // if it failed its message is shown all the same.
+    try {
+      CollectWrite();
+    } catch (const EDiskOverrun&) {
+      env_.port.Error("Won't fit, new disk needed");
+    } catch (const EVorneError&) {
+    }
+  }
   file_.reset();
   open_ = false;
   ClearFrom(0);
@@ -155,7 +328,7 @@ std::optional<TTextPos> OutDataBuffer::WriteLines(std::span<const TLine> lines) 
     // Nothing refers to the partial attempt, so it is dropped, not flushed.
     ClearFrom(first);
     if (first == 0) break;  // an empty window cannot do better
-    if (!Flush()) return std::nullopt;
+    if (!FlushWindow(false)) return std::nullopt;
   }
   env_.port.Error("Won't fit, Page too large");
   return std::nullopt;
@@ -165,7 +338,7 @@ std::optional<TTextPos> OutDataBuffer::WritePages(std::span<const uint8_t> pages
   const size_t count = pages.size() / kPageSize;
   if (!open_ || pages.size() % kPageSize != 0 || count < 1 || count > size_t(kMaxSheetPages))
     return std::nullopt;
-  if (pageIndex_ + count >= size_t(kWindowPages) && !Flush()) return std::nullopt;
+  if (pageIndex_ + count >= size_t(kWindowPages) && !FlushWindow(false)) return std::nullopt;
   std::memcpy(Page(pageIndex_), pages.data(), pages.size());
   TTextPos pos = Here(int(count));
   pageIndex_ += int(count);
@@ -174,13 +347,22 @@ std::optional<TTextPos> OutDataBuffer::WritePages(std::span<const uint8_t> pages
 
 // ---- flushing ---------------------------------------------------------------
 
-bool OutDataBuffer::Flush() {
+bool OutDataBuffer::Flush() { return FlushWindow(true); }
+
+bool OutDataBuffer::FlushWindow(bool wait) {
   if (!open_) return false;
   // However the write ends, the window starts empty again.
   struct TEmpty {
     OutDataBuffer& b;
     ~TEmpty() { b.ClearFrom(0); }
   } empty{*this};
+  if (!wait && writeBehind_ && pageIndex_ > 0 &&
+      behind_->Hand(*file_, uint64_t(start_) * kPageSize, window_, size_t(pageIndex_) * kPageSize)) {
+    start_ += pageIndex_;
+    pageIndex_ = 0;  // the window now is a clean one
+    return true;
+  }
+  if (!CollectWrite()) return false;
   return compressed_ ? WriteBlock() : WriteRaw();
 }
 

@@ -9,6 +9,7 @@
 #include "store/Common.h"
 #include "store/Headers.h"
 #include "store/Zipread.h"
+#include "store/Zipwrite.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
 
@@ -118,8 +119,9 @@ class AddFilingsTest : public ::testing::Test {
   }
 
   TMemFileSystem fs_;
+  TFaultyFileSystem faulty_{fs_};  // passes everything on unless a test injects a fault
   TScriptedPort port_;
-  TEnv env_{fs_, port_};
+  TEnv env_{faulty_, port_};
   TToDisplay toDisplay_;
   std::unique_ptr<TAddFilings> run_;
 };
@@ -548,6 +550,67 @@ TOutSheet Sheet(int longest, int count, char orientation = 'P', int pitch = 1, c
   s.AddMadeLine(std::string(size_t(longest), 'x'));
   for (int i = 1; i < count; ++i) s.lines.push_back("text");
   return s;
+}
+
+// A text write failing in the middle of a volume: the run says so, and the
+// library it leaves lists only sheets that read back as imported, whether
+// full windows of text are written in place or behind.
+class AddFilingsWriteFailure : public AddFilingsTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  AddFilingsWriteFailure() { OutDataBuffer::SetWriteBehindForTesting(GetParam()); }
+  ~AddFilingsWriteFailure() override { OutDataBuffer::SetWriteBehindForTesting(std::nullopt); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Writer, AddFilingsWriteFailure, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Behind" : "InPlace"; });
+
+TEST_P(AddFilingsWriteFailure, TheLibraryListsOnlySheetsItCanRead) {
+  auto body = [](int n) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 30; ++i) lines.push_back("Sheet " + std::to_string(n) + " line " + std::to_string(i) + std::string(40, '.'));
+    return lines;
+  };
+  // About eight pages a sheet: the first volume fills some 30 windows.
+  auto lines = Head();
+  for (int n = 1; n <= 400; ++n) {
+    lines.push_back(T3(std::to_string(n), 0, "ORIGINAL SHEET NO. " + std::to_string(n)));
+    for (auto& l : body(n)) lines.push_back(l);
+  }
+  lines.push_back(T2("2", "000", "ORIGINAL VOLUME NO. 2"));
+  for (int n = 1; n <= 20; ++n) {
+    lines.push_back(T3(std::to_string(n), 0, "ORIGINAL SHEET NO. " + std::to_string(n)));
+    for (auto& l : body(n)) lines.push_back(l);
+  }
+  faulty_.Inject({TFault::WriteErrorAfter, "/lib/TarDBF", 10 * 100 * kPageSize, 13, true});
+  Import(lines);
+  EXPECT_EQ(port_.messages, std::vector<std::string>{"Write error,probably hardware; code=13"});
+  EXPECT_TRUE(Logged("   The text could not be written; the sheets of this volume are not added"));
+
+  auto lib = ReadBack();
+  ASSERT_EQ(lib.size(), 2u);
+  int listed = 0;
+  for (const TRead& v : lib) {
+    size_t t = 0;
+    for (const THdrRecord& rec : v.chain) {
+      if (rec[0] != kSheetRecord) continue;
+      const int n = std::stoi(TSheetBody::Decode(rec).sheetNo);
+      ASSERT_LT(t, v.texts.size());
+      const auto& text = v.texts[t++];
+      ASSERT_GE(text.size(), 30u) << n;
+      std::vector<std::string> tail(text.end() - 30, text.end());
+      // A line ending at a page's last byte but one is read with a blank.
+      for (auto& l : tail)
+        if (!l.empty() && l.back() == ' ') l.pop_back();
+      EXPECT_EQ(tail, body(n)) << n;
+      ++listed;
+    }
+  }
+  // The second volume is whole; of the first, the sheets before the failure
+  // are gone.
+  EXPECT_EQ(lib[1].prime.sheetCount, 20);
+  EXPECT_EQ(run_->SheetsAdded(), listed);
+  EXPECT_GT(listed, 20);
+  EXPECT_LT(listed, 420);
 }
 
 TEST(LayoutCheck, ASeventyCharacterLineTurnsASmallSheetLandscape) {

@@ -16,6 +16,7 @@
 #include "filings/Addsheet.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
+#include "store/Zipwrite.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
 
@@ -169,7 +170,18 @@ class ImportGoldenTest : public ::testing::Test {
   std::string logs_;
 };
 
-TEST_F(ImportGoldenTest, UncompressedLibraryIsByteForByteAsBefore) {
+// Uncompressed, with full windows written on the writer's second thread or in
+// place: the same bytes either way.
+class ImportGoldenWriteBehind : public ImportGoldenTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  ImportGoldenWriteBehind() { OutDataBuffer::SetWriteBehindForTesting(GetParam()); }
+  ~ImportGoldenWriteBehind() override { OutDataBuffer::SetWriteBehindForTesting(std::nullopt); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Writer, ImportGoldenWriteBehind, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Behind" : "InPlace"; });
+
+TEST_P(ImportGoldenWriteBehind, UncompressedLibraryIsByteForByteAsBefore) {
   ASSERT_TRUE(fs_.MakeDir("/lib"));
   const auto filings = Filings();
   ImportAll(false, filings);

@@ -138,6 +138,7 @@ class TFaultyFile : public TFile {
       if (allowed) base_->Write(offset, buf, allowed);
       fs_.written_ += allowed;
       int code = f.kind == TFault::DiskFullAfter ? EInOutError::kDiskFull : (f.code ? f.code : 5);
+      if (f.once) fs_.Clear();
       throw EInOutError(code, "write failed");
     }
     base_->Write(offset, buf, n);

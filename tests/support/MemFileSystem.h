@@ -45,6 +45,7 @@ struct TFault {
   std::string path;     // the file it applies to (exact path)
   uint64_t after = 0;   // bytes written (or read) before the fault
   int code = 0;         // for WriteErrorAfter / ReadError
+  bool once = false;    // a write fault that clears itself once raised
 };
 
 class TFaultyFileSystem : public TFileSystem {

@@ -2,6 +2,11 @@
 // it into a fresh uncompressed library, and compares the import's speed with
 // writing the same sheet texts straight through the store's page writer in
 // the same run. Target: the import takes at most 2x the page writer's time.
+//
+// The import has the writer write full windows behind (on a second thread)
+// while it reads on. The writer is timed both ways, writing in place as by
+// default and writing behind as the import does; the ratio the target applies
+// to is against the faster of the two.
 #include <unistd.h>
 
 #include <chrono>
@@ -112,17 +117,21 @@ int main() {
   const auto texts = StoredTexts(env, dir / "texts", filing);
   std::printf("sheet texts: %zu\n", texts.sheets.size());
 
-  double best = 1e9, bestBase = 1e9;
-  for (int run = 0; run < 5; ++run) {
+  double best = 1e9, bestInPlace = 1e9, bestBehind = 1e9;
+  for (int run = 0; run < 7; ++run) {
     fsys::remove_all(dir);
     fsys::create_directories(dir / "base");
     fsys::create_directories(dir / "lib");
-    Settle();
-    bestBase = std::min(bestBase, Seconds([&] {
-      auto out = OutDataBuffer::Create(env, (dir / "base" / "TarDBF").string(), false);
-      for (const auto& t : texts.sheets) out->WriteSheet(std::span<const std::string_view>(t));
-      out->Close();
-    }));
+    for (bool behind : {false, true}) {
+      Settle();
+      double& bestBase = behind ? bestBehind : bestInPlace;
+      bestBase = std::min(bestBase, Seconds([&] {
+        auto out = OutDataBuffer::Create(env, (dir / "base" / (behind ? "Behind" : "InPlace")).string(), false);
+        out->WriteBehind(behind);
+        for (const auto& t : texts.sheets) out->WriteSheet(std::span<const std::string_view>(t));
+        out->Close();
+      }));
+    }
     int added = 0;
     Settle();
     best = std::min(best, Seconds([&] {
@@ -142,8 +151,12 @@ int main() {
     if (run == 0) std::printf("filing: %d sheets, %zu bytes; imported %d sheets\n", sheets, filing.size(), added);
   }
   fsys::remove_all(dir);
-  std::printf("import:      %.3f s  %.0f sheets/s\n", best, sheets / best);
-  std::printf("page writer: %.3f s  %.0f sheets/s\n", bestBase, sheets / bestBase);
+  const double bestBase = std::min(bestInPlace, bestBehind);
+  std::printf("import:                       %.3f s  %.0f sheets/s\n", best, sheets / best);
+  std::printf("page writer, writing in place: %.3f s  %.0f sheets/s  (import / it: %.2fx)\n", bestInPlace,
+              sheets / bestInPlace, best / bestInPlace);
+  std::printf("page writer, writing behind:   %.3f s  %.0f sheets/s  (import / it: %.2fx)\n", bestBehind,
+              sheets / bestBehind, best / bestBehind);
   std::printf("ratio import / page writer: %.2fx (target <= 2x)\n", best / bestBase);
   return 0;
 }
