@@ -57,8 +57,8 @@ inline void CopyLine(uint8_t* to, const char* from, size_t n) {
 // ever used by one thread at a time.
 class OutDataBuffer::TWriteBehind {
  public:
-  static constexpr size_t kBatch = 2;
-  static constexpr size_t kMaxWindows = 8 * kBatch;  // about 800 KB
+  static constexpr size_t kBatch = 8;
+  static constexpr size_t kMaxWindows = 4 * kBatch;  // about 800 KB
 
   TWriteBehind() : worker_([this] { Run(); }) {}
   ~TWriteBehind() {
