@@ -147,7 +147,7 @@ void TAddFilings::ImportText(TFileCluster& out, std::string_view text, const std
   const char* const end = at + text.size();
   size_t count = 0;
   while (at < end && !aborted_) {
-    __builtin_prefetch(at + 1024);
+    __builtin_prefetch(at + 1024);  // the text is read once: ask for it early
     const void* newline = std::memchr(at, '\n', size_t(end - at));
     const char* stop = newline ? static_cast<const char*>(newline) : end;
     std::string_view line(at, size_t(stop - at));

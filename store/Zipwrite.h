@@ -88,14 +88,15 @@ class OutDataBuffer : public TDataBuffer {
   // wrapper's exceptions, also dropping the pages.
   bool Flush();
 
-  // Write behind: an uncompressed writer hands each full window to a second
-  // thread to write while the caller fills the next one (for callers that do
-  // as much work per page as writing it takes: the import). A failed write is
-  // seen at the next flush, which then fails as that write would have (same
-  // message, or EDiskOverrun) and drops the pages written since as well: the
-  // file is cut back to where the failed pages started. Flush, Close and
-  // OutGetEof wait for the write in flight, so pages are on file once they
-  // return true. Needs more than one processor; ignored when compressed.
+  // Write behind: an uncompressed writer hands the windows it fills to a
+  // second thread to write while the caller fills the next ones (for callers
+  // that do as much work per page as writing it takes: the import). A failed
+  // write is seen at the next flush, which then fails as that write would
+  // have (same message, or EDiskOverrun) and drops the pages handed over
+  // since as well: the file is cut back to where the failed pages started.
+  // Flush, Close and OutGetEof wait for every window handed over, so pages
+  // are on file once they return true. Needs more than one processor;
+  // ignored when compressed.
   void WriteBehind(bool on);
   // nullopt: the processors decide; true/false: always/never (for tests).
   static void SetWriteBehindForTesting(std::optional<bool> on);
@@ -107,8 +108,8 @@ class OutDataBuffer : public TDataBuffer {
   // Flush; a flush the writer makes itself (wait false) may leave the write
   // to the worker.
   bool FlushWindow(bool wait);
-  // The result of the write in flight, if any: false (after its message, or
-  // raising as Flush) when it failed.
+  // Waits for the windows handed over, if any: false (after the message, or
+  // raising as Flush) when one of them could not be written.
   bool CollectWrite();
 
   template <class TLine>
