@@ -543,7 +543,10 @@ void TAddFilings::CompleteVolume() {
     return;
   }
   const bool isNew = hdr_->IsNewVolume();
+  const size_t listed = hdr_->Sheets().size();
   const size_t n = hdr_->Complete();
+  // Completing flushes the text: the volume's last pages may fail there.
+  if (listed > 0 && n == 0) log_.Add("The text could not be written; the sheets of this volume are not added");
   sheetsAdded_ += int(hdr_->Added);
   if (n > 0) ++volumesCompleted_;
   if (toDisplay_ && outRow_ >= 0) {
