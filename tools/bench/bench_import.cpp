@@ -30,6 +30,23 @@ namespace fsys = std::filesystem;
 
 namespace {
 
+// Imports the filing into a new uncompressed library in dir; the number of
+// sheets added.
+int Import(TEnv& env, const fsys::path& dir, const std::string& filing) {
+  TFileCluster cluster(env, false);
+  TOutputMode mode;
+  mode.rewrite = true;
+  cluster.SetOutputMode(&mode);
+  cluster.Open((dir / "Prime4").string(), true);
+  cluster.ReadAll();
+  TAddFilings add(env, nullptr, nullptr, nullptr);
+  add.ImportText(cluster, filing, "BENCH.ASC");
+  cluster.CloseBuffer();
+  cluster.CloseHdr();
+  cluster.FlushNew();
+  return add.SheetsAdded();
+}
+
 // The text of every sheet as the import stored it (titles title-cased, lines
 // trimmed, the type 4 title, the layout check's cuts): the page writer's
 // baseline writes exactly these. The lines lie one after the other in one
@@ -43,19 +60,7 @@ struct TStoredTexts {
 // Imports the filing into a new library at dir and reads its sheets back.
 TStoredTexts StoredTexts(TEnv& env, const fsys::path& dir, const std::string& filing) {
   fsys::create_directories(dir);
-  {
-    TFileCluster cluster(env, false);
-    TOutputMode mode;
-    mode.rewrite = true;
-    cluster.SetOutputMode(&mode);
-    cluster.Open((dir / "Prime4").string(), true);
-    cluster.ReadAll();
-    TAddFilings add(env, nullptr, nullptr, nullptr);
-    add.ImportText(cluster, filing, "BENCH.ASC");
-    cluster.CloseBuffer();
-    cluster.CloseHdr();
-    cluster.FlushNew();
-  }
+  Import(env, dir, filing);
   std::vector<std::vector<std::string>> texts;
   size_t bytes = 0;
   TFileCluster cluster(env, false);
@@ -135,18 +140,7 @@ int main() {
     int added = 0;
     Settle();
     best = std::min(best, Seconds([&] {
-      TFileCluster cluster(env, false);
-      TOutputMode mode;
-      mode.rewrite = true;
-      cluster.SetOutputMode(&mode);
-      cluster.Open((dir / "lib" / "Prime4").string(), true);
-      cluster.ReadAll();
-      TAddFilings add(env, nullptr, nullptr, nullptr);
-      add.ImportText(cluster, filing, "BENCH.ASC");
-      cluster.CloseBuffer();
-      cluster.CloseHdr();
-      cluster.FlushNew();
-      added = add.SheetsAdded();
+      added = Import(env, dir / "lib", filing);
     }));
     if (run == 0) std::printf("filing: %d sheets, %zu bytes; imported %d sheets\n", sheets, filing.size(), added);
   }
