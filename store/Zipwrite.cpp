@@ -222,8 +222,8 @@ std::unique_ptr<OutDataBuffer> OutDataBuffer::Create(TEnv& env, const std::strin
 
 bool OutDataBuffer::Open() {
   if (open_ && behind_) {
-    // Reopening drops what is unwritten; a write in flight is finished, and
-    // if it failed its message is shown all the same.
+    // Reopening drops the window, but the windows handed over are written
+    // first, and a failure among them is still shown.
     try {
       CollectWrite();
     } catch (const EDiskOverrun&) {
