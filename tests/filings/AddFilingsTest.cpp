@@ -9,7 +9,7 @@
 #include "store/Common.h"
 #include "store/Headers.h"
 #include "store/Zipread.h"
-#include "store/Zipwrite.h"
+#include "support/BothWriters.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
 
@@ -555,14 +555,9 @@ TOutSheet Sheet(int longest, int count, char orientation = 'P', int pitch = 1, c
 // A text write failing in the middle of a volume: the run says so, and the
 // library it leaves lists only sheets that read back as imported, whether
 // full windows of text are written in place or behind.
-class AddFilingsWriteFailure : public AddFilingsTest, public ::testing::WithParamInterface<bool> {
- protected:
-  AddFilingsWriteFailure() { OutDataBuffer::SetWriteBehindForTesting(GetParam()); }
-  ~AddFilingsWriteFailure() override { OutDataBuffer::SetWriteBehindForTesting(std::nullopt); }
-};
+class AddFilingsWriteFailure : public TBothWriters<AddFilingsTest> {};
 
-INSTANTIATE_TEST_SUITE_P(Writer, AddFilingsWriteFailure, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Behind" : "InPlace"; });
+INSTANTIATE_TEST_SUITE_P(Writer, AddFilingsWriteFailure, ::testing::Values(false, true), WriterName);
 
 TEST_P(AddFilingsWriteFailure, TheLibraryListsOnlySheetsItCanRead) {
   auto body = [](int n) {

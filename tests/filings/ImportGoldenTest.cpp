@@ -16,7 +16,7 @@
 #include "filings/Addsheet.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
-#include "store/Zipwrite.h"
+#include "support/BothWriters.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
 
@@ -172,14 +172,9 @@ class ImportGoldenTest : public ::testing::Test {
 
 // Uncompressed, with full windows written on the writer's second thread or in
 // place: the same bytes either way.
-class ImportGoldenWriteBehind : public ImportGoldenTest, public ::testing::WithParamInterface<bool> {
- protected:
-  ImportGoldenWriteBehind() { OutDataBuffer::SetWriteBehindForTesting(GetParam()); }
-  ~ImportGoldenWriteBehind() override { OutDataBuffer::SetWriteBehindForTesting(std::nullopt); }
-};
+class ImportGoldenWriteBehind : public TBothWriters<ImportGoldenTest> {};
 
-INSTANTIATE_TEST_SUITE_P(Writer, ImportGoldenWriteBehind, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Behind" : "InPlace"; });
+INSTANTIATE_TEST_SUITE_P(Writer, ImportGoldenWriteBehind, ::testing::Values(false, true), WriterName);
 
 TEST_P(ImportGoldenWriteBehind, UncompressedLibraryIsByteForByteAsBefore) {
   ASSERT_TRUE(fs_.MakeDir("/lib"));
