@@ -12,17 +12,17 @@
 #include <vector>
 
 #include "filings/Verifier.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "sheets/Listing.h"
-#include "filings/AddRun.h"
+#include "shell/AddRun.h"
 #include "shell/BatchPort.h"
 #include "shell/CopyRuns.h"
-#include "volumes/InclHTML.h"
 #include "shell/MainUnit.h"
 #include "shell/Whenunit.h"
 #include "store/Common.h"
 #include "store/Errors.h"
-#include "store/FileSystem.h"
-#include "store/Paths.h"
+#include "volumes/InclHTML.h"
 
 namespace vorne {
 namespace {
@@ -157,23 +157,22 @@ std::vector<std::string> TakeBatchOptions(const std::vector<std::string>& args, 
 void PrintModeResult(TMain& main, TBatchPort& port) {
   switch (main.State().RunMode) {
     case TRunMode::ScanUpdates:
-      if (auto* scan = dynamic_cast<TScanRun*>(main.ModeRun(TRunMode::ScanUpdates)); scan && scan->Scanner())
-        for (const std::string& l : scan->Scanner()->Lines()) std::printf("%s\n", l.c_str());
-      if (auto* dates = dynamic_cast<TUpdateDatesRun*>(main.ModeRun(TRunMode::UpdatePrimeDates));
-          dates && dates->Updated() > 0)
-        std::fprintf(stderr, "Updated dates of %d volumes; prime file rewritten\n", dates->Updated());
+      if (const TTimeScanner* scanner = main.Windows().scanner)
+        for (const std::string& l : scanner->Lines()) std::printf("%s\n", l.c_str());
+      if (main.Windows().updatedDates > 0)
+        std::fprintf(stderr, "Updated dates of %d volumes; prime file rewritten\n", main.Windows().updatedDates);
       break;
     case TRunMode::Verify:
-      if (auto* verify = dynamic_cast<TVerifyRun*>(main.ModeRun(TRunMode::Verify)); verify && verify->Window()) {
-        for (const std::string& l : verify->Window()->FlawList) std::printf("%s\n", l.c_str());
-        verify->Window()->SaveClick();
+      if (TverifyW* verify = main.Windows().verification) {
+        for (const std::string& l : verify->FlawList) std::printf("%s\n", l.c_str());
+        verify->SaveClick();
       }
       break;
     case TRunMode::Test:
     case TRunMode::ErrorsOnly:
-      if (auto* run = dynamic_cast<TTestRun*>(main.ModeRun(TRunMode::Test))) {
-        std::fputs(run->Listing().Text().c_str(), stdout);
-        if (run->Listing().WhoopsVisible()) std::fprintf(stderr, "%s\n", kWhoops);
+      if (const TRecordListing* listing = main.Windows().listing) {
+        std::fputs(listing->Text().c_str(), stdout);
+        if (listing->WhoopsVisible()) std::fprintf(stderr, "%s\n", kWhoops);
       }
       break;
     default:
@@ -191,9 +190,8 @@ int Run(const std::vector<std::string>& allArgs) {
   if (!main.ParseCommandLine(args)) return kUsage;
   st.AutoGo = true;
 
-  auto* listingRun = dynamic_cast<TTestRun*>(main.ModeRun(TRunMode::Test));
-  if (listingRun) {
-    TRecordListing& l = listingRun->Listing();
+  if (TRecordListing* listing = main.Windows().listing) {
+    TRecordListing& l = *listing;
     l.SetDetails(options.details);
     if (options.noType5) l.Type5Click(false);
     if (options.noType6) l.Type6Click(false);
@@ -251,8 +249,10 @@ int Run(const std::vector<std::string>& allArgs) {
   const TRunMode runMode = st.RunMode;
   const bool copying = runMode == TRunMode::Copy;
   const bool multiIn = copying && st.MultiSourceRequested;
-  auto* copyRun = dynamic_cast<TCopyRun*>(main.ModeRun(TRunMode::Copy));
-  if (copying && copyRun) copyRun->onNote = [](const std::string& note) { std::fprintf(stderr, "%s\n", note.c_str()); };
+  if (copying) main.Windows().onChanged = [&main] {
+    if (TToDisplay* out = main.Windows().copyOutput)
+      out->onNote = [](const std::string& note) { std::fprintf(stderr, "%s\n", note.c_str()); };
+  };
   if (NeedsLibrary(st.RunMode) && !st.Loaded && !multiIn) return kFailed;  // the reason is already on stderr
   if (!adding && !multiIn && main.VolumeList().MarkedCount() == 0 && st.RunMode != TRunMode::ScanUpdates)
     std::fprintf(stderr, "warning: no volume is selected: give ALL or ID <code>\n");
@@ -283,15 +283,15 @@ int Run(const std::vector<std::string>& allArgs) {
   }
 
   if (adding && result == TGoResult::Ran) PrintVolumeList(main.VolumeList());
-  if (copying && copyRun && copyRun->OutputWindow()) {
-    std::fputs(copyRun->OutputWindow()->ListText().c_str(), stdout);
+  if (TToDisplay* out = main.Windows().copyOutput; copying && out) {
+    std::fputs(out->ListText().c_str(), stdout);
     const std::string folder = MapPath(st.ToDir);
-    if (!copyRun->ReportedDuplicates().empty()) {
+    if (!main.Windows().reportedDuplicates.empty()) {
       const std::string path = JoinPath(folder, kDupLogName);
-      SaveTextLines(env, path, copyRun->ReportedDuplicates());
+      SaveTextLines(env, path, main.Windows().reportedDuplicates);
       std::printf("false duplicates: %s\n", path.c_str());
     }
-    if (TIncludes* page = copyRun->OutputWindow()->Includes(); page && st.SplitFlag) {
+    if (TIncludes* page = out->Includes(); page && st.SplitFlag) {
       const std::string path = JoinPath(folder, "index.htm");
       page->Save(env, path);
       std::printf("%s\n", path.c_str());

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/UserPort.h"
+#include "platform/UserPort.h"
 
 namespace vorne {
 

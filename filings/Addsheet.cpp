@@ -7,10 +7,10 @@
 #include "filings/FilingFields.h"
 #include "filings/Idverify.h"
 #include "filings/Type0dlg.h"
+#include "platform/Paths.h"
 #include "sheets/Gethdrs.h"
 #include "store/Common.h"
 #include "store/Errors.h"
-#include "store/Paths.h"
 #include "store/Zipwrite.h"
 
 namespace vorne {

@@ -1,11 +1,11 @@
 #include "filings/Idverify.h"
 
 #include "filings/FilingFields.h"
-#include "shell/CommandLine.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "store/Common.h"
 #include "store/Errors.h"
-#include "store/FileSystem.h"
-#include "store/Paths.h"
+#include "store/Prime.h"
 
 namespace vorne {
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/UserPort.h"
+#include "platform/UserPort.h"
 #include "store/Prime.h"
 
 namespace vorne {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/UserPort.h"
+#include "platform/UserPort.h"
 
 namespace vorne {
 

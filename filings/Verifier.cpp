@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
+#include "platform/Paths.h"
 #include "store/Errors.h"
 #include "store/Headers.h"
-#include "store/Paths.h"
 #include "volumes/InclHTML.h"
 
 namespace vorne {
@@ -45,26 +45,6 @@ bool TverifyW::SaveClick() {
   std::error_code ec;
   std::string here = std::filesystem::current_path(ec).string();
   return Save(ec ? std::string(".") : here);
-}
-
-bool TVerifyRun::Prepare(TMain& main, TFromDisplay&) {
-  if (window_) return false;
-  window_ = std::make_unique<TverifyW>(main.Env());
-  window_->Show();
-  return true;
-}
-
-bool TVerifyRun::EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef& volume) {
-  const std::string company = row < list.RowCount() ? list.Rows()[row].caption : volume.record.companyName;
-  window_->VerifyVolume(volume, company, &main.State().Selection);
-  list.SetMarked(row, false);
-  return true;
-}
-
-void TVerifyRun::Finish(TMain& main, TFromDisplay& list) {
-  if (window_) window_->Show();
-  list.Counts();
-  main.SheetList().Show();
 }
 
 }  // namespace vorne

@@ -1,6 +1,6 @@
-// Verify mode: TverifyW, the window "Verification failures" as a model, and
-// TVerifyRun, which checks every marked volume's sheet names against their
-// numbers and revisions and collects the sheets that disagree.
+// Verify mode's window "Verification failures" as a model: TverifyW checks
+// a volume's sheet names against their numbers and revisions and collects
+// the sheets that disagree.
 //
 // Failure channel: messages through the user port; Save returns false
 // after reporting a file that could not be written.
@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/MainUnit.h"
+#include "platform/UserPort.h"
+#include "store/Cluster.h"
+#include "store/Headers.h"
 
 namespace vorne {
 
@@ -48,22 +50,6 @@ class TverifyW {
   std::string caption_ = kVerifyCaption;
   std::string counter_;
   bool visible_ = false;
-};
-
-class TVerifyRun : public TModeRun {
- public:
-  // Only when no verify window exists: creates and shows it. With the
-  // window still open the run does nothing.
-  bool Prepare(TMain& main, TFromDisplay& list) override;
-  bool EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
-  void Finish(TMain& main, TFromDisplay& list) override;
-
-  TverifyW* Window() const { return window_.get(); }
-  // The window's OK button: closes it, so that the next run may start.
-  void CloseWindow() { window_.reset(); }
-
- private:
-  std::unique_ptr<TverifyW> window_;
 };
 
 }  // namespace vorne

@@ -1,11 +1,11 @@
 #include "output/Fileprnt.h"
 
+#include "output/Logunit.h"
 #include "output/OutText.h"
-#include "shell/Logunit.h"
+#include "platform/Paths.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
 #include "store/Errors.h"
-#include "store/Paths.h"
 #include "store/Zipread.h"
 
 namespace vorne {

@@ -2,13 +2,13 @@
 
 #include <charconv>
 
+#include "output/Logunit.h"
 #include "output/NavImages.h"
 #include "output/OutText.h"
-#include "shell/Logunit.h"
+#include "platform/Paths.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
 #include "store/Errors.h"
-#include "store/Paths.h"
 #include "store/Tarifdef.h"
 #include "store/Zipread.h"
 

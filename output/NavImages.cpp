@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "store/Paths.h"
+#include "platform/Paths.h"
 
 namespace vorne {
 

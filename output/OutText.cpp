@@ -1,6 +1,6 @@
 #include "output/OutText.h"
 
-#include "store/FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace vorne {
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/UserPort.h"
+#include "platform/UserPort.h"
 #include "store/Headers.h"
 
 namespace vorne {

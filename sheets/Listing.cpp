@@ -278,45 +278,4 @@ std::string TRecordListing::Text() const {
   return t;
 }
 
-// ---- the runs ----------------------------------------------------------------------------------
-
-namespace {
-const TSheetFilter* ListingFilter(TMain& main) {
-  // The selection narrows the sheets only while the selectors are on screen.
-  return main.State().Controls.SelectorsVisible ? &main.State().Selection : nullptr;
-}
-}  // namespace
-
-bool TTestRun::Prepare(TMain& main, TFromDisplay&) {
-  main.SheetList().SetRunMode(THdrForm::kTest);
-  listing_->Start(TListingKind::Test);
-  return true;
-}
-
-bool TTestRun::EachVolume(TMain& main, TFromDisplay&, size_t, TPrimeRef& volume) {
-  const std::string caption = volume.DisplayLine();
-  main.SheetList().SetVolumeCaption(caption);
-  listing_->ListVolume(volume, caption, ListingFilter(main));
-  main.SheetList().ShowCount(listing_->SheetCounter());
-  return true;
-}
-
-bool TErrorsRun::Prepare(TMain& main, TFromDisplay&) {
-  main.SheetList().SetRunMode(THdrForm::kErrorsOnly);
-  listing_->Start(TListingKind::ErrorsOnly);
-  return true;
-}
-
-bool TErrorsRun::EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef& volume) {
-  const std::string caption = volume.DisplayLine();
-  main.SheetList().SetVolumeCaption(caption);
-  if (!listing_->ListVolume(volume, caption, ListingFilter(main))) list.SetMarked(row, false);
-  return true;
-}
-
-void TErrorsRun::Finish(TMain& main, TFromDisplay& list) {
-  listing_->End();
-  list.Counts();
-}
-
 }  // namespace vorne

@@ -3,7 +3,7 @@
 // maintainer inspecting the header file. In Test every record is listed and
 // the issuer and docket lines some sheet of the volume refers to carry a
 // "*"; in Errors Only only suspicious records and the sheets pointing at
-// them are listed. TTestRun and TErrorsRun plug the listing into a run.
+// them are listed. The Test and Errors Only runs fill it.
 //
 // Nothing read from a damaged record leaves the record: pointers are
 // checked against the header file, dates use the safe form, a missing or
@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/MainUnit.h"
+#include "platform/UserPort.h"
 #include "store/Tarifdef.h"
 
 namespace vorne {
@@ -118,27 +118,6 @@ class TRecordListing {
   int top_ = 0;
   int sheetCounter_ = 0;
   std::string status_;
-};
-
-// Test: every record of each marked volume; the rows stay marked.
-class TTestRun : public TModeRun {
- public:
-  explicit TTestRun(std::shared_ptr<TRecordListing> listing) : listing_(std::move(listing)) {}
-  bool Prepare(TMain& main, TFromDisplay& list) override;
-  bool EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
-  TRecordListing& Listing() { return *listing_; }
-
- protected:
-  std::shared_ptr<TRecordListing> listing_;
-};
-
-// Errors Only: a volume without errors is unmarked.
-class TErrorsRun : public TTestRun {
- public:
-  using TTestRun::TTestRun;
-  bool Prepare(TMain& main, TFromDisplay& list) override;
-  bool EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
-  void Finish(TMain& main, TFromDisplay& list) override;
 };
 
 }  // namespace vorne

@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "shell/UserPort.h"
+#include "platform/UserPort.h"
 
 namespace vorne {
 

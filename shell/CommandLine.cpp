@@ -2,45 +2,13 @@
 
 #include <charconv>
 
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
 #include "store/Errors.h"
-#include "store/FileSystem.h"
-#include "store/Paths.h"
 
 namespace vorne {
-
-// ---- typed paths ----------------------------------------------------------
-
-static bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-bool EndsWithSeparator(std::string_view typed) { return !typed.empty() && IsSeparator(typed.back()); }
-
-static std::string WithoutTrailingSeparator(std::string_view typed) {
-  std::string t(typed);
-  while (t.size() > 1 && IsSeparator(t.back())) t.pop_back();
-  return t;
-}
-
-std::string TypedFolder(std::string_view typed) {
-  size_t p = typed.find_last_of("\\/:");
-  if (p == std::string_view::npos) return "";
-  if (typed[p] == ':') return std::string(typed.substr(0, p + 1));
-  if (p == 0) return std::string(typed.substr(0, 1));
-  return WithoutTrailingSeparator(typed.substr(0, p));
-}
-
-std::string TypedName(std::string_view typed) {
-  size_t p = typed.find_last_of("\\/:");
-  return std::string(p == std::string_view::npos ? typed : typed.substr(p + 1));
-}
-
-std::string AppendName(std::string_view folder, std::string_view name) {
-  if (folder.empty()) return std::string(name);
-  std::string t(folder);
-  if (!IsSeparator(t.back())) t += kSep;
-  return t + std::string(name);
-}
 
 // ---- the generation copies ------------------------------------------------
 
@@ -51,7 +19,7 @@ bool ChooseNewerGeneration(TFileSystem& fs, std::string& dir) {
   std::string newer = NewerLibraryCopy(fs, MapPath(dir));
   if (newer.empty()) return false;
   // The copy's folder name as the disk spells it, joined to the typed root.
-  dir = AppendName(WithoutTrailingSeparator(dir), FileNamePart(StripTrailingSep(newer)));
+  dir = AppendName(TypedWithoutSeparator(dir), FileNamePart(StripTrailingSep(newer)));
   return true;
 }
 
@@ -169,7 +137,7 @@ bool TCommandLine::PathKeyword(std::string_view word, const std::string& value, 
 }
 
 void TCommandLine::FromPath(const std::string& value, std::string_view next) {
-  st_.FromDir = WithoutTrailingSeparator(value);
+  st_.FromDir = TypedWithoutSeparator(value);
   std::string name = LowerCase(TypedName(st_.FromDir));
   // A saved library file; a folder that merely has "vorne" in its name (the
   // production library's root) is a library folder like any other.
@@ -196,7 +164,7 @@ void TCommandLine::ToPath(const std::string& value, std::string_view next) {
     // A folder: the prime file's name follows from the mode, which is the
     // mode at the moment "TO" is read.
     if (!name.empty()) st_.ToDir = value;
-    st_.ToDir = WithoutTrailingSeparator(st_.ToDir);
+    st_.ToDir = TypedWithoutSeparator(st_.ToDir);
     if (IsCopyOrAdd(st_.RunMode)) {
       bool zipped = st_.RunMode == TRunMode::Copy && next != "UNZIP";
       st_.ToPrimePath = AppendName(st_.ToDir, zipped ? kZippedPrime : kPlainPrime);

@@ -18,9 +18,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Paths.h"
+#include "platform/UserPort.h"
 #include "shell/Modes.h"
 #include "shell/RunState.h"
-#include "shell/UserPort.h"
 
 namespace vorne {
 
@@ -28,8 +29,6 @@ class TFileSystem;
 
 inline constexpr char kToPathRequired[] = "To Path is required";
 inline constexpr char kUpdatesFileName[] = "AllUpdts.txt";
-inline constexpr char kZippedPrime[] = "GZPrime";
-inline constexpr char kPlainPrime[] = "Prime4";
 // Keywords are compared on this many leading characters.
 inline constexpr size_t kKeywordWidth = 12;
 
@@ -109,16 +108,5 @@ void FinishParameters(TRunState& state, TEnv& env, TStartHooks& hooks);
 // "000007", "000012"). Pieces that are not whole numbers are left out and
 // collected in bad, for the caller to report.
 std::vector<std::string> IdKeys(std::string_view idList, std::vector<std::string>* bad = nullptr);
-
-// ---- typed paths (either separator) ----
-
-// The folder of a typed path without its trailing separator ("D:" for
-// "D:\X", "/" for "/X", "" for a bare name).
-std::string TypedFolder(std::string_view typed);
-// The last component of a typed path.
-std::string TypedName(std::string_view typed);
-// folder + platform separator + name; no doubled separator.
-std::string AppendName(std::string_view folder, std::string_view name);
-bool EndsWithSeparator(std::string_view typed);
 
 }  // namespace vorne

@@ -2,14 +2,16 @@
 
 #include <chrono>
 
+#include "shell/RunState.h"
 #include "store/Common.h"
 #include "store/Errors.h"
 #include "store/Headers.h"
 #include "store/Zipwrite.h"
+#include "volumes/Fromcode.h"
 
 namespace vorne {
 
-bool TCopyRun::Prepare(TMain& main, TFromDisplay& list) {
+bool TCopyRun::Prepare(TRunContext& main, TFromDisplay& list) {
   TEnv& env = main.Env();
   TRunState& st = main.State();
   dups_ = std::make_unique<TCopyErrors>();
@@ -30,8 +32,11 @@ bool TCopyRun::Prepare(TMain& main, TFromDisplay& list) {
   }
   list.SetGaugeMax(list.MarkedSheetSum());
   list.SetGaugeVisible(true);
-  if (!toDisplay_) toDisplay_ = std::make_unique<TToDisplay>();
-  toDisplay_->onNote = onNote;
+  if (!toDisplay_) {
+    toDisplay_ = std::make_unique<TToDisplay>();
+    main.Windows().copyOutput = toDisplay_.get();
+    main.Windows().Changed();
+  }
   try {
     out.ReadAll();
   } catch (const EInOutError& e) {
@@ -42,7 +47,7 @@ bool TCopyRun::Prepare(TMain& main, TFromDisplay& list) {
   return true;
 }
 
-bool TCopyRun::SwitchCompany(TMain& main, TFileCluster& out, const std::string& name) {
+bool TCopyRun::SwitchCompany(TRunContext& main, TFileCluster& out, const std::string& name) {
   out.FlushNew();
   TOutputMode& mode = main.OutputMode();
   const TOutputMode saved = mode;
@@ -63,7 +68,7 @@ bool TCopyRun::SwitchCompany(TMain& main, TFileCluster& out, const std::string& 
   return true;
 }
 
-bool TCopyRun::EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef& volume) {
+bool TCopyRun::EachVolume(TRunContext& main, TFromDisplay& list, size_t row, TPrimeRef& volume) {
   TRunState& st = main.State();
   TFileCluster* out = st.OutputCluster.get();
   if (!out || !toDisplay_) return false;
@@ -88,12 +93,16 @@ bool TCopyRun::EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef
   return true;
 }
 
-void TCopyRun::Finish(TMain& main, TFromDisplay& list) {
+void TCopyRun::Finish(TRunContext& main, TFromDisplay& list) {
   TRunState& st = main.State();
   if (dups_ && dups_->HasEntries()) {
     dups_->Show();
     reported_.insert(reported_.end(), dups_->Lines().begin(), dups_->Lines().end());
-    if (onShowDuplicates) onShowDuplicates(*dups_);
+    main.Windows().reportedDuplicates = reported_;
+    // The view shows the report while it is registered (and saves it on OK).
+    main.Windows().duplicates = dups_.get();
+    main.Windows().Changed();
+    main.Windows().duplicates = nullptr;
   }
   dups_.reset();
   if (TFileCluster* out = st.OutputCluster.get()) {

@@ -12,30 +12,26 @@
 
 #include "copy/Edoppels.h"
 #include "copy/outWindow.h"
-#include "shell/MainUnit.h"
+#include "shell/ModeRun.h"
 
 namespace vorne {
 
 class TCopyRun : public TModeRun {
  public:
-  bool Prepare(TMain& main, TFromDisplay& list) override;
-  bool EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
-  void Finish(TMain& main, TFromDisplay& list) override;
+  bool Prepare(TRunContext& main, TFromDisplay& list) override;
+  bool EachVolume(TRunContext& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
+  void Finish(TRunContext& main, TFromDisplay& list) override;
 
   // The output-volume window; it lives from the first copy on.
   TToDisplay* OutputWindow() const { return toDisplay_.get(); }
   // The false-duplicate report shown by each Finish of this program run,
   // in order (the window's lines, first line included).
   const std::vector<std::string>& ReportedDuplicates() const { return reported_; }
-  // The view shows the report (and saves it on OK); unset, it is only kept.
-  std::function<void(TCopyErrors&)> onShowDuplicates;
-  // Notes of the copy for an unattended run (handed to the output window).
-  std::function<void(const std::string&)> onNote;
   int VolumesCopied() const { return copied_; }
   int VolumesFailed() const { return failed_; }
 
  private:
-  bool SwitchCompany(TMain& main, TFileCluster& out, const std::string& name);
+  bool SwitchCompany(TRunContext& main, TFileCluster& out, const std::string& name);
 
   std::unique_ptr<TToDisplay> toDisplay_;
   std::unique_ptr<TCopyErrors> dups_;

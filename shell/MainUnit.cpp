@@ -1,15 +1,10 @@
 #include "shell/MainUnit.h"
 
-#include "filings/Verifier.h"
-#include "sheets/Listing.h"
-#include "shell/Whenunit.h"
-#include "filings/AddRun.h"
+#include "platform/Paths.h"
+#include "shell/ModeTable.h"
 #include "store/Common.h"
 #include "store/Errors.h"
 #include "store/Headers.h"
-#include "store/Paths.h"
-#include "shell/PublishRuns.h"
-#include "shell/CopyRuns.h"
 
 namespace vorne {
 
@@ -49,19 +44,9 @@ TMain::TMain(TEnv& env) : env_(env), volumes_(env), panel_(state_.Selection), lo
                                        [this] { state_.Selection.RestoreListDefaults(); });
   volumes_.SetRunSteps(this);
   volumes_.SetSelectorPanel(&panel_);
-  SetModeRun(TRunMode::Browse, std::make_unique<TBrowseRun>());
-  SetModeRun(TRunMode::Database, std::make_unique<TDatabaseRun>());
-  SetModeRun(TRunMode::Verify, std::make_unique<TVerifyRun>());
-  SetModeRun(TRunMode::ScanUpdates, std::make_unique<TScanRun>());
-  SetModeRun(TRunMode::UpdatePrimeDates, std::make_unique<TUpdateDatesRun>());
-  // Test and Errors Only fill the one listing of the sheet list window.
-  auto listing = std::make_shared<TRecordListing>(env_);
-  SetModeRun(TRunMode::Test, std::make_unique<TTestRun>(listing));
-  SetModeRun(TRunMode::ErrorsOnly, std::make_unique<TErrorsRun>(listing));
-  SetModeRun(TRunMode::Html, std::make_unique<TPublishRun>(true));
-  SetModeRun(TRunMode::PrintToFile, std::make_unique<TPublishRun>(false));
-  SetModeRun(TRunMode::AddNewFiling, std::make_unique<TAddFilingRun>(false));
-  SetModeRun(TRunMode::Copy, std::make_unique<TCopyRun>());
+  listing_ = std::make_unique<TRecordListing>(env_);
+  windows_.listing = listing_.get();
+  runs_ = MakeModeRuns(*listing_);
 }
 
 TMain::~TMain() = default;
@@ -74,7 +59,7 @@ TModeRun* TMain::ModeRun(TRunMode mode) const {
 }
 
 void TMain::StartScanner(double sinceDate, const std::string& fileName) {
-  if (auto* scan = dynamic_cast<TScanRun*>(ModeRun(TRunMode::ScanUpdates))) scan->StartScanner(env_, sinceDate, fileName);
+  if (TModeRun* scan = ModeRun(TRunMode::ScanUpdates)) scan->Recent(*this, sinceDate, fileName);
 }
 
 TModeRun* TMain::CurrentRun() const {
@@ -418,42 +403,6 @@ bool TMain::EachVolume(TFromDisplay& list, size_t row, TPrimeRef& volume) {
 void TMain::Finish(TFromDisplay& list) {
   state_.AutoSelectAll = false;
   if (TModeRun* run = CurrentRun()) run->Finish(*this, list);
-}
-
-// ---- Browse ---------------------------------------------------------------------------------
-
-bool TBrowseRun::Prepare(TMain& main, TFromDisplay&) {
-  main.SheetList().ClearList();
-  return true;
-}
-
-bool TBrowseRun::EachVolume(TMain& main, TFromDisplay&, size_t, TPrimeRef& volume) {
-  THdrList list(volume, &main.State().Selection);
-  list.Load();
-  if (list.VersionCount() > 0) {
-    main.SheetList().SetCluster(volume.cluster);
-    main.SheetList().FillList(list);
-  }
-  return true;
-}
-
-void TBrowseRun::Finish(TMain& main, TFromDisplay&) { main.SheetList().Show(); }
-
-// ---- Database -------------------------------------------------------------------------------
-
-bool TDatabaseRun::Prepare(TMain& main, TFromDisplay&) {
-  export_ = std::make_unique<TDatabaseExport>(main.Env());
-  return export_->OpenExport(main.State().OutputPath, main.State().LibraryDir);
-}
-
-bool TDatabaseRun::EachVolume(TMain& main, TFromDisplay&, size_t, TPrimeRef& volume) {
-  export_->ExportVolume(volume, &main.State().Selection);
-  return true;
-}
-
-void TDatabaseRun::Finish(TMain& main, TFromDisplay&) {
-  if (export_) export_->Finish();
-  export_.reset();
 }
 
 }  // namespace vorne

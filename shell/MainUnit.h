@@ -3,7 +3,7 @@
 // libraries, carries out the start sequence the command line asks for, and
 // dispatches a run to the mode that does the work (Prepare, each marked
 // volume, Finish). The desktop view and the batch program drive the same
-// object; neither owns any of this state.
+// object; neither owns any of this state. Runs see it only as TRunContext.
 #pragma once
 
 #include <functional>
@@ -12,41 +12,17 @@
 #include <string>
 #include <vector>
 
-#include "shell/CommandLine.h"
-#include "shell/Logunit.h"
-#include "shell/RunState.h"
+#include "output/Logunit.h"
 #include "sheets/Gethdrs.h"
+#include "sheets/Listing.h"
+#include "shell/CommandLine.h"
+#include "shell/ModeRun.h"
+#include "shell/RunState.h"
 #include "store/Cluster.h"
 #include "volumes/Fromcode.h"
 #include "volumes/Selectors.h"
 
 namespace vorne {
-
-class TMain;
-
-// What one mode does in the three phases of a run. TMain does the part every
-// mode shares before and after.
-class TModeRun {
- public:
-  virtual ~TModeRun() = default;
-  virtual bool NeedsMarkedRows() const { return true; }
-  virtual bool StepsThroughVolumes() const { return true; }
-  virtual bool ArmsStopButton() const { return true; }
-  virtual bool Prepare(TMain& main, TFromDisplay& list) = 0;
-  // false ends the loop.
-  virtual bool EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef& volume) = 0;
-  virtual void Finish(TMain& main, TFromDisplay& list) {}
-};
-
-// The presets of the print-to-file dialog that HTML and Print to File open
-// before their run, and what the person chose in it.
-struct TPrintSetup {
-  std::string folder;         // the dialog's folder (the remembered one, else ToDir)
-  char drive = 0;             // its drive letter, 0 for none
-  bool noSheetsShown = false; // the group "No Sheets Selected"
-  bool fewerThanTwo = false;  // the group "Fewer than two Volumes Selected"
-  bool allVolumes = false;    // its box "Print-to-file all volumes"
-};
 
 // One library of the Multiple In list.
 struct TLibraryEntry {
@@ -55,24 +31,26 @@ struct TLibraryEntry {
   bool selected = false;
 };
 
-inline constexpr char kNoOutputFile[] = "System error, no output file";
-inline constexpr char kNotSafe[] = "Sorry, this doesn't look safe";
-inline constexpr char kRunFault[] = "Memory protection fault, WinVORNE error, closing";
 
-class TMain : public TStartHooks, private TRunSteps {
+class TMain : public TStartHooks, public TRunContext, private TRunSteps {
  public:
   explicit TMain(TEnv& env);
   ~TMain() override;
 
-  TEnv& Env() { return env_; }
-  TRunState& State() { return state_; }
-  TFromDisplay& VolumeList() { return volumes_; }
-  THdrForm& SheetList() { return *sheets_; }
-  TSelectorPanel& Selectors() { return panel_; }
-  TDebugLog& Log() { return log_; }
-  TFileCluster* Input() { return state_.InputCluster.get(); }
+  // ---- TRunContext ----
+  TEnv& Env() override { return env_; }
+  TRunState& State() override { return state_; }
+  TFromDisplay& VolumeList() override { return volumes_; }
+  THdrForm& SheetList() override { return *sheets_; }
+  TDebugLog& Log() override { return log_; }
+  TRunWindows& Windows() override { return windows_; }
+  TFileCluster* Input() override { return state_.InputCluster.get(); }
+  const std::vector<std::string>& Args() const override { return args_; }
 
-  // A mode's run; modes without one cannot run yet.
+  TSelectorPanel& Selectors() { return panel_; }
+
+  // A mode's run, replacing the one of the mode table; modes without one
+  // cannot run yet.
   void SetModeRun(TRunMode mode, std::unique_ptr<TModeRun> run);
   // The run registered for a mode, or nullptr.
   TModeRun* ModeRun(TRunMode mode) const;
@@ -81,8 +59,6 @@ class TMain : public TStartHooks, private TRunSteps {
 
   // ---- start-up ----
   bool ParseCommandLine(const std::vector<std::string>& args);
-  // The command line as given (the company check reads "VPATH" from it).
-  const std::vector<std::string>& Args() const { return args_; }
   // Start and ReadyToGo: opens the output of Copy / Add New Filing when a
   // folder was given and runs FinishParameters. True when the run should
   // start at once (AutoGo with Go shown and enabled): call RunNow.
@@ -104,9 +80,9 @@ class TMain : public TStartHooks, private TRunSteps {
 
   // ---- the To side ----
   bool OpenOutput() override;
+  TOutputMode& OutputMode() override { return outputMode_; }
   bool SafeOpen(const std::string& typedPath);
   bool ChooseOutput();
-  TOutputMode& OutputMode() { return outputMode_; }
 
   // ---- Multiple In ----
   bool DetectPrimeName(const std::string& typedDir);
@@ -123,19 +99,19 @@ class TMain : public TStartHooks, private TRunSteps {
   // The state part of their Prepare before the dialog: HTML lists the rows
   // in company-code order; the gauge counts the marked sheets; the dialog's
   // presets.
-  TPrintSetup BeginPrintSetup(bool html);
+  TPrintSetup BeginPrintSetup(bool html) override;
   // After the dialog's OK: the chosen folder is remembered for the run, and
   // with "Print-to-file all volumes" every row is marked.
-  void EndPrintSetup(const TPrintSetup& chosen);
-  const std::string& OutputFolder() const { return outputFolder_; }
-  void ForgetOutputFolder() { outputFolder_.clear(); }
+  void EndPrintSetup(const TPrintSetup& chosen) override;
+  const std::string& OutputFolder() const override { return outputFolder_; }
+  void ForgetOutputFolder() override { outputFolder_.clear(); }
 
   // ---- running ----
   // The main Go button.
   TGoResult GoDoIt();
   // The import run has ended and released the output: Browse mode, and the
   // library just written opens for browsing.
-  void EndImport();
+  void EndImport() override;
   void SetExpertMode(bool on);
   bool SheetListShown() const { return sheetListShown_; }
 
@@ -159,6 +135,8 @@ class TMain : public TStartHooks, private TRunSteps {
   TSelectorPanel panel_;
   std::unique_ptr<THdrForm> sheets_;
   TDebugLog log_;
+  std::unique_ptr<TRecordListing> listing_;
+  TRunWindows windows_;
   TOutputMode outputMode_;
   std::map<TRunMode, std::unique_ptr<TModeRun>> runs_;
   std::vector<TLibraryEntry> libraries_;
@@ -169,31 +147,6 @@ class TMain : public TStartHooks, private TRunSteps {
   bool summaryShown_ = false;
   bool sheetListShown_ = false;
   size_t stepIndex_ = 0;
-};
-
-// Browse: each marked volume's selected sheets go into the sheet list window.
-class TBrowseRun : public TModeRun {
- public:
-  bool Prepare(TMain& main, TFromDisplay& list) override;
-  bool EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
-  void Finish(TMain& main, TFromDisplay& list) override;
-};
-
-}  // namespace vorne
-
-#include "volumes/Export.h"
-
-namespace vorne {
-
-// Database: one delimited line per selected sheet of each marked volume.
-class TDatabaseRun : public TModeRun {
- public:
-  bool Prepare(TMain& main, TFromDisplay& list) override;
-  bool EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
-  void Finish(TMain& main, TFromDisplay& list) override;
-
- private:
-  std::unique_ptr<TDatabaseExport> export_;
 };
 
 }  // namespace vorne

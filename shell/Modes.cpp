@@ -1,6 +1,6 @@
 #include "shell/Modes.h"
 
-#include "shell/UserPort.h"
+#include "platform/UserPort.h"
 
 namespace vorne {
 

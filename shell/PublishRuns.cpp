@@ -3,11 +3,13 @@
 #include "output/Fileprnt.h"
 #include "output/HtmlWriter.h"
 #include "output/NavImages.h"
+#include "platform/Paths.h"
+#include "shell/RunState.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
 #include "store/Errors.h"
-#include "store/Paths.h"
 #include "volumes/ExportDockets.h"
+#include "volumes/Fromcode.h"
 #include "volumes/IndexPage.h"
 
 namespace vorne {
@@ -27,12 +29,14 @@ bool MakeFolders(TFileSystem& fs, const std::string& dir) {
 TPublishRun::TPublishRun(bool html) : html_(html) {}
 TPublishRun::~TPublishRun() = default;
 
-bool TPublishRun::Prepare(TMain& main, TFromDisplay& list) {
+bool TPublishRun::Prepare(TRunContext& main, TFromDisplay& list) {
   TEnv& env = main.Env();
   TRunState& st = main.State();
   indexWritten_ = false;
   window_ = std::make_unique<TExportDockets>(html_);
   window_->Show();
+  main.Windows().publishing = window_.get();
+  main.Windows().Changed();
   TPrintSetup setup = main.BeginPrintSetup(html_);
 
   TFilePrintDialog dialog;
@@ -95,7 +99,7 @@ bool TPublishRun::Prepare(TMain& main, TFromDisplay& list) {
   return true;
 }
 
-bool TPublishRun::EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef& volume) {
+bool TPublishRun::EachVolume(TRunContext& main, TFromDisplay& list, size_t row, TPrimeRef& volume) {
   TExportResult r = htmlWriter_ ? ExportHtml(main.Env(), volume, *htmlWriter_, *window_, &main.State().Selection)
                                 : ExportPlain(main.Env(), volume, *writer_, *window_, &main.State().Selection);
   list.ShowElapsed();
@@ -105,7 +109,7 @@ bool TPublishRun::EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrime
   return !r.cancelled;
 }
 
-void TPublishRun::Finish(TMain& main, TFromDisplay& list) {
+void TPublishRun::Finish(TRunContext& main, TFromDisplay& list) {
   if (!writer_) return;
   writer_->Close();
   lastFolder_ = main.OutputFolder();
@@ -123,13 +127,15 @@ void TPublishRun::Finish(TMain& main, TFromDisplay& list) {
   End(main);
 }
 
-void TPublishRun::End(TMain& main) {
+void TPublishRun::End(TRunContext& main) {
   writer_.reset();
   htmlWriter_ = nullptr;
   if (cluster_ && cluster_->BufferOpen()) cluster_->CloseBuffer();
   cluster_ = nullptr;
   if (window_) window_->Hide();
   window_.reset();
+  main.Windows().publishing = nullptr;
+  main.Windows().Changed();
 }
 
 }  // namespace vorne

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "shell/MainUnit.h"
+#include "shell/ModeRun.h"
 
 namespace vorne {
 
@@ -28,9 +28,9 @@ class TPublishRun : public TModeRun {
   void SetDialogHandler(TDialogHandler handler) { handler_ = std::move(handler); }
 
   bool NeedsMarkedRows() const override { return !html_; }
-  bool Prepare(TMain& main, TFromDisplay& list) override;
-  bool EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
-  void Finish(TMain& main, TFromDisplay& list) override;
+  bool Prepare(TRunContext& main, TFromDisplay& list) override;
+  bool EachVolume(TRunContext& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
+  void Finish(TRunContext& main, TFromDisplay& list) override;
 
   // The progress window while a run is on; nullptr otherwise.
   TExportDockets* Window() const { return window_.get(); }
@@ -40,7 +40,7 @@ class TPublishRun : public TModeRun {
   bool IndexWritten() const { return indexWritten_; }
 
  private:
-  void End(TMain& main);
+  void End(TRunContext& main);
 
   bool html_;
   TDialogHandler handler_;

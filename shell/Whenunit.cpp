@@ -2,9 +2,11 @@
 
 #include <set>
 
+#include "shell/RunState.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
 #include "store/Errors.h"
+#include "volumes/Fromcode.h"
 #include "volumes/InclHTML.h"
 
 namespace vorne {
@@ -81,13 +83,20 @@ void TTimeScanner::QuitClick() {
 
 // ---- the run -------------------------------------------------------------------------
 
-void TScanRun::StartScanner(TEnv& env, double since, const std::string& fileName) {
-  if (!scanner_) scanner_ = std::make_unique<TTimeScanner>(env);
+void TScanRun::Recent(TRunContext& main, double since, const std::string& fileName) {
+  OpenScanner(main);
   scanner_->SetSince(since);
   scanner_->SetFileName(fileName);
 }
 
-bool TScanRun::Prepare(TMain& main, TFromDisplay& list) {
+void TScanRun::OpenScanner(TRunContext& main) {
+  if (scanner_) return;
+  scanner_ = std::make_unique<TTimeScanner>(main.Env());
+  main.Windows().scanner = scanner_.get();
+  main.Windows().Changed();
+}
+
+bool TScanRun::Prepare(TRunContext& main, TFromDisplay& list) {
   TRunState& st = main.State();
   if (list.MarkedCount() < 3) list.SelectAll();
   if (st.ExpertMode) {
@@ -99,7 +108,7 @@ bool TScanRun::Prepare(TMain& main, TFromDisplay& list) {
     }
   }
   if (!scanner_) {
-    scanner_ = std::make_unique<TTimeScanner>(main.Env());
+    OpenScanner(main);
   } else if (!scanner_->Visible()) {
     scanner_->Stop = false;  // a new window starts without Stop
   }
@@ -107,19 +116,19 @@ bool TScanRun::Prepare(TMain& main, TFromDisplay& list) {
   return scanner_->StartScan();
 }
 
-bool TScanRun::EachVolume(TMain& main, TFromDisplay&, size_t, TPrimeRef& volume) {
+bool TScanRun::EachVolume(TRunContext& main, TFromDisplay&, size_t, TPrimeRef& volume) {
   if (!scanner_ || !scanner_->Visible() || scanner_->Stop) return false;
   scanner_->ScanVolume(volume);
   return !scanner_->Stop;
 }
 
-bool TScanRun::FlagRecent(TMain& main) {
+bool TScanRun::FlagRecent(TRunContext& main) {
   if (!scanner_) return false;
   const TRunState& st = main.State();
   return WriteZippemBatch(main.Env(), main.VolumeList(), scanner_->RecentIds(), st.LibraryDir, st.ToDir);
 }
 
-void TScanRun::Finish(TMain& main, TFromDisplay& list) {
+void TScanRun::Finish(TRunContext& main, TFromDisplay& list) {
   if (!scanner_) return;
   TRunState& st = main.State();
   if (st.HtmlAll) {
@@ -140,13 +149,14 @@ void TScanRun::Finish(TMain& main, TFromDisplay& list) {
 
 // ---- RunMode 13 ----------------------------------------------------------------------
 
-bool TUpdateDatesRun::EachVolume(TMain&, TFromDisplay&, size_t, TPrimeRef& volume) {
+bool TUpdateDatesRun::EachVolume(TRunContext& main, TFromDisplay&, size_t, TPrimeRef& volume) {
   volume.record.updated = volume.cluster->LatestUpdate(volume);
   ++updated_;
+  main.Windows().updatedDates = updated_;
   return true;
 }
 
-void TUpdateDatesRun::Finish(TMain& main, TFromDisplay& list) {
+void TUpdateDatesRun::Finish(TRunContext& main, TFromDisplay& list) {
   if (TFileCluster* cluster = main.Input()) {
     // The prime file keeps each company name as it was stored, not the
     // normalised form the volume list works with.

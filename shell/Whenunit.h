@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/MainUnit.h"
+#include "shell/ModeRun.h"
+#include "store/Cluster.h"
 
 namespace vorne {
 
@@ -88,19 +89,21 @@ class TTimeScanner {
 class TScanRun : public TModeRun {
  public:
   bool NeedsMarkedRows() const override { return false; }
-  bool Prepare(TMain& main, TFromDisplay& list) override;
-  bool EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
-  void Finish(TMain& main, TFromDisplay& list) override;
+  bool Prepare(TRunContext& main, TFromDisplay& list) override;
+  bool EachVolume(TRunContext& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
+  void Finish(TRunContext& main, TFromDisplay& list) override;
 
   // The command line's "RECENT" in Scan Updates: the scanner (created when
   // missing) gets its since date and report file.
-  void StartScanner(TEnv& env, double since, const std::string& fileName);
+  void Recent(TRunContext& main, double since, const std::string& fileName) override;
   // "Copy to Main" on the scanner: the packing batch file of its IDs.
-  bool FlagRecent(TMain& main);
+  bool FlagRecent(TRunContext& main);
   // nullptr until the first scan or "RECENT".
   TTimeScanner* Scanner() const { return scanner_.get(); }
 
  private:
+  void OpenScanner(TRunContext& main);
+
   std::unique_ptr<TTimeScanner> scanner_;
 };
 
@@ -108,9 +111,9 @@ class TScanRun : public TModeRun {
 // the prime file is rewritten and the mode returns to Scan Updates.
 class TUpdateDatesRun : public TModeRun {
  public:
-  bool Prepare(TMain& main, TFromDisplay& list) override { return true; }
-  bool EachVolume(TMain& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
-  void Finish(TMain& main, TFromDisplay& list) override;
+  bool Prepare(TRunContext& main, TFromDisplay& list) override { return true; }
+  bool EachVolume(TRunContext& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
+  void Finish(TRunContext& main, TFromDisplay& list) override;
   int Updated() const { return updated_; }
 
  private:

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <set>
 
+#include "platform/Paths.h"
 #include "store/Common.h"
 #include "store/Errors.h"
-#include "store/Paths.h"
 #include "store/Zipread.h"
 #include "store/Zipwrite.h"
 

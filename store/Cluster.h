@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/UserPort.h"
-#include "store/FileSystem.h"
+#include "platform/FileSystem.h"
+#include "platform/UserPort.h"
 #include "store/Prime.h"
 #include "store/Tarifdef.h"
 

@@ -232,18 +232,6 @@ bool IsValidPacked(uint16_t v) {
   return IsValidDate(d.year, d.month, d.day);
 }
 
-static std::optional<TDate> g_today;
-
-TDate Today() {
-  if (g_today) return *g_today;
-  auto now = std::chrono::system_clock::now();
-  auto days = std::chrono::floor<std::chrono::days>(now);
-  std::chrono::year_month_day ymd{days};
-  return {int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day()))};
-}
-
-void SetTodayForTesting(std::optional<TDate> date) { g_today = date; }
-
 uint16_t TodayPacked() {
   TDate d = Today();
   return PackDate(d.year, d.month, d.day);

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Clock.h"
+
 namespace vorne {
 
 // ---- list types --------------------------------------------------------
@@ -82,19 +84,12 @@ std::string MakeSheetKey(std::string_view chars8);
 
 // ---- dates --------------------------------------------------------------
 
-struct TDate {
-  int year = 0, month = 0, day = 0;
-  bool operator==(const TDate&) const = default;
-};
 
 bool IsValidDate(int y, int m, int d);
 uint16_t PackDate(int y, int m, int d);
 TDate UnpackDate(uint16_t v);  // 0 gives 1 January 1950
 bool IsValidPacked(uint16_t v);
 
-// "Today" comes from one clock that tests may set.
-TDate Today();
-void SetTodayForTesting(std::optional<TDate> date);
 uint16_t TodayPacked();
 
 // The short date format: M/D/YYYY without leading zeros.

@@ -5,24 +5,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/Errors.h"
+
 namespace vorne {
-
-// Base of every exception the core raises on purpose.
-class EVorneError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// The platform's input/output error with its code (101 is disk full).
-class EInOutError : public EVorneError {
- public:
-  static constexpr int kDiskFull = 101;
-  EInOutError(int code, const std::string& what) : EVorneError(what), code_(code) {}
-  int Code() const { return code_; }
-
- private:
-  int code_;
-};
 
 class EDiskOverrun : public EVorneError {
  public:

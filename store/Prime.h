@@ -30,6 +30,9 @@ struct TFormNames {
 inline constexpr TFormNames kCompressedNames{"GZPrime", "GZipHdr", "GZipDBF"};
 inline constexpr TFormNames kUncompressedNames{"Prime4", "TarHdr", "TarDBF"};
 inline constexpr const char* kLegacyPrimeName = "Prime";
+// The prime file names as typed after a library folder.
+inline constexpr char kZippedPrime[] = "GZPrime";
+inline constexpr char kPlainPrime[] = "Prime4";
 
 struct TPrimeRecord {
   int32_t firstHdr = -1;

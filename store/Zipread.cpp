@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/Workers.h"
 #include "store/Bytes.h"
 #include "store/Common.h"
 #include "store/Errors.h"
@@ -18,9 +19,6 @@ namespace {
 constexpr std::string_view kEndLine("\r\f", 2);
 constexpr uint8_t kCR = 13;
 constexpr uint8_t kFF = 12;
-
-std::optional<bool> g_prefetchForTesting;
-
 }  // namespace
 
 // ---- blocks inflated ahead --------------------------------------------------------
@@ -147,7 +145,7 @@ class TDataBuffer::TPrefetch {
   std::thread worker_;         // last: it starts once everything above is made
 };
 
-void TDataBuffer::SetPrefetchForTesting(std::optional<bool> on) { g_prefetchForTesting = on; }
+void TDataBuffer::SetPrefetchForTesting(std::optional<bool> on) { SetWorkerForTesting(TWorker::InflateAhead, on); }
 
 void TDataBuffer::ReadAhead(bool on) {
   readAhead_ = on;
@@ -159,7 +157,7 @@ void TDataBuffer::ReadAhead(bool on) {
 
 void TDataBuffer::StartPrefetch() {
   prefetch_.reset();
-  const bool wanted = g_prefetchForTesting.value_or(std::thread::hardware_concurrency() > 1);
+  const bool wanted = WorkerWanted(TWorker::InflateAhead);
   if (readAhead_ && compressed_ && readable_ && file_ && wanted && env_.fs.ConcurrentReads())
     prefetch_ = std::make_unique<TPrefetch>(*file_);
 }

@@ -32,8 +32,8 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/UserPort.h"
-#include "store/FileSystem.h"
+#include "platform/FileSystem.h"
+#include "platform/UserPort.h"
 #include "store/TextPos.h"
 
 namespace vorne {

@@ -10,6 +10,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/Workers.h"
 #include "store/Bytes.h"
 #include "store/Errors.h"
 #include "store/Zlib.h"
@@ -21,8 +22,6 @@ namespace {
 constexpr uint8_t kCR = 13;
 constexpr uint8_t kFF = 12;
 constexpr size_t kMaxLine = 255;
-
-std::optional<bool> g_writeBehindForTesting;
 
 // A line's characters into its page. Lines are short, and a plain memcpy of
 // a length known to be at most 255 compiles to a string move that costs more
@@ -178,11 +177,10 @@ class OutDataBuffer::TWriteBehind {
   std::thread worker_;  // last: it starts once everything above is made
 };
 
-void OutDataBuffer::SetWriteBehindForTesting(std::optional<bool> on) { g_writeBehindForTesting = on; }
+void OutDataBuffer::SetWriteBehindForTesting(std::optional<bool> on) { SetWorkerForTesting(TWorker::WriteBehind, on); }
 
 void OutDataBuffer::WriteBehind(bool on) {
-  writeBehind_ = on && !compressed_ &&
-                 g_writeBehindForTesting.value_or(std::thread::hardware_concurrency() > 1);
+  writeBehind_ = on && !compressed_ && WorkerWanted(TWorker::WriteBehind);
   if (writeBehind_ && !behind_) behind_ = std::make_unique<TWriteBehind>();
 }
 

@@ -1,10 +1,10 @@
 #include "volumes/Export.h"
 
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
 #include "store/Errors.h"
-#include "store/FileSystem.h"
-#include "store/Paths.h"
 #include "store/Tarifdef.h"
 
 namespace vorne {

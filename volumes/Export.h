@@ -26,7 +26,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/UserPort.h"
+#include "platform/UserPort.h"
 #include "store/Headers.h"
 
 namespace vorne {

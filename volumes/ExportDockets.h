@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/UserPort.h"
+#include "platform/UserPort.h"
 
 namespace vorne {
 
@@ -51,11 +51,11 @@ class TExportDockets {
   void CancelClick() { cancelled_ = true; }
   bool Cancelled() const { return cancelled_; }
 
-  std::function<void()> onChange;
+  std::function<void()> onChanged;
 
  private:
   void Changed() {
-    if (onChange) onChange();
+    if (onChanged) onChanged();
   }
   bool html_;
   std::string caption_;

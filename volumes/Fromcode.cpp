@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <exception>
 
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
 #include "store/Errors.h"
-#include "store/FileSystem.h"
-#include "store/Paths.h"
 #include "volumes/Selectors.h"
 
 namespace vorne {
@@ -116,7 +116,7 @@ TVolumeRow MakeRow(TPrimeRef& ref) {
 TFromDisplay::TFromDisplay(TEnv& env) : env_(env) {}
 
 void TFromDisplay::Changed() {
-  if (onChange_) onChange_();
+  if (onChanged) onChanged();
 }
 
 void TFromDisplay::SetStatus(int panel, std::string text) { status_[size_t(panel)] = std::move(text); }

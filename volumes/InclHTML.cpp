@@ -1,10 +1,10 @@
 #include "volumes/InclHTML.h"
 
-#include "shell/CommandLine.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "store/Common.h"
 #include "store/Errors.h"
-#include "store/FileSystem.h"
-#include "store/Paths.h"
+#include "store/Prime.h"
 #include "volumes/Fromcode.h"
 
 namespace vorne {

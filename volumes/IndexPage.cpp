@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "output/HtmlText.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "store/Common.h"
-#include "store/FileSystem.h"
-#include "store/Paths.h"
 #include "volumes/Fromcode.h"
 
 namespace vorne {

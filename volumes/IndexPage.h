@@ -12,7 +12,7 @@
 #include <map>
 #include <string>
 
-#include "shell/UserPort.h"
+#include "platform/UserPort.h"
 
 namespace vorne {
 

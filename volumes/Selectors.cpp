@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "shell/UserPort.h"
+#include "platform/UserPort.h"
 #include "store/Common.h"
 #include "store/Tarifdef.h"
 

@@ -14,9 +14,9 @@
 
 #include <zlib.h>
 
+#include "platform/FileSystem.h"
 #include "store/Bytes.h"
 #include "store/Common.h"
-#include "store/FileSystem.h"
 #include "support/LibraryBuilder.h"
 #include "support/ScriptedPort.h"
 

@@ -12,8 +12,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/FileSystem.h"
 #include "store/Common.h"
-#include "store/FileSystem.h"
 #include "support/LibraryBuilder.h"
 #include "support/ScriptedPort.h"
 

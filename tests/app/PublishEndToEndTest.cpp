@@ -13,8 +13,8 @@
 #include <set>
 #include <sstream>
 
+#include "platform/FileSystem.h"
 #include "store/Common.h"
-#include "store/FileSystem.h"
 #include "support/LibraryBuilder.h"
 #include "support/ScriptedPort.h"
 

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "filings/Idverify.h"
+#include "platform/Paths.h"
 #include "store/Common.h"
-#include "store/Paths.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "filings/Verifier.h"
+#include "shell/CheckRuns.h"
+#include "shell/MainUnit.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
@@ -72,7 +74,7 @@ TEST_F(VerifyTest, ARunWithTheWindowStillOpenDoesNothing) {
   main_.VolumeList().SelectAll();
   EXPECT_EQ(main_.VolumeList().Go(), TGoResult::NotPrepared);
   EXPECT_EQ(main_.VolumeList().MarkedCount(), 2u);
-  Run().CloseWindow();
+  Run().CloseWindow(main_);
   EXPECT_EQ(main_.VolumeList().Go(), TGoResult::Ran);
 }
 

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "output/HtmlWriter.h"
+#include "output/Logunit.h"
 #include "output/NavImages.h"
-#include "shell/Logunit.h"
+#include "platform/Paths.h"
 #include "store/Cluster.h"
-#include "store/Paths.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"

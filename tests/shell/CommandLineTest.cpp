@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/Paths.h"
 #include "store/Common.h"
-#include "store/Paths.h"
 #include "store/Tarifdef.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"

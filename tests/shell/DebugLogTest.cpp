@@ -1,9 +1,9 @@
 // The debug log: its lines, and saving them over a fixed typed path.
 #include <gtest/gtest.h>
 
-#include "shell/Logunit.h"
+#include "output/Logunit.h"
+#include "platform/Paths.h"
 #include "store/Errors.h"
-#include "store/Paths.h"
 #include "support/MemFileSystem.h"
 
 namespace vorne::testing {

@@ -2,8 +2,10 @@
 // library guard, prime file detection, Multiple In and the Browse run.
 #include <gtest/gtest.h>
 
+#include "platform/Paths.h"
+#include "filings/Verifier.h"
 #include "shell/MainUnit.h"
-#include "store/Paths.h"
+#include "shell/Whenunit.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
@@ -109,6 +111,38 @@ TEST_F(MainTest, BrowseRunListsTheMarkedVolumes) {
   EXPECT_TRUE(main_.SheetList().Visible());
 }
 
+// Views and the batch program find a run's windows through the main window,
+// never through the run: each window is registered while it exists.
+TEST_F(MainTest, RunsRegisterTheWindowsTheyOpen) {
+  Library("/w/libs/a", "Alpha Gas");
+  ASSERT_TRUE(main_.OpenPrimeFile("/w/libs/a/GZPrime"));
+  main_.State().FromDir = "/w/libs/a";
+  int changes = 0;
+  main_.Windows().onChanged = [&] { ++changes; };
+  ASSERT_NE(main_.Windows().listing, nullptr);  // the sheet list window's own page
+  EXPECT_EQ(main_.Windows().verification, nullptr);
+
+  ChooseMode(main_.State(), TRunMode::Verify);
+  main_.VolumeList().SelectAll();
+  EXPECT_EQ(main_.GoDoIt(), TGoResult::Ran);
+  ASSERT_NE(main_.Windows().verification, nullptr);
+  EXPECT_TRUE(main_.Windows().verification->Visible());
+  EXPECT_EQ(changes, 1);
+
+  ChooseMode(main_.State(), TRunMode::ScanUpdates);
+  main_.State().AutoGo = true;  // no "Pick a Date" without a since date anyway
+  EXPECT_EQ(main_.GoDoIt(), TGoResult::Ran);
+  ASSERT_NE(main_.Windows().scanner, nullptr);
+  EXPECT_EQ(main_.Windows().scanner->Lines().size(), 1u);
+  EXPECT_EQ(changes, 2);
+
+  // Modes without a run say so instead of running.
+  ChooseDelete(main_.State(), true);
+  main_.VolumeList().SelectAll();
+  EXPECT_NE(main_.GoDoIt(), TGoResult::Ran);
+  EXPECT_EQ(port_.messages.back(), kNotSupported);
+}
+
 TEST_F(MainTest, MultipleInNeedsTwoLibrariesAndCopiesTheLaterOnes) {
   Library("/w/libs/one", "Alpha Gas");
   Library("/w/libs/two", "Beta Gas");
@@ -164,8 +198,8 @@ TEST_F(MainTest, PrintSetupPresetsFollowTheMarkedRows) {
 
 class ThrowingRun : public TModeRun {
  public:
-  bool Prepare(TMain&, TFromDisplay&) override { return true; }
-  bool EachVolume(TMain&, TFromDisplay&, size_t, TPrimeRef&) override { throw std::logic_error("boom"); }
+  bool Prepare(TRunContext&, TFromDisplay&) override { return true; }
+  bool EachVolume(TRunContext&, TFromDisplay&, size_t, TPrimeRef&) override { throw std::logic_error("boom"); }
 };
 
 TEST_F(MainTest, AnUnexpectedFaultInARunIsReportedNotFatalToTheProgram) {

@@ -7,9 +7,10 @@
 #include <map>
 #include <set>
 
+#include "platform/Paths.h"
+#include "shell/MainUnit.h"
 #include "shell/Whenunit.h"
 #include "store/Bytes.h"
-#include "store/Paths.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
@@ -49,7 +50,7 @@ class ScanTest : public ::testing::Test {
     return main_.RunNow();
   }
   TTimeScanner* Scanner() {
-    return static_cast<TScanRun*>(main_.ModeRun(TRunMode::ScanUpdates))->Scanner();
+    return main_.Windows().scanner;
   }
   std::vector<std::string> Companies() {
     std::vector<std::string> ids;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/UserPort.h"
+#include "platform/UserPort.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
 #include "store/Tarifdef.h"

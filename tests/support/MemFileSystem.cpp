@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/Paths.h"
 #include "store/Errors.h"
-#include "store/Paths.h"
 
 namespace vorne::testing {
 

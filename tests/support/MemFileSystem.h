@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "store/FileSystem.h"
+#include "platform/FileSystem.h"
 
 namespace vorne::testing {
 

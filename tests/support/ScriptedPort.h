@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/UserPort.h"
+#include "platform/UserPort.h"
 
 namespace vorne::testing {
 

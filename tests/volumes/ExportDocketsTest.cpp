@@ -27,7 +27,7 @@ TEST_F(ExportDocketsTest, GaugeMovesEveryTenthSheetThenJumpsToTheEnd) {
   Build({v});
   TExportDockets window(false);
   std::vector<int64_t> positions;
-  window.onChange = [&] {
+  window.onChanged = [&] {
     if (positions.empty() || positions.back() != window.Gauge()) positions.push_back(window.Gauge());
   };
   TRecordingWriter w(env_, *cluster_, log_, "/out");
@@ -91,7 +91,7 @@ TEST_F(ExportDocketsTest, DocketsAreNumberedInSortedOrderAndEmptyOnesLeftOut) {
   EXPECT_EQ(window.Height(), 340);
   // Watch the box while the sheets are written.
   std::vector<std::string> box;
-  window.onChange = [&] {
+  window.onChanged = [&] {
     if (window.DocketBox().size() == 2 && box.empty())
       for (const auto& [line, e] : window.DocketBox()) box.push_back(line);
   };

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "shell/UserPort.h"
+#include "platform/UserPort.h"
 
 namespace vorne {
 

@@ -16,8 +16,8 @@
 
 #include "copy/Edoppels.h"
 #include "copy/outWindow.h"
+#include "platform/FileSystem.h"
 #include "store/Cluster.h"
-#include "store/FileSystem.h"
 #include "store/Headers.h"
 #include "tests/support/LibraryBuilder.h"
 

@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "output/HtmlWriter.h"
-#include "shell/Logunit.h"
+#include "output/Logunit.h"
+#include "platform/FileSystem.h"
 #include "store/Bytes.h"
 #include "store/Cluster.h"
-#include "store/FileSystem.h"
 #include "tests/support/LibraryBuilder.h"
 #include "volumes/ExportDockets.h"
 

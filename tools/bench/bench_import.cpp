@@ -17,10 +17,10 @@
 
 #include "FilingGenerator.h"
 #include "filings/Addsheet.h"
+#include "platform/FileSystem.h"
 #include "store/Cluster.h"
 #include "store/Headers.h"
 #include "store/Zipread.h"
-#include "store/FileSystem.h"
 #include "store/Zipwrite.h"
 
 #include "BenchPort.h"

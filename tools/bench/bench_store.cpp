@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/UserPort.h"
+#include "platform/FileSystem.h"
+#include "platform/UserPort.h"
 #include "store/Bytes.h"
-#include "store/FileSystem.h"
 #include "store/Zipread.h"
 #include "store/Zipwrite.h"
 #include "store/Zlib.h"

@@ -1,11 +1,14 @@
-#include "filings/AddRun.h"
+#include "shell/AddRun.h"
 
 #include <algorithm>
 
 #include "filings/Addsheet.h"
+#include "platform/Paths.h"
+#include "sheets/Gethdrs.h"
+#include "shell/RunState.h"
 #include "store/Common.h"
 #include "store/Errors.h"
-#include "store/Paths.h"
+#include "volumes/Fromcode.h"
 
 namespace vorne {
 
@@ -24,7 +27,7 @@ std::vector<std::string> FilingsIn(TFileSystem& fs, const std::string& dir) {
   return paths;
 }
 
-std::vector<std::string> TAddFilingRun::ChooseFilings(TMain& main) {
+std::vector<std::string> TAddFilingRun::ChooseFilings(TRunContext& main) {
   TEnv& env = main.Env();
   const std::string typed = main.State().AddFromDir;
   std::string mapped = typed.empty() ? "" : StripTrailingSep(MapPath(typed));
@@ -43,7 +46,7 @@ std::vector<std::string> TAddFilingRun::ChooseFilings(TMain& main) {
   return {MapPath(*chosen)};
 }
 
-void TAddFilingRun::OfferLog(TMain& main, TAddFilings& run, TFileCluster& out) {
+void TAddFilingRun::OfferLog(TRunContext& main, TAddFilings& run, TFileCluster& out) {
   if (run.ErrorBox().empty()) return;
   TEnv& env = main.Env();
   std::string path;
@@ -60,7 +63,7 @@ void TAddFilingRun::OfferLog(TMain& main, TAddFilings& run, TFileCluster& out) {
   }
 }
 
-bool TAddFilingRun::Prepare(TMain& main, TFromDisplay&) {
+bool TAddFilingRun::Prepare(TRunContext& main, TFromDisplay&) {
   TEnv& env = main.Env();
   ran_ = false;
   savedLogs_.clear();
@@ -74,6 +77,9 @@ bool TAddFilingRun::Prepare(TMain& main, TFromDisplay&) {
   if (files.empty()) return false;
   if (!verifier_) verifier_ = std::make_unique<TVerifyDlg>(env, main.Args());
   if (!toDisplay_) toDisplay_ = std::make_unique<TToDisplay>();
+  main.Windows().companyCheck = verifier_.get();
+  main.Windows().importOutput = toDisplay_.get();
+  main.Windows().Changed();
   try {
     out->ReadAll();
   } catch (const EInOutError& e) {
@@ -109,7 +115,9 @@ bool TAddFilingRun::Prepare(TMain& main, TFromDisplay&) {
   return true;
 }
 
-void TAddFilingRun::Finish(TMain& main, TFromDisplay&) {
+void TAddFilingRun::Finish(TRunContext& main, TFromDisplay&) {
+  main.Windows().savedLogs = savedLogs_;
+  main.Windows().sheetsAdded = sheetsAdded_;
   if (ran_) main.EndImport();
 }
 

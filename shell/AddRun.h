@@ -1,8 +1,8 @@
 // Add New Filing as a run of the main window: it takes the output library
-// TMain opened, imports the chosen filing file (or, unattended, every filing
-// of the folder ADDFROM names), offers each error log for saving, rewrites
-// the prime file and hands back to TMain::EndImport, which opens the library
-// just written for browsing.
+// the main window opened, imports the chosen filing file (or, unattended,
+// every filing of the folder ADDFROM names), offers each error log for
+// saving, rewrites the prime file and hands back to the main window's
+// EndImport, which opens the library just written for browsing.
 #pragma once
 
 #include <memory>
@@ -11,7 +11,7 @@
 
 #include "copy/outWindow.h"
 #include "filings/Idverify.h"
-#include "shell/MainUnit.h"
+#include "shell/ModeRun.h"
 
 namespace vorne {
 
@@ -32,9 +32,9 @@ class TAddFilingRun : public TModeRun {
   bool NeedsMarkedRows() const override { return false; }
   bool StepsThroughVolumes() const override { return false; }
   bool ArmsStopButton() const override { return false; }
-  bool Prepare(TMain& main, TFromDisplay& list) override;
-  bool EachVolume(TMain&, TFromDisplay&, size_t, TPrimeRef&) override { return false; }
-  void Finish(TMain& main, TFromDisplay& list) override;
+  bool Prepare(TRunContext& main, TFromDisplay& list) override;
+  bool EachVolume(TRunContext&, TFromDisplay&, size_t, TPrimeRef&) override { return false; }
+  void Finish(TRunContext& main, TFromDisplay& list) override;
 
   TToDisplay* OutputWindow() { return toDisplay_.get(); }
   // The error logs saved in the last run.
@@ -42,8 +42,8 @@ class TAddFilingRun : public TModeRun {
   int SheetsAdded() const { return sheetsAdded_; }
 
  private:
-  std::vector<std::string> ChooseFilings(TMain& main);
-  void OfferLog(TMain& main, TAddFilings& run, TFileCluster& out);
+  std::vector<std::string> ChooseFilings(TRunContext& main);
+  void OfferLog(TRunContext& main, TAddFilings& run, TFileCluster& out);
 
   bool unattended_;
   std::unique_ptr<TVerifyDlg> verifier_;

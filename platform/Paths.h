@@ -28,4 +28,17 @@ std::string FileNamePart(std::string_view path);
 // The path without a trailing separator (the root "/" stays).
 std::string StripTrailingSep(std::string_view path);
 
+// ---- typed paths (either separator) ----
+
+// The folder of a typed path without its trailing separator ("D:" for
+// "D:\X", "/" for "/X", "" for a bare name).
+std::string TypedFolder(std::string_view typed);
+// The last component of a typed path.
+std::string TypedName(std::string_view typed);
+// folder + platform separator + name; no doubled separator.
+std::string AppendName(std::string_view folder, std::string_view name);
+bool EndsWithSeparator(std::string_view typed);
+// The typed path without trailing separators (a lone separator stays).
+std::string TypedWithoutSeparator(std::string_view typed);
+
 }  // namespace vorne

@@ -1,4 +1,4 @@
-#include "store/FileSystem.h"
+#include "platform/FileSystem.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,9 +9,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "store/Common.h"
-#include "store/Errors.h"
-#include "store/Paths.h"
+#include "platform/Errors.h"
+#include "platform/Paths.h"
 
 namespace vorne {
 
@@ -39,11 +38,24 @@ void TFileSystem::ReplaceFile(const std::string& path, const std::string& bytes)
   Rename(tmp, path);
 }
 
+// Library file names come from case-insensitive disks: ASCII letters match
+// either case.
+static bool SameNameNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = char(x - 32);
+    if (y >= 'a' && y <= 'z') y = char(y - 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
 std::string FindNoCase(TFileSystem& fs, const std::string& dir, const std::string& name) {
   std::string exact = JoinPath(dir, name);
   if (fs.Exists(exact)) return exact;
   for (const std::string& entry : fs.List(dir.empty() ? "." : dir))
-    if (EqualNoCase(entry, name)) return JoinPath(dir, entry);
+    if (SameNameNoCase(entry, name)) return JoinPath(dir, entry);
   return exact;
 }
 

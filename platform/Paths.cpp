@@ -1,4 +1,4 @@
-#include "store/Paths.h"
+#include "platform/Paths.h"
 
 #include <cstdlib>
 
@@ -59,6 +59,38 @@ std::string StripTrailingSep(std::string_view path) {
   std::string t(path);
   while (t.size() > 1 && t.back() == kSep) t.pop_back();
   return t;
+}
+
+// ---- typed paths ----------------------------------------------------------
+
+static bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool EndsWithSeparator(std::string_view typed) { return !typed.empty() && IsSeparator(typed.back()); }
+
+std::string TypedWithoutSeparator(std::string_view typed) {
+  std::string t(typed);
+  while (t.size() > 1 && IsSeparator(t.back())) t.pop_back();
+  return t;
+}
+
+std::string TypedFolder(std::string_view typed) {
+  size_t p = typed.find_last_of("\\/:");
+  if (p == std::string_view::npos) return "";
+  if (typed[p] == ':') return std::string(typed.substr(0, p + 1));
+  if (p == 0) return std::string(typed.substr(0, 1));
+  return TypedWithoutSeparator(typed.substr(0, p));
+}
+
+std::string TypedName(std::string_view typed) {
+  size_t p = typed.find_last_of("\\/:");
+  return std::string(p == std::string_view::npos ? typed : typed.substr(p + 1));
+}
+
+std::string AppendName(std::string_view folder, std::string_view name) {
+  if (folder.empty()) return std::string(name);
+  std::string t(folder);
+  if (!IsSeparator(t.back())) t += kSep;
+  return t + std::string(name);
 }
 
 }  // namespace vorne

@@ -1,7 +1,7 @@
-#include "shell/Logunit.h"
+#include "output/Logunit.h"
 
-#include "store/FileSystem.h"
-#include "store/Paths.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
 
 namespace vorne {
 

@@ -1,0 +1,46 @@
+#include "shell/BasicRuns.h"
+
+#include "sheets/Gethdrs.h"
+#include "shell/RunState.h"
+#include "store/Cluster.h"
+#include "store/Headers.h"
+
+namespace vorne {
+
+// ---- Browse ---------------------------------------------------------------------------------
+
+bool TBrowseRun::Prepare(TRunContext& main, TFromDisplay&) {
+  main.SheetList().ClearList();
+  return true;
+}
+
+bool TBrowseRun::EachVolume(TRunContext& main, TFromDisplay&, size_t, TPrimeRef& volume) {
+  THdrList list(volume, &main.State().Selection);
+  list.Load();
+  if (list.VersionCount() > 0) {
+    main.SheetList().SetCluster(volume.cluster);
+    main.SheetList().FillList(list);
+  }
+  return true;
+}
+
+void TBrowseRun::Finish(TRunContext& main, TFromDisplay&) { main.SheetList().Show(); }
+
+// ---- Database -------------------------------------------------------------------------------
+
+bool TDatabaseRun::Prepare(TRunContext& main, TFromDisplay&) {
+  export_ = std::make_unique<TDatabaseExport>(main.Env());
+  return export_->OpenExport(main.State().OutputPath, main.State().LibraryDir);
+}
+
+bool TDatabaseRun::EachVolume(TRunContext& main, TFromDisplay&, size_t, TPrimeRef& volume) {
+  export_->ExportVolume(volume, &main.State().Selection);
+  return true;
+}
+
+void TDatabaseRun::Finish(TRunContext&, TFromDisplay&) {
+  if (export_) export_->Finish();
+  export_.reset();
+}
+
+}  // namespace vorne

@@ -1,0 +1,31 @@
+// Browse and Database: the runs that only read the selected sheets of each
+// marked volume, into the sheet list window or into the delimited export.
+#pragma once
+
+#include <memory>
+
+#include "shell/ModeRun.h"
+#include "volumes/Export.h"
+
+namespace vorne {
+
+// Browse: each marked volume's selected sheets go into the sheet list window.
+class TBrowseRun : public TModeRun {
+ public:
+  bool Prepare(TRunContext& main, TFromDisplay& list) override;
+  bool EachVolume(TRunContext& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
+  void Finish(TRunContext& main, TFromDisplay& list) override;
+};
+
+// Database: one delimited line per selected sheet of each marked volume.
+class TDatabaseRun : public TModeRun {
+ public:
+  bool Prepare(TRunContext& main, TFromDisplay& list) override;
+  bool EachVolume(TRunContext& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
+  void Finish(TRunContext& main, TFromDisplay& list) override;
+
+ private:
+  std::unique_ptr<TDatabaseExport> export_;
+};
+
+}  // namespace vorne
