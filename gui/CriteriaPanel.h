@@ -16,6 +16,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "gui/CriteriaDialogs.h"
+
 class QCheckBox;
 class QFrame;
 class QGroupBox;
@@ -24,7 +26,6 @@ class QPushButton;
 namespace vorne {
 
 class TMain;
-class TCriteriaDialog;
 
 class TCriteriaPanelView : public QWidget {
   Q_OBJECT
