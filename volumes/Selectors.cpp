@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "platform/UserPort.h"
+#include "store/Cluster.h"
 #include "store/Common.h"
 #include "store/Tarifdef.h"
+#include "volumes/Fromcode.h"
 
 namespace vorne {
 
@@ -46,6 +48,7 @@ TDialogResult RunAtOnce(TDialogResult ok, bool xcptChecked) {
 
 bool TSelectorPanel::StatusBoxClick(bool checked) {
   if (!checked) sel_.StatusSelect = false;
+  Changed();
   return checked;
 }
 
@@ -53,16 +56,19 @@ bool TSelectorPanel::DateBoxClick(bool checked) {
   // The filing and updated ranges stay in force; only "..." in their fields
   // removes them.
   if (!checked) sel_.EffectiveOrderDates = false;
+  Changed();
   return checked;
 }
 
 bool TSelectorPanel::TypeBoxClick(bool checked) {
   if (!checked) sel_.TypeSelect = false;
+  Changed();
   return checked;
 }
 
 bool TSelectorPanel::SheetNoBoxClick(bool checked) {
   if (!checked) sel_.SheetNoSelect = false;
+  Changed();
   return checked;
 }
 
@@ -70,20 +76,54 @@ bool TSelectorPanel::DocketBoxClick(bool checked, bool rowFocused, TUserPort& po
   if (!docketEnabled_) return false;
   if (!checked) {
     sel_.DocketSelect = false;
+    Changed();
     return false;
   }
   if (!rowFocused) {
     // Not turned on: with no lines to match it would hide every sheet.
     port.Info("Select a pipeline company first");
+    Changed();
     return false;
   }
   sel_.DocketSelect = true;
+  Changed();
   return true;
 }
 
 void TSelectorPanel::ResetDocketSelection() {
   sel_.ResetDocketSelection();
   docketEnabled_ = true;
+  Changed();
+}
+
+void TSelectorPanel::DisableDocketBox() {
+  docketEnabled_ = false;
+  Changed();
+}
+
+void TSelectorPanel::StatusSelectOff() {
+  sel_.StatusSelect = false;
+  Changed();
+}
+
+void TSelectorPanel::OtherClick() {
+  otherShown_ = true;
+  Changed();
+}
+
+void TSelectorPanel::OtherCloseClick() {
+  otherShown_ = false;
+  Changed();
+}
+
+void TSelectorPanel::PortraitClick(bool checked) {
+  sel_.OrientationSet.Set('P', checked);
+  Changed();
+}
+
+void TSelectorPanel::LandscapeClick(bool checked) {
+  sel_.OrientationSet.Set('L', checked);
+  Changed();
 }
 
 void TSelectorPanel::SubjectClick(bool checked) {
@@ -97,6 +137,7 @@ void TSelectorPanel::NotSubjectClick(bool checked) {
 void TSelectorPanel::SetRefundBoxes(bool subject, bool notSubject) {
   sel_.RefundAny = subject && notSubject;
   if (!sel_.RefundAny) sel_.RefundWanted = subject ? 1 : 0;
+  Changed();
 }
 
 // ---- "Status Dialog" ---------------------------------------------------------------
@@ -213,6 +254,17 @@ TDialogResult TSheetNoDialog::Cancel() {
 }
 
 // ---- "Available dockets" ---------------------------------------------------------------
+
+std::vector<std::string> MarkedDocketLines(const TFromDisplay& list) {
+  std::vector<std::string> lines;
+  TFileCluster* cluster = list.Cluster();
+  if (!cluster) return lines;
+  for (TPrimeRef* volume : list.MarkedVolumes()) {
+    std::vector<std::string> more = cluster->DocketList(*volume);
+    lines.insert(lines.end(), more.begin(), more.end());
+  }
+  return lines;
+}
 
 TDocketDialog::TDocketDialog(TSelection& selection, const std::vector<std::string>& docketLines)
     : sel_(selection), combo_(docketLines), lines_(docketLines) {

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,7 @@
 namespace vorne {
 
 class TUserPort;
+class TFromDisplay;
 
 // What a dialog action asks of its caller.
 struct TDialogResult {
@@ -52,6 +54,11 @@ class TSelectorPanel {
 
   explicit TSelectorPanel(TSelection& selection) : sel_(selection) {}
 
+  // Called after the panel changed a box or the selection behind one. The
+  // dialogs, the command line and the mode changes set the selection
+  // directly; a view refreshes after those itself.
+  std::function<void()> onChanged;
+
   bool StatusChecked() const { return sel_.StatusSelect; }
   bool DateChecked() const { return sel_.EffectiveOrderDates; }
   bool TypeChecked() const { return sel_.TypeSelect; }
@@ -75,26 +82,29 @@ class TSelectorPanel {
   // criterion, and the box enabled again.
   void ResetDocketSelection();
   // Browse, Copy, Verify and "Unselect" disable the docket box.
-  void DisableDocketBox() { docketEnabled_ = false; }
+  void DisableDocketBox();
   // Browse, Copy and Verify turn status selection off; its set is kept.
-  void StatusSelectOff() { sel_.StatusSelect = false; }
+  void StatusSelectOff();
 
   // "Other" opens the orientation/refund panel, its small button closes it.
   bool OtherShown() const { return otherShown_; }
-  void OtherClick() { otherShown_ = true; }
-  void OtherCloseClick() { otherShown_ = false; }
+  void OtherClick();
+  void OtherCloseClick();
 
   bool PortraitChecked() const { return sel_.OrientationSet.Has('P'); }
   bool LandscapeChecked() const { return sel_.OrientationSet.Has('L'); }
   bool SubjectChecked() const { return sel_.RefundAny || sel_.RefundWanted != 0; }
   bool NotSubjectChecked() const { return sel_.RefundAny || sel_.RefundWanted == 0; }
-  void PortraitClick(bool checked) { sel_.OrientationSet.Set('P', checked); }
-  void LandscapeClick(bool checked) { sel_.OrientationSet.Set('L', checked); }
+  void PortraitClick(bool checked);
+  void LandscapeClick(bool checked);
   // Unchecking one refund box checks the other, so one always stays checked.
   void SubjectClick(bool checked);
   void NotSubjectClick(bool checked);
 
  private:
+  void Changed() {
+    if (onChanged) onChanged();
+  }
   void SetRefundBoxes(bool subject, bool notSubject);
 
   TSelection& sel_;
@@ -206,6 +216,11 @@ class TSheetNoDialog {
   std::string from_ = kOpenFromText;
   std::string to_ = kOpenToText;
 };
+
+// The lines "Available dockets" offers: the docket lines of every marked
+// volume of the list (DocketList of its cluster), one volume after the other
+// in list order. Empty without a library.
+std::vector<std::string> MarkedDocketLines(const TFromDisplay& list);
 
 // "Available dockets": the docket lines of the marked volumes, given in
 // volume order, in a sorted multi-select list (each line once) and as given

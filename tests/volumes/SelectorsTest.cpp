@@ -4,7 +4,10 @@
 
 #include "store/Common.h"
 #include "store/Tarifdef.h"
+#include "support/LibraryBuilder.h"
+#include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
+#include "volumes/Fromcode.h"
 
 namespace vorne {
 namespace {
@@ -174,6 +177,67 @@ TEST_F(SelectorsTest, DocketBoxAndDialog) {
 
   panel.DisableDocketBox();
   EXPECT_FALSE(panel.DocketBoxClick(true, true, port));
+}
+
+// The docket dialog is fed from the marked rows only, a volume after the
+// other in list order (each volume's lines sorted, repeats across volumes
+// kept for the combo box).
+TEST_F(SelectorsTest, DocketLinesComeFromTheMarkedVolumesInListOrder) {
+  testing::TMemFileSystem fs;
+  TEnv env{fs, port};
+  TFromDisplay list(env);
+  EXPECT_TRUE(MarkedDocketLines(list).empty());  // no library
+
+  auto volume = [](const char* company, uint32_t code, std::vector<std::pair<const char*, uint16_t>> dockets) {
+    testing::TVolumeSpec v;
+    v.company = company;
+    v.companyCode = code;
+    int n = 1;
+    for (auto [docket, effective] : dockets) {
+      testing::TSheetSpec s;
+      s.sheetNo = std::to_string(n++);
+      s.lines = {"sheet " + s.sheetNo};
+      s.docket = docket;
+      s.effectiveDate = effective;
+      v.sheets.push_back(s);
+    }
+    return v;
+  };
+  fs.MakeDir("/lib");
+  const std::string prime = testing::BuildLibrary(
+      env, "/lib/d", false,
+      {volume("Zeta Gas", 3, {{"RP05-2-000", PackDate(2005, 3, 1)}, {"CP01-9-000", 0}}),
+       volume("Alpha Gas", 1, {{"RP96-1-000", PackDate(1996, 1, 2)}}),
+       volume("Mid Gas", 2, {{"RP05-2-000", PackDate(2005, 3, 1)}})});
+  TFileCluster cluster(env, false);
+  ASSERT_TRUE(cluster.Open(prime, false));
+  list.Fill(cluster);  // sorted by name: Alpha, Mid, Zeta
+  list.SetMarked(0, true);
+  list.SetMarked(2, true);
+
+  std::vector<std::string> lines = MarkedDocketLines(list);
+  EXPECT_EQ(lines, (std::vector<std::string>{"RP96-  1-000          1/2/1996", "CP01-  9-000          Missing ",
+                                             "RP05-  2-000          3/1/2005"}));
+  list.SetMarked(1, true);
+  EXPECT_EQ(MarkedDocketLines(list).size(), 4u);  // Mid's line again, after Alpha's
+  EXPECT_EQ(MarkedDocketLines(list)[1], "RP05-  2-000          3/1/2005");
+}
+
+// The panel's view refreshes from onChanged; a click on a volume row resets
+// the docket box through the panel, so the view hears of that too.
+TEST_F(SelectorsTest, PanelTellsItsViewOfEveryChange) {
+  int changes = 0;
+  panel.onChanged = [&] { ++changes; };
+  panel.ResetDocketSelection();
+  panel.OtherClick();
+  panel.PortraitClick(false);
+  panel.SubjectClick(false);
+  panel.StatusBoxClick(false);
+  panel.DocketBoxClick(true, false, port);  // refused, but the box flips back
+  panel.DisableDocketBox();
+  EXPECT_EQ(changes, 7);
+  EXPECT_FALSE(panel.PortraitChecked());
+  EXPECT_TRUE(panel.OtherShown());
 }
 
 TEST_F(SelectorsTest, PanelBoxesFollowTheCriteria) {
