@@ -116,7 +116,7 @@ TVolumeRow MakeRow(TPrimeRef& ref) {
 TFromDisplay::TFromDisplay(TEnv& env) : env_(env) {}
 
 void TFromDisplay::Changed() {
-  if (onChange_) onChange_();
+  if (onChanged) onChanged();
 }
 
 void TFromDisplay::SetStatus(int panel, std::string text) { status_[size_t(panel)] = std::move(text); }

@@ -141,12 +141,13 @@ class TFromDisplay {
 
   explicit TFromDisplay(TEnv& env);
 
+  // Called after anything the view shows has changed.
+  std::function<void()> onChanged;
+
   // ---- collaborators and view --------------------------------------------------------
   void SetRunSteps(TRunSteps* steps) { steps_ = steps; }
   // The "by Docket" box and ChosenDockets are reset through the panel.
   void SetSelectorPanel(TSelectorPanel* panel) { panel_ = panel; }
-  // Called after anything the view shows has changed.
-  void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
   void SetClock(TClock clock) { clock_ = std::move(clock); }
 
   // ---- filling -----------------------------------------------------------------------------
@@ -264,7 +265,6 @@ class TFromDisplay {
   TEnv& env_;
   TRunSteps* steps_ = nullptr;
   TSelectorPanel* panel_ = nullptr;
-  std::function<void()> onChange_;
   TClock clock_;
 
   TFileCluster* cluster_ = nullptr;
