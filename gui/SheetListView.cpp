@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QFontDialog>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QMenuBar>
@@ -106,6 +107,7 @@ TSheetListView::TSheetListView(THdrForm& form, QWidget* parent) : QWidget(parent
   list_->setModel(model_);
   list_->setItemDelegate(new TSheetLineDelegate(list_));
   list_->setUniformItemSizes(true);
+  list_->installEventFilter(this);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   QFont font("Courier New");
   font.setStyleHint(QFont::TypeWriter);
@@ -180,6 +182,18 @@ TSheetListView::TSheetListView(THdrForm& form, QWidget* parent) : QWidget(parent
 
 TSheetListView::~TSheetListView() { form_.onChanged = nullptr; }
 
+void TSheetListView::CopySheetList() { QApplication::clipboard()->setText(ToQt(form_.CopySheetListClick())); }
+
+bool TSheetListView::eventFilter(QObject* watched, QEvent* event) {
+  // The list would copy only its current line on Ctrl+C; the window copies the whole list.
+  if (watched == list_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+    CopySheetList();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
 void TSheetListView::BuildMenus(QWidget* barWidget) {
   auto* bar = static_cast<QMenuBar*>(barWidget);
   QMenu* file = bar->addMenu("&File");
@@ -188,8 +202,7 @@ void TSheetListView::BuildMenus(QWidget* barWidget) {
   copy->setShortcut(QKeySequence("Ctrl+C"));
   copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   addAction(copy);
-  connect(copy, &QAction::triggered, this,
-          [this] { QApplication::clipboard()->setText(ToQt(form_.CopySheetListClick())); });
+  connect(copy, &QAction::triggered, this, &TSheetListView::CopySheetList);
   Later(file, "Print");
   file->addSeparator();
   QAction* quit = file->addAction("Quit");

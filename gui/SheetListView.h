@@ -77,7 +77,12 @@ class TSheetListView : public QWidget {
   void cascadeRequested();
   void volumesRequested();
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  // The whole list, with a volume line before each company's sheets.
+  void CopySheetList();
   void BuildMenus(QWidget* bar);
   void ViewToModel();
 

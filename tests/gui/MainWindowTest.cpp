@@ -4,9 +4,12 @@
 // through QtUserPort; ExpertMode from a keyword showing the ID column.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDate>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QDialog>
 #include <QListView>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPushButton>
@@ -21,6 +24,7 @@
 #include "gui/QtUserPort.h"
 #include "gui/SheetListView.h"
 #include "gui/VolumeListView.h"
+#include "shell/MainCommands.h"
 #include "shell/MainUnit.h"
 #include "shell/Modes.h"
 #include "store/FileSystem.h"
@@ -182,6 +186,56 @@ class MainWindowTest : public QObject {
     QCOMPARE(expert.Table()->model()->index(0, 2).data().toString(), QString("000010"));
     // The Mode panel has its expert items.
     QCOMPARE(expert.window.ControlPanel()->ModeGroup()->findChildren<QAbstractButton*>().size(), 11);
+  }
+
+
+  void expressStartsTheRunWhenTheSplashEnds() {
+    QtUserPort port;
+    TEnv env{RealFileSystem(), port};
+    TMain main(env);
+    TMainWindow window(main, port);
+    window.ParseCommandLine({"FROM", library_, "UNZIP", "ALL", "EXPRESS"});
+    window.show();
+    window.StartSplash();
+    QVERIFY(!main.State().Started);
+    // Outside December at the first tick; in December the splash stays its 8.5 s.
+    QTRY_VERIFY_WITH_TIMEOUT(main.State().Started, 10000);
+    QCOMPARE(main.State().Ticks, QDate::currentDate().month() == 12 ? 17 : 11);
+    QCOMPARE(window.LastResult(), TGoResult::Ran);
+    QCOMPARE(main.SheetList().Count(), size_t(5));
+  }
+
+  void theToolboxOpensAfterADoubleClickOnTheMainWindow() {
+    TProgram p({"FROM", library_, "UNZIP"});
+    QWidget* credits = p.window.ControlPanel()->findChild<QWidget*>("credits");
+    QVERIFY(credits && credits->isVisible());
+    // Not armed: a message, no toolbox.
+    QString told;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box);
+      told = box->text();
+      box->accept();
+    });
+    QTest::mouseClick(credits, Qt::LeftButton);
+    QCOMPARE(told, QString(kToolboxContact));
+    QVERIFY(!p.main.State().ExpertMode);
+
+    QTest::mouseDClick(p.window.Mdi()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTimer::singleShot(0, [] {
+      QWidget* toolbox = QApplication::activeModalWidget();
+      QVERIFY(toolbox && toolbox->objectName() == "toolbox");
+      static_cast<QDialog*>(toolbox)->accept();
+    });
+    QTest::mouseClick(credits, Qt::LeftButton);
+    QVERIFY(p.main.State().ExpertMode);
+    QVERIFY(!p.Table()->isColumnHidden(2));
+
+    QTimer::singleShot(0, [] { static_cast<QDialog*>(QApplication::activeModalWidget())->reject(); });
+    QTest::mouseClick(credits, Qt::LeftButton);
+    QVERIFY(!p.main.State().ExpertMode);
+    QVERIFY(p.Table()->isColumnHidden(2));
+    QCOMPARE(p.window.ControlPanel()->ModeGroup()->findChildren<QAbstractButton*>().size(), 8);
   }
 
  private:
