@@ -135,15 +135,26 @@ TVolumeListView::TVolumeListView(TFromDisplay& list, std::function<int()> runMod
   table_->addAction(updateCodes);
   table_->setContextMenuPolicy(Qt::ActionsContextMenu);
 
-  connect(table_->horizontalHeader(), &QHeaderView::sectionClicked, this,
-          [this](int section) { list_.ColumnClick(size_t(section)); });
-  connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-    if (!syncing_) SelectionToMarks();
+  // While a run walks the rows, their order and marks are the run's: clicks
+  // on heads and rows change nothing then.
+  connect(table_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+    if (!list_.Running()) list_.ColumnClick(size_t(section));
   });
-  connect(table_, &QTableView::clicked, this, [this](const QModelIndex& index) { list_.RowClick(size_t(index.row())); });
+  connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    if (syncing_) return;
+    if (list_.Running())
+      MarksToSelection();
+    else
+      SelectionToMarks();
+  });
+  connect(table_, &QTableView::clicked, this, [this](const QModelIndex& index) {
+    if (!list_.Running()) list_.RowClick(size_t(index.row()));
+  });
   connect(table_, &QTableView::doubleClicked, this, [this] { emit goRequested(); });
   connect(enough_, &QPushButton::clicked, this, [this] { list_.EnoughClick(); });
-  connect(unselect_, &QPushButton::clicked, this, [this] { list_.Unselect(); });
+  connect(unselect_, &QPushButton::clicked, this, [this] {
+    if (!list_.Running()) list_.Unselect();
+  });
 
   list_.onChanged = [this] { refresh(); };
   refresh();
@@ -164,6 +175,7 @@ void TVolumeListView::refresh() {
   const bool idShown = list_.IdColumnWidth() > 1;
   table_->setColumnHidden(kIdColumn, !idShown);
   if (idShown && table_->columnWidth(kIdColumn) < 2) table_->setColumnWidth(kIdColumn, list_.IdColumnWidth());
+  unselect_->setEnabled(!list_.Running());
   gauge_->setVisible(list_.GaugeVisible());
   gauge_->setMaximum(int(std::max<int64_t>(list_.GaugeMax(), 1)));
   gauge_->setValue(int(list_.GaugePosition()));

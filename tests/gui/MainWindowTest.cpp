@@ -136,16 +136,22 @@ class MainWindowTest : public QObject {
     QCOMPARE(p.window.VolumeListView()->StatusPanel(0), QString("Sorted by last update"));
   }
 
-  void theStopButtonEndsTheRunAfterTheCurrentVolume() {
+  void duringARunGoWaitsAndStopEndsItAfterTheCurrentVolume() {
     TProgram p({"FROM", library_, "UNZIP", "ALL"});
     bool goEnabledDuringRun = true;
+    const QStringList order = p.Captions();
     p.main.onVolume = [&](size_t index, size_t, TPrimeRef&) {
       if (index != 0) return;
       goEnabledDuringRun = p.window.ControlPanel()->GoButton()->isEnabled();
+      // A click on a column head would reorder the rows under the loop: it waits.
+      QHeaderView* header = p.Table()->horizontalHeader();
+      QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                        QPoint(header->sectionViewportPosition(6) + 5, header->height() / 2));
       QTest::mouseClick(p.window.ControlPanel()->StopButton(), Qt::LeftButton);
     };
     p.window.Go();
     QVERIFY(!goEnabledDuringRun);
+    QCOMPARE(p.Captions(), order);
     QCOMPARE(p.SheetLines(), QStringList({"Original Sheet No. 5"}));
     QVERIFY(p.window.ControlPanel()->GoButton()->isEnabled());
   }
