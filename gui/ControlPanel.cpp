@@ -152,15 +152,22 @@ void TControlPanel::SetCriteriaPanel(QWidget* panel) {
 }
 
 void TControlPanel::BuildModeItems(int count) {
+  // The items stay where they are; ExpertMode adds or removes the last ones.
+  // A removed item may be the one whose click brought us here: it goes later.
   for (QAbstractButton* b : modeButtons_->buttons()) {
+    if (modeButtons_->id(b) < count) continue;
     modeButtons_->removeButton(b);
-    delete b;
+    b->hide();
+    b->deleteLater();
   }
-  // Two columns, filled top to bottom.
-  const int rows = (count + 1) / 2;
+  const int rows = (count + 1) / 2;  // two columns, filled top to bottom
   for (int i = 0; i < count && i < ModePanelItems().size(); ++i) {
-    auto* b = new QRadioButton(ModePanelItems()[i]);
-    modeButtons_->addButton(b, i);
+    QAbstractButton* b = modeButtons_->button(i);
+    if (!b) {
+      b = new QRadioButton(ModePanelItems()[i]);
+      modeButtons_->addButton(b, i);
+    }
+    modeGrid_->removeWidget(b);
     modeGrid_->addWidget(b, i % rows, i / rows);
   }
   modeItems_ = count;

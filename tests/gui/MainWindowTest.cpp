@@ -241,7 +241,23 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(credits, Qt::LeftButton);
     QVERIFY(!p.main.State().ExpertMode);
     QVERIFY(p.Table()->isColumnHidden(2));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(p.window.ControlPanel()->ModeGroup()->findChildren<QAbstractButton*>().size(), 8);
+  }
+
+
+  void choosingAddNewFilingInTheModePanelShowsTheExpertItems() {
+    TProgram p({"FROM", library_, "UNZIP"});
+    QAbstractButton* add = nullptr;
+    for (QAbstractButton* b : p.window.ControlPanel()->ModeGroup()->findChildren<QAbstractButton*>())
+      if (b->text() == "Add New Filing") add = b;
+    QVERIFY(add);
+    QTest::mouseClick(add, Qt::LeftButton);
+    QCOMPARE(p.main.State().RunMode, TRunMode::AddNewFiling);
+    QVERIFY(!p.Table()->isColumnHidden(2));
+    QApplication::processEvents();
+    QCOMPARE(p.window.ControlPanel()->ModeGroup()->findChildren<QAbstractButton*>().size(), 11);
+    QVERIFY(!p.window.ControlPanel()->GoButton()->isEnabled());  // until the output is chosen
   }
 
  private:
