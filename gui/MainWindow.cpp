@@ -29,6 +29,10 @@ namespace vorne {
 
 namespace {
 
+constexpr char kNoPrintDialog[] =
+    "HTML and Print to File need the \"Print To File\" dialog, which this program does not have yet.\n"
+    "Start them with GO on the command line (the dialog then answers itself), or with vorne-batch.";
+
 const QColor kNavy(0, 0, 128), kAqua(0, 255, 255), kPurple(128, 0, 128);
 
 // The Mode menu: caption and RunMode.
@@ -383,6 +387,13 @@ void TMainWindow::Guarded(F run) {
 }
 
 void TMainWindow::Go() {
+  const TRunState& st = main_.State();
+  if ((st.RunMode == TRunMode::Html || st.RunMode == TRunMode::PrintToFile) && !st.AutoGo) {
+    // Their run waits on the "Print To File" dialog, which has no window here
+    // yet; without one the run would end having done nothing.
+    port_.Info(kNoPrintDialog);
+    return;
+  }
   Guarded([this] { return main_.GoDoIt(); });
 }
 
