@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test bench demo clean
+.PHONY: all deps configure build test bench demo demo-library screenshots clean
 
 all: build
 
@@ -19,18 +19,37 @@ test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Imports the sample filings into a fresh demo library under $(BUILD)/demo and
-# shows it: the volume list, a Browse listing of every sheet, and the path of
-# the web site published from it.
+# shows it: in the desktop program when a display is available, otherwise as
+# the volume list, a Browse listing of every sheet, and the path of the web
+# site published from it.
 demo: build
 	@rm -rf $(BUILD)/demo && mkdir -p $(BUILD)/demo
 	@echo "== importing samples/ into $(BUILD)/demo/library"
 	@$(BUILD)/bin/vorne-batch ADDFROM samples TO $(BUILD)/demo/library > $(BUILD)/demo/volumes.txt
 	@echo; echo "== volume list"; cat $(BUILD)/demo/volumes.txt
-	@echo; echo "== Browse listing"
-	@$(BUILD)/bin/vorne-batch FROM $(BUILD)/demo/library UNZIP BROWSE ALL
-	@echo; echo "== publishing the demo library as a web site"
-	@$(BUILD)/bin/vorne-batch FROM $(BUILD)/demo/library UNZIP HTML TO $(BUILD)/demo/site ALL 2>/dev/null
-	@echo; echo "demo library: $(BUILD)/demo/library (error logs of the import beside it)"
+	@if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
+	  echo; echo "== opening it in vorne"; \
+	  $(BUILD)/bin/vorne FROM $(BUILD)/demo/library UNZIP; \
+	else \
+	  echo; echo "== Browse listing (no display: the batch program shows it)"; \
+	  $(BUILD)/bin/vorne-batch FROM $(BUILD)/demo/library UNZIP BROWSE ALL; \
+	  echo; echo "== publishing the demo library as a web site"; \
+	  $(BUILD)/bin/vorne-batch FROM $(BUILD)/demo/library UNZIP HTML TO $(BUILD)/demo/site ALL 2>/dev/null; \
+	  echo; echo "demo library: $(BUILD)/demo/library (error logs of the import beside it)"; \
+	fi
+
+# The demo library, imported quietly when it is missing.
+demo-library: build
+	@if [ ! -f $(BUILD)/demo/library/Prime4 ]; then \
+	  rm -rf $(BUILD)/demo && mkdir -p $(BUILD)/demo && \
+	  $(BUILD)/bin/vorne-batch ADDFROM samples TO $(BUILD)/demo/library > $(BUILD)/demo/volumes.txt 2>/dev/null; \
+	fi
+
+# A scripted session of vorne on the demo library, offscreen: a picture of
+# each window and dialog under $(BUILD)/screens, named after the window.
+screenshots: demo-library
+	@rm -rf $(BUILD)/screens
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/bin/vorne-screens $(BUILD)/demo/library $(BUILD)/screens
 
 # The benchmarks work in a folder of the build tree rather than the shared
 # temporary folder, whose file system state (recently deleted files) they

@@ -349,7 +349,7 @@ std::optional<TLineStyle> THdrForm::LineStyle(int index) const {
   if (const TSheetPtr& sheet = entries_[size_t(index)].second) {
     if (lit && sheet->body.sheetType == kRateSheet) style.background = kBlack;
     style.font = StatusFontStyle(sheet->body.status);
-    style.colour = SheetTypeColour(sheet->body.sheetType);
+    style.colour = SheetTypeColour(sheet->body.sheetType).value_or(kBlack);
     style.statusName = StatusName(sheet->body.status);
   }
   return style;

@@ -44,9 +44,9 @@ struct TFontStyle {
 struct TLineStyle {
   TRgb background;
   TFontStyle font;
-  // nullopt for a sheet type without a colour: the view keeps the colour it
-  // drew the previous line with.
-  std::optional<TRgb> colour;
+  // The sheet type's colour; black for a type without one, so that a line
+  // looks the same whichever line was drawn before it.
+  TRgb colour;
   int indent = 2;  // pixels right of the line's left edge
   std::string statusName;
 };

@@ -71,7 +71,10 @@ TModeRun* TMain::CurrentRun() const {
 
 bool TMain::ParseCommandLine(const std::vector<std::string>& args) {
   args_ = args;
-  return vorne::ParseCommandLine(state_, args, env_, *this);
+  const bool ok = vorne::ParseCommandLine(state_, args, env_, *this);
+  // "QARLMIDEX" switches ExpertMode on without a mode change.
+  volumes_.ApplyExpertMode(state_.ExpertMode);
+  return ok;
 }
 
 bool TMain::Start() {
@@ -168,6 +171,8 @@ void TMain::ModeChanged(const TModeActions& actions) {
   if (actions.plainSheetList) sheets_->SetPlainStyle();
   if (actions.multiSelectLibraries) multiSelectLibraries_ = true;
   sheets_->SetRunMode(uint8_t(state_.RunMode));
+  // Test, Errors Only and Add New Filing switch ExpertMode on as they are chosen.
+  volumes_.ApplyExpertMode(state_.ExpertMode);
 }
 
 void TMain::SetExpertMode(bool on) {

@@ -377,5 +377,18 @@ TEST_F(SheetListTest, LineBackgroundMarksTheSelectionAndRateSheetsGoBlack) {
   EXPECT_FALSE(form.LineStyle(-1));
 }
 
+TEST_F(SheetListTest, ALineOfATypeWithoutColourIsBlackWhicheverLineCameBefore) {
+  BuildTwoCompanies();
+  THdrForm& form = Form();
+  form.FillList(Load(0));
+  form.Entries()[0].second->body.sheetType = 5;  // blue
+  form.Entries()[1].second->body.sheetType = 0;  // no colour of its own
+  // Drawn top to bottom, bottom to top, or alone: always the same colour.
+  EXPECT_EQ(form.LineStyle(0)->colour, (TRgb{0, 0, 255}));
+  EXPECT_EQ(form.LineStyle(1)->colour, (TRgb{0, 0, 0}));
+  form.Entries()[1].second->body.sheetType = 11;
+  EXPECT_EQ(form.LineStyle(1)->colour, (TRgb{0, 0, 0}));
+}
+
 }  // namespace
 }  // namespace vorne::testing

@@ -212,5 +212,32 @@ TEST_F(MainTest, AnUnexpectedFaultInARunIsReportedNotFatalToTheProgram) {
   EXPECT_FALSE(main_.VolumeList().Running());
 }
 
+// ExpertMode reaches the volume list (its ID column and "Make HTML") however
+// it is switched on: by a keyword, by a mode that implies it, by the panel.
+TEST_F(MainTest, ExpertModeFromTheCommandLineShowsTheIdColumn) {
+  const std::vector<std::vector<std::string>> lines = {
+      {"QARLMIDEX"}, {"TEST"}, {"ERRORS"}, {"ADDFROM", "/w/filings"}};
+  for (const auto& args : lines) {
+    TMain main(env_);
+    EXPECT_EQ(main.VolumeList().IdColumnWidth(), 1);
+    main.ParseCommandLine(args);
+    EXPECT_EQ(main.VolumeList().IdColumnWidth(), 60) << args[0];
+    EXPECT_TRUE(main.VolumeList().MakeHtmlVisible()) << args[0];
+  }
+  // Plain keywords leave it off.
+  TMain plain(env_);
+  plain.ParseCommandLine({"BROWSE", "ALL"});
+  EXPECT_EQ(plain.VolumeList().IdColumnWidth(), 1);
+}
+
+TEST_F(MainTest, ChoosingAddNewFilingInTheModePanelShowsTheIdColumn) {
+  main_.ModeChanged(ChooseModeIndex(main_.State(), int(TRunMode::AddNewFiling), port_));
+  EXPECT_EQ(main_.VolumeList().IdColumnWidth(), 60);
+  // The toolbox cancelled: hidden again.
+  main_.SetExpertMode(false);
+  EXPECT_EQ(main_.VolumeList().IdColumnWidth(), 1);
+  EXPECT_FALSE(main_.VolumeList().MakeHtmlVisible());
+}
+
 }  // namespace
 }  // namespace vorne::testing

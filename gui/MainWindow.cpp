@@ -1,0 +1,478 @@
+#include "gui/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDate>
+#include <QDockWidget>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "gui/ControlPanel.h"
+#include "gui/DebugLogView.h"
+#include "gui/QtUserPort.h"
+#include "gui/SelectorSummary.h"
+#include "gui/SheetListView.h"
+#include "gui/SmallWindows.h"
+#include "gui/Text1252.h"
+#include "gui/VolumeListView.h"
+#include "shell/MainCommands.h"
+#include "shell/MainUnit.h"
+#include "shell/Modes.h"
+
+namespace vorne {
+
+namespace {
+
+constexpr char kNoPrintDialog[] =
+    "HTML and Print to File need the \"Print To File\" dialog, which this program does not have yet.\n"
+    "Start them with GO on the command line (the dialog then answers itself), or with vorne-batch.";
+
+const QColor kNavy(0, 0, 128), kAqua(0, 255, 255), kPurple(128, 0, 128);
+
+// The Mode menu: caption and RunMode.
+const std::pair<const char*, TRunMode> kModeMenu[] = {
+    {"&Browse", TRunMode::Browse},       {"&Copy", TRunMode::Copy},         {"Add New Filing", TRunMode::AddNewFiling},
+    {"&Verify", TRunMode::Verify},       {"Scan&When", TRunMode::ScanUpdates}, {"Database", TRunMode::Database},
+    {"HTMLprint", TRunMode::Html},
+};
+
+}  // namespace
+
+TMainWindow::TMainWindow(TMain& main, QtUserPort& port, QWidget* parent)
+    : QMainWindow(parent), main_(main), port_(port) {
+  setObjectName("mainWindow");
+  port_.SetWindow(this);
+  port_.SetButtonWords(kDeleteQuestion, "Delete?", "Entire volumes", "Selected sheets only");
+  setWindowTitle(QCoreApplication::applicationFilePath() + " " + ProgramDate());
+
+  mdi_ = new QMdiArea;
+  mdi_->setObjectName("mdi");
+  mdi_->viewport()->installEventFilter(this);
+  setCentralWidget(mdi_);
+
+  volumeView_ = new TVolumeListView(main_.VolumeList(), [this] { return int(main_.State().RunMode); });
+  sheetView_ = new TSheetListView(main_.SheetList());
+  logView_ = new TDebugLogView(main_.Log());
+  volumeWindow_ = AddWindow(volumeView_, {720, 320});
+  sheetWindow_ = AddWindow(sheetView_, {520, 380});
+  logWindow_ = AddWindow(logView_, {480, 240});
+
+  controls_ = new TControlPanel(main_);
+  dock_ = new QDockWidget;
+  dock_->setObjectName("controlDock");
+  dock_->setWindowTitle("Control panel");
+  dock_->setWidget(controls_);
+  dock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+  addDockWidget(Qt::BottomDockWidgetArea, dock_);
+  dock_->hide();  // until the start sequence places it
+
+  for (int i = 0; i < 6; ++i) {
+    panels_[size_t(i)] = new QLabel;
+    panels_[size_t(i)]->setObjectName(QString("statusPanel%1").arg(i));
+    statusBar()->addWidget(panels_[size_t(i)], i % 3 == 2 ? 1 : 2);
+  }
+  port_.SetStatusSink([this](int panel, const QString& text) {
+    if (panel >= 0 && panel < 6) panels_[size_t(panel)]->setText(text);
+  });
+
+  splash_ = new TSplash(this);
+  splash_->hide();
+  whatsNew_ = new TNotePane("whatsNew", WhatsNewText(), this);
+  licence_ = new TNotePane("licence", LicenceText(), this);
+  initTimer_ = new QTimer(this);
+  initTimer_->setInterval(500);
+
+  BuildMenus();
+
+  // "Enough!" in the sheet list stops the volume list's loop.
+  main_.SheetList().onEnough = [this] { main_.VolumeList().EnoughClick(); };
+
+  connect(initTimer_, &QTimer::timeout, this, &TMainWindow::Tick);
+  connect(splash_, &TSplash::startRequested, this, [this] {
+    if (main_.State().Started) {
+      splash_->hide();
+      initTimer_->stop();
+    } else {
+      Start();
+    }
+  });
+  connect(volumeView_, &TVolumeListView::goRequested, this, &TMainWindow::Go);
+  connect(sheetView_, &TSheetListView::quitRequested, this, &QWidget::close);
+  connect(sheetView_, &TSheetListView::showControlsRequested, this, [this] { SetControlPanelShown(!dock_->isVisible()); });
+  connect(sheetView_, &TSheetListView::tileRequested, mdi_, &QMdiArea::tileSubWindows);
+  connect(sheetView_, &TSheetListView::cascadeRequested, mdi_, &QMdiArea::cascadeSubWindows);
+  connect(sheetView_, &TSheetListView::volumesRequested, this, [this] { ShowWindow(volumeWindow_); });
+
+  connect(controls_, &TControlPanel::modeChosen, this, &TMainWindow::ModeChosen);
+  connect(controls_, &TControlPanel::fromClicked, this, [this] {
+    FromClick(main_);
+    refresh();
+  });
+  connect(controls_, &TControlPanel::toClicked, this, [this] {
+    main_.ChooseOutput();
+    refresh();
+  });
+  connect(controls_, &TControlPanel::goClicked, this, &TMainWindow::Go);
+  connect(controls_, &TControlPanel::stopClicked, this, [this] { main_.VolumeList().EnoughClick(); });
+  connect(controls_, &TControlPanel::quitClicked, this, &QWidget::close);
+  connect(controls_, &TControlPanel::mergeChosen, this, [this](int choice) {
+    ChooseMerge(main_.State(), choice == 1 ? TMergeChoice::Merge : TMergeChoice::Replace);
+    refresh();
+  });
+  connect(controls_, &TControlPanel::splitToggled, this, [this](bool on) {
+    main_.State().SplitFlag = on;
+    main_.State().Controls.SplitChecked = on;
+    refresh();
+  });
+  connect(controls_, &TControlPanel::allToggled, this, [this](bool on) {
+    main_.State().Controls.AllChecked = on;
+    main_.ApplyAllBox();
+    refresh();
+  });
+  connect(controls_, &TControlPanel::idEntered, this, [this](const QString& ids) {
+    main_.State().IdList = FromQt(ids).substr(0, 80);
+    main_.State().IdGiven = true;
+    main_.SelectIds();
+    refresh();
+  });
+  connect(controls_, &TControlPanel::creditsClicked, this, &TMainWindow::CreditsClick);
+
+  criteria_ = new TCriteriaPanelView(main_);
+  controls_->SetCriteriaPanel(criteria_);
+  connect(criteria_, &TCriteriaPanelView::runNowRequested, this, &TMainWindow::RunNow);
+  connect(criteria_, &TCriteriaPanelView::summaryRequested, this, [this] {
+    // The summary is made anew each time, showing the criteria as they are now.
+    if (summaryWindow_) {
+      summaryWindow_->close();
+      summaryWindow_ = nullptr;
+    }
+    ShowSelectorSummary();
+  });
+  connect(controls_, &TControlPanel::hideClicked, this, [this] { SetControlPanelShown(false); });
+
+  resize(1100, 760);
+  refresh();
+}
+
+TMainWindow::~TMainWindow() {
+  main_.SheetList().onEnough = nullptr;
+  port_.SetStatusSink(nullptr);
+  port_.SetWindow(nullptr);
+}
+
+QMdiSubWindow* TMainWindow::AddWindow(QWidget* view, const QSize& size) {
+  // Closing a window hides it; its model lives on.
+  auto* window = new QMdiSubWindow;
+  window->setWidget(view);
+  window->setAttribute(Qt::WA_DeleteOnClose, false);
+  mdi_->addSubWindow(window);
+  window->resize(size);
+  window->hide();
+  connect(view, &QWidget::windowTitleChanged, window, &QWidget::setWindowTitle);
+  window->setWindowTitle(view->windowTitle());
+  return window;
+}
+
+void TMainWindow::ShowWindow(QMdiSubWindow* window) {
+  if (window->isMinimized()) window->showNormal();
+  window->show();
+  mdi_->setActiveSubWindow(window);
+}
+
+void TMainWindow::BuildMenus() {
+  QMenu* file = menuBar()->addMenu("&File");
+  openAction_ = file->addAction("&Open...");
+  connect(openAction_, &QAction::triggered, this, [this] {
+    FromClick(main_);
+    refresh();
+  });
+  connect(file->addAction("Send List to File"), &QAction::triggered, this, [this] {
+    main_.VolumeList().SendList(main_.State().VolsToPath);
+  });
+  connect(file->addAction("Print to File"), &QAction::triggered, this,
+          [this] { ChooseMenuMode(int(TRunMode::PrintToFile)); });
+  file->addSeparator();
+  connect(file->addAction("&Quit"), &QAction::triggered, this, &QWidget::close);
+
+  modeMenu_ = menuBar()->addMenu("&Mode");
+  for (const auto& [caption, mode] : kModeMenu) {
+    QAction* a = modeMenu_->addAction(caption);
+    a->setCheckable(true);
+    const int m = int(mode);
+    connect(a, &QAction::triggered, this, [this, m] { ChooseMenuMode(m); });
+    modeActions_.emplace_back(a, caption);
+  }
+
+  QMenu* windows = menuBar()->addMenu("&Windows");
+  connect(windows->addAction("Cascade"), &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
+  connect(windows->addAction("Tile"), &QAction::triggered, mdi_, &QMdiArea::tileSubWindows);
+  connect(windows->addAction("Minimise all"), &QAction::triggered, this, [this] {
+    for (QMdiSubWindow* w : mdi_->subWindowList())
+      if (w->isVisible()) w->showMinimized();
+  });
+  windows->addSeparator();
+  connect(windows->addAction("Tariff Volumes"), &QAction::triggered, this, [this] { ShowWindow(volumeWindow_); });
+  QAction* info = windows->addAction("Header Info");
+  info->setEnabled(false);  // the header info window is not part of this program yet
+  QAction* text = windows->addAction("Sheet Text");
+  text->setEnabled(false);  // nor the sheet text window
+  connect(windows->addAction("Tariff Sheet List"), &QAction::triggered, this, [this] {
+    if (main_.SheetList().Count() == 0 && main_.State().RunMode == TRunMode::Browse && !running_)
+      Go();
+    else
+      ShowWindow(sheetWindow_);
+  });
+  connect(windows->addAction("Log"), &QAction::triggered, this, [this] { ShowWindow(logWindow_); });
+  windows->addSeparator();
+  selectorsAction_ = windows->addAction("Hide Selectors");
+  connect(selectorsAction_, &QAction::triggered, this, [this] {
+    TControls& c = main_.State().Controls;
+    c.SelectorsVisible = !c.SelectorsVisible;
+    refresh();
+  });
+  panelAction_ = windows->addAction("Hide Control panel");
+  connect(panelAction_, &QAction::triggered, this, [this] { SetControlPanelShown(!dock_->isVisible()); });
+  QAction* dirs = windows->addAction("Show directories");
+  dirs->setEnabled(false);  // the libraries panel is not part of this program yet
+
+  QMenu* about = menuBar()->addMenu("&About");
+  connect(about->addAction("Help"), &QAction::triggered, this, [this] {
+    THelpWindow help(this);
+    help.exec();
+  });
+  connect(about->addAction("What's New?"), &QAction::triggered, this, [this] {
+    licence_->hide();
+    PlaceOverlays();
+    whatsNew_->show();
+    whatsNew_->raise();
+  });
+  connect(about->addAction("zlib licence"), &QAction::triggered, this, [this] {
+    whatsNew_->hide();
+    PlaceOverlays();
+    licence_->show();
+    licence_->raise();
+  });
+  connect(about->addAction("Show Version"), &QAction::triggered, this, &TMainWindow::ShowVersion);
+}
+
+QString TMainWindow::StatusPanel(int panel) const { return panels_[size_t(panel)]->text(); }
+
+// ---- start-up ---------------------------------------------------------------------------
+
+bool TMainWindow::ParseCommandLine(const QStringList& args) {
+  std::vector<std::string> words;
+  for (const QString& a : args) words.push_back(a.toLocal8Bit().toStdString());
+  hasArgs_ = !words.empty();
+  const bool ok = main_.ParseCommandLine(words);
+  refresh();
+  return ok;
+}
+
+void TMainWindow::StartSplash() {
+  PlaceOverlays();
+  splash_->show();
+  splash_->raise();
+  splash_->setFocus();
+  initTimer_->start();
+}
+
+void TMainWindow::Tick() {
+  const QDate today = QDate::currentDate();
+  TSplashTick t = InitTimerTick(main_.State(), hasArgs_, today.month(), today.day());
+  splash_->ShowPictures(t.decemberPicture, t.januaryPicture);
+  if (!t.start) return;
+  if (main_.State().Started) {
+    // Show Version: the splash goes again; the start sequence is behind us.
+    initTimer_->stop();
+    splash_->hide();
+    return;
+  }
+  Start();
+}
+
+void TMainWindow::Start() {
+  if (main_.State().Started) return;
+  splash_->hide();
+  initTimer_->stop();
+  SetControlPanelShown(true);
+  ShowWindow(sheetWindow_);
+  ShowWindow(volumeWindow_);
+  mdi_->tileSubWindows();
+  // ReadyToGo
+  if (isVisible()) showMaximized();
+  const bool go = main_.Start();
+  if (main_.State().RunMode == TRunMode::ScanUpdates) sheetWindow_->showMinimized();
+  refresh();
+  if (main_.SummaryShown()) ShowSelectorSummary();
+  if (go && !splash_->isVisible()) RunNow();
+}
+
+void TMainWindow::ShowSelectorSummary() {
+  if (!summaryWindow_) {
+    auto* summary = new TSelectorSummaryView(main_);
+    summaryWindow_ = AddWindow(summary, summary->sizeHint().expandedTo({300, 200}));
+    // Its "Close" closes the whole MDI window, which goes with it.
+    connect(summary, &QDialog::finished, summaryWindow_, &QMdiSubWindow::close);
+    summaryWindow_->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow* window = summaryWindow_;
+    connect(window, &QObject::destroyed, this, [this, window] {
+      if (summaryWindow_ == window) summaryWindow_ = nullptr;
+    });
+  }
+  ShowWindow(summaryWindow_);
+}
+
+// ---- the control panel's commands ----------------------------------------------------------
+
+void TMainWindow::ModeChosen(int index) {
+  TModeActions act = ChooseModeIndex(main_.State(), index, port_);
+  main_.ModeChanged(act);
+  AfterModeChange(act.tile);
+}
+
+void TMainWindow::ChooseMenuMode(int mode) {
+  TModeActions act = ChooseMode(main_.State(), TRunMode(mode));
+  main_.ModeChanged(act);
+  AfterModeChange(act.tile);
+}
+
+void TMainWindow::AfterModeChange(bool tile) {
+  if (tile) mdi_->tileSubWindows();
+  refresh();
+}
+
+void TMainWindow::CreditsClick() {
+  switch (vorne::CreditsClick(main_.State(), splash_->isVisible())) {
+    case TToolboxDoor::Contact:
+      port_.Info(kToolboxContact);
+      break;
+    case TToolboxDoor::ExpertAtOnce:
+      main_.SetExpertMode(true);
+      break;
+    case TToolboxDoor::ShowDialog: {
+      TToolboxDialog toolbox(this);
+      main_.SetExpertMode(toolbox.exec() == QDialog::Accepted);
+      break;
+    }
+  }
+  refresh();
+}
+
+void TMainWindow::ShowVersion() {
+  const std::string note = vorne::ShowVersion(main_.State());
+  if (!note.empty()) port_.Info(note);
+  PlaceOverlays();
+  splash_->show();
+  splash_->raise();
+  initTimer_->start();
+}
+
+void TMainWindow::SetControlPanelShown(bool on) {
+  dock_->setVisible(on);
+  refresh();
+}
+
+// ---- runs ----------------------------------------------------------------------------------------
+
+template <typename F>
+void TMainWindow::Guarded(F run) {
+  if (running_) return;
+  running_ = true;
+  refresh();
+  lastResult_ = run();
+  running_ = false;
+  // The run is over: its stop buttons go with it.
+  main_.SheetList().HideEnough();
+  refresh();
+  if (main_.SheetList().Visible() && main_.SheetList().Count() > 0) ShowWindow(sheetWindow_);
+  if (main_.Log().Visible()) ShowWindow(logWindow_);
+  emit runFinished();
+  if (lastResult_ == TGoResult::Fatal) {
+    // The message has been shown; the program's state is in doubt.
+    QCoreApplication::exit(1);
+    return;
+  }
+  if (closeAfterRun_) close();
+}
+
+void TMainWindow::Go() {
+  const TRunState& st = main_.State();
+  if ((st.RunMode == TRunMode::Html || st.RunMode == TRunMode::PrintToFile) && !st.AutoGo) {
+    // Their run waits on the "Print To File" dialog, which has no window here
+    // yet; without one the run would end having done nothing.
+    port_.Info(kNoPrintDialog);
+    return;
+  }
+  Guarded([this] { return main_.GoDoIt(); });
+}
+
+void TMainWindow::RunNow() {
+  Guarded([this] { return main_.RunNow(); });
+}
+
+void TMainWindow::closeEvent(QCloseEvent* event) {
+  if (running_) {
+    // The loop stops after the current volume; the window closes then.
+    main_.VolumeList().SetApplicationEnding(true);
+    closeAfterRun_ = true;
+    event->ignore();
+    return;
+  }
+  event->accept();
+}
+
+// ---- the state on screen -------------------------------------------------------------------
+
+void TMainWindow::refresh() {
+  const TRunState& st = main_.State();
+  controls_->refresh(running_);
+  for (auto& [action, caption] : modeActions_) {
+    action->setChecked(caption == ToQt(st.Controls.CheckedMenu));
+    action->setEnabled(!running_);
+  }
+  openAction_->setEnabled(!running_);
+  selectorsAction_->setText(st.Controls.SelectorsVisible ? "Hide Selectors" : "Show Selectors");
+  panelAction_->setText(dock_->isVisible() ? "Hide Control panel" : "Show Control panel");
+  // A program started from drive C, D or E shows aqua; a path without a drive letter is a network drive.
+  const QString program = QCoreApplication::applicationFilePath().toUpper();
+  const bool cde = program.size() > 1 && program[1] == ':' && QString("CDE").contains(program[0]);
+  mdi_->setBackground(st.ExpertMode ? kPurple : cde ? kAqua : kNavy);
+  sheetView_->SetExpertMode(st.ExpertMode);
+  volumeView_->refresh();
+  if (criteria_) criteria_->Refresh();
+}
+
+bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == mdi_->viewport()) {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+      main_.State().ToolboxArmed = true;
+    } else if (event->type() == QEvent::MouseButtonPress && !dock_->isVisible() && main_.State().Started) {
+      // A click on the main window calls the control panel back, where the mouse is when it floats.
+      if (dock_->isFloating()) dock_->move(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+      SetControlPanelShown(true);
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  PlaceOverlays();
+}
+
+void TMainWindow::PlaceOverlays() {
+  const QRect area = mdi_->geometry();
+  for (QWidget* w : std::initializer_list<QWidget*>{splash_, whatsNew_, licence_}) {
+    w->adjustSize();
+    w->move(area.center() - QPoint(w->width() / 2, w->height() / 2));
+  }
+}
+
+}  // namespace vorne

@@ -1,0 +1,303 @@
+#include "gui/SheetListView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QMenuBar>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "gui/Text1252.h"
+#include "sheets/Gethdrs.h"
+
+namespace vorne {
+
+namespace {
+
+QColor ColourOf(const TRgb& c) { return QColor(c.r, c.g, c.b); }
+
+// A command whose window this program does not have yet.
+QAction* Later(QMenu* menu, const QString& caption, const QKeySequence& key = {}) {
+  QAction* a = menu->addAction(caption);
+  if (!key.isEmpty()) a->setShortcut(key);
+  a->setEnabled(false);
+  a->setToolTip("Not available in this program yet");
+  return a;
+}
+
+}  // namespace
+
+// ---- the list model -----------------------------------------------------------------
+
+TSheetListModel::TSheetListModel(THdrForm& form, QObject* parent)
+    : QAbstractListModel(parent), form_(form), shown_(int(form.Count())) {}
+
+int TSheetListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shown_; }
+
+QVariant TSheetListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= shown_ || size_t(index.row()) >= form_.Count()) return {};
+  if (role == Qt::DisplayRole) return ToQt(form_.Entries()[size_t(index.row())].first);
+  if (role == kOwnerDrawnRole) return form_.OwnerDrawn();
+  if (!form_.OwnerDrawn()) return role == Qt::FontRole ? QVariant(font_) : QVariant();
+  std::optional<TLineStyle> style = form_.LineStyle(index.row());
+  if (!style) return {};
+  switch (role) {
+    case Qt::BackgroundRole:
+      return ColourOf(style->background);
+    case Qt::ForegroundRole:
+      return ColourOf(style->colour);
+    case Qt::FontRole: {
+      QFont f = font_;
+      f.setBold(style->font.bold);
+      f.setItalic(style->font.italic);
+      f.setStrikeOut(style->font.strikeOut);
+      return f;
+    }
+    case kIndentRole:
+      return style->indent;
+    default:
+      return {};
+  }
+}
+
+void TSheetListModel::Refresh() {
+  const int now = int(form_.Count());
+  if (now != shown_) {
+    beginResetModel();
+    shown_ = now;
+    endResetModel();
+  } else if (shown_ > 0) {
+    emit dataChanged(index(0), index(shown_ - 1));
+  }
+}
+
+// ---- the line painter -------------------------------------------------------------
+
+void TSheetLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                               const QModelIndex& index) const {
+  if (!index.data(TSheetListModel::kOwnerDrawnRole).toBool()) {
+    QStyledItemDelegate::paint(painter, option, index);
+    return;
+  }
+  painter->save();
+  painter->fillRect(option.rect, index.data(Qt::BackgroundRole).value<QColor>());
+  painter->setFont(index.data(Qt::FontRole).value<QFont>());
+  painter->setPen(index.data(Qt::ForegroundRole).value<QColor>());
+  const int indent = index.data(TSheetListModel::kIndentRole).toInt();
+  painter->drawText(option.rect.adjusted(indent, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                    index.data(Qt::DisplayRole).toString());
+  painter->restore();
+}
+
+// ---- the window -------------------------------------------------------------------
+
+TSheetListView::TSheetListView(THdrForm& form, QWidget* parent) : QWidget(parent), form_(form) {
+  setObjectName("sheetList");
+  model_ = new TSheetListModel(form_, this);
+  list_ = new QListView;
+  list_->setObjectName("sheetListLines");
+  list_->setModel(model_);
+  list_->setItemDelegate(new TSheetLineDelegate(list_));
+  list_->setUniformItemSizes(true);
+  list_->installEventFilter(this);
+  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  QFont font("Courier New");
+  font.setStyleHint(QFont::TypeWriter);
+  font.setPointSize(10);
+  SetListFont(font);
+
+  pages_ = new QTabWidget;
+  pages_->addTab(list_, "Sheet List");
+  // The header record listing of Test and Errors Only has no view here yet.
+  auto* tech = new QLabel("The header record listing is not shown in this program yet.");
+  tech->setAlignment(Qt::AlignCenter);
+  pages_->addTab(tech, "");
+  pages_->setTabEnabled(1, false);
+
+  info_ = new QPushButton("Info");
+  info_->setEnabled(false);
+  info_->setToolTip("The header info window is not available yet");
+  plain_ = new QPushButton;
+  enough_ = new QPushButton("Enough!");
+  enough_->setToolTip("stop loading");
+  multi_ = new QPushButton;
+  all_ = new QPushButton("All");
+  halt_ = new QPushButton("Halt");
+  halt_->setEnabled(false);  // ends a find in text, which comes with the sheet text window
+  annotate_ = new QPushButton("Annotate");
+  annotate_->setEnabled(false);
+  annotate_->setToolTip("The notepad is not available yet");
+  auto* buttons = new QHBoxLayout;
+  for (QPushButton* b : {info_, plain_, multi_, all_, annotate_, halt_, enough_}) buttons->addWidget(b);
+  buttons->addStretch();
+
+  runLabel_ = new QLabel;
+  runLabel_->setObjectName("runLabel");
+  status_ = new QLabel;
+  status_->setObjectName("sheetStatus");
+  typeLabel_ = new QLabel;
+  statusLabel_ = new QLabel;
+  gauge_ = new QProgressBar;
+  gauge_->setTextVisible(false);
+  gauge_->setMaximumWidth(100);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(runLabel_);
+  bottom->addWidget(status_, 1);
+  bottom->addWidget(typeLabel_, 1);
+  bottom->addWidget(statusLabel_, 1);
+  bottom->addWidget(gauge_);
+
+  auto* bar = new QMenuBar;
+  BuildMenus(bar);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(2, 0, 2, 2);
+  layout->setSpacing(2);
+  layout->setMenuBar(bar);
+  layout->addLayout(buttons);
+  layout->addWidget(pages_, 1);
+  layout->addLayout(bottom);
+
+  connect(plain_, &QPushButton::clicked, this, [this] { form_.PlainClick(); });
+  connect(multi_, &QPushButton::clicked, this, [this] { form_.multiBtnClick(); });
+  connect(all_, &QPushButton::clicked, this, [this] { form_.AllBtnClick(); });
+  connect(enough_, &QPushButton::clicked, this, [this] { form_.EnoughClick(); });
+  connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    if (!syncing_) ViewToModel();
+  });
+  connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+    if (!syncing_ && current.isValid() && !form_.MultiSelect()) form_.ListClick(current.row());
+  });
+
+  form_.onChanged = [this] { refresh(); };
+  refresh();
+}
+
+TSheetListView::~TSheetListView() { form_.onChanged = nullptr; }
+
+void TSheetListView::CopySheetList() { QApplication::clipboard()->setText(ToQt(form_.CopySheetListClick())); }
+
+bool TSheetListView::eventFilter(QObject* watched, QEvent* event) {
+  // The list would copy only its current line on Ctrl+C; the window copies the whole list.
+  if (watched == list_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+    CopySheetList();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TSheetListView::BuildMenus(QWidget* barWidget) {
+  auto* bar = static_cast<QMenuBar*>(barWidget);
+  QMenu* file = bar->addMenu("&File");
+  Later(file, "Display This Sheet");
+  QAction* copy = file->addAction("Copy Sheet List to Clipboard");
+  copy->setShortcut(QKeySequence("Ctrl+C"));
+  copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  addAction(copy);
+  connect(copy, &QAction::triggered, this, &TSheetListView::CopySheetList);
+  Later(file, "Print");
+  file->addSeparator();
+  QAction* quit = file->addAction("Quit");
+  quit->setToolTip("Quit WinVORNE");
+  connect(quit, &QAction::triggered, this, &TSheetListView::quitRequested);
+
+  QMenu* find = bar->addMenu("F&ind");
+  Later(find, "in Text", QKeySequence("Ctrl+F"));
+  Later(find, "Header info");
+  complexFind_ = Later(find, "Test Complex Find");
+
+  editMenu_ = bar->addMenu("&Edit");
+  for (const char* c : {"Docket", "Order", "Status", "Type 5 Edit", "Repair"}) Later(editMenu_, c);
+
+  QMenu* windows = bar->addMenu("&Windows");
+  connect(windows->addAction("Show Controls"), &QAction::triggered, this, &TSheetListView::showControlsRequested);
+  connect(windows->addAction("Tile"), &QAction::triggered, this, &TSheetListView::tileRequested);
+  connect(windows->addAction("Cascade"), &QAction::triggered, this, &TSheetListView::cascadeRequested);
+  connect(windows->addAction("Tariff Volumes"), &QAction::triggered, this, &TSheetListView::volumesRequested);
+  Later(windows, "Header Info");
+
+  QMenu* fonts = bar->addMenu("F&onts");
+  connect(fonts->addAction("List font..."), &QAction::triggered, this, [this] {
+    bool ok = false;
+    QFont f = QFontDialog::getFont(&ok, list_->font(), this, "Font of the sheet list");
+    if (ok) SetListFont(f);
+  });
+  SetExpertMode(false);
+}
+
+void TSheetListView::SetExpertMode(bool on) {
+  expert_ = on;
+  editMenu_->menuAction()->setVisible(on);
+  complexFind_->setVisible(on);
+  pages_->setTabText(1, on ? "Tech Stuff" : "");
+  pages_->setTabVisible(1, on);
+}
+
+void TSheetListView::SetListFont(const QFont& font) {
+  list_->setFont(font);
+  model_->SetBaseFont(font);
+  model_->Refresh();
+}
+
+QString TSheetListView::StatusText() const { return status_->text(); }
+
+void TSheetListView::refresh() {
+  if (syncing_) return;
+  syncing_ = true;
+  model_->Refresh();
+  setWindowTitle(ToQt(form_.Caption()));
+  list_->setSelectionMode(form_.MultiSelect() ? QAbstractItemView::MultiSelection
+                                              : QAbstractItemView::SingleSelection);
+  QItemSelection selection;
+  for (size_t i = 0; i < form_.Count(); ++i)
+    if (form_.IsMarked(i)) selection.select(model_->index(int(i)), model_->index(int(i)));
+  list_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+  const int selected = form_.SelectedIndex();
+  if (selected >= 0) list_->selectionModel()->setCurrentIndex(model_->index(selected), QItemSelectionModel::NoUpdate);
+  // A new volume's lines scroll to the top as they arrive.
+  if (form_.Count() != lastCount_ || form_.TopIndex() != lastTop_) {
+    if (form_.Count() > 0) list_->scrollTo(model_->index(form_.TopIndex()), QAbstractItemView::PositionAtTop);
+    lastCount_ = form_.Count();
+    lastTop_ = form_.TopIndex();
+  }
+  list_->setVisible(form_.ListVisible());
+  list_->setToolTip(form_.HintsOn() ? "Double-click a sheet, or select several with go Multi" : QString());
+  plain_->setText(ToQt(form_.PlainCaption()));
+  multi_->setText(ToQt(form_.MultiCaption()));
+  multi_->setToolTip(ToQt(form_.MultiHint()));
+  annotate_->setVisible(form_.AnnotateVisible());
+  enough_->setVisible(form_.EnoughVisible());
+  runLabel_->setText(ToQt(form_.RunLabel()));
+  runLabel_->setVisible(form_.RunLabelVisible());
+  QString status = ToQt(form_.StatusText());
+  status_->setText(status.replace('\t', "    "));
+  typeLabel_->setText(ToQt(form_.TypeLabel()));
+  statusLabel_->setText(ToQt(form_.StatusLabel()));
+  statusLabel_->setVisible(form_.StatusLabelVisible());
+  gauge_->setVisible(form_.GaugeVisible());
+  gauge_->setValue(form_.Gauge());
+  if (expert_) pages_->setCurrentIndex(form_.Page() == THdrForm::TPage::TechStuff ? 1 : 0);
+  syncing_ = false;
+}
+
+void TSheetListView::ViewToModel() {
+  if (!form_.MultiSelect()) return;
+  syncing_ = true;
+  const QItemSelectionModel* sel = list_->selectionModel();
+  for (size_t i = 0; i < form_.Count(); ++i) {
+    const bool on = sel->isRowSelected(int(i), {});
+    if (form_.IsMarked(i) != on) form_.SetMarked(i, on);
+  }
+  syncing_ = false;
+  refresh();
+}
+
+}  // namespace vorne

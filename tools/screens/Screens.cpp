@@ -1,0 +1,214 @@
+// vorne-screens: a scripted session of the desktop program on a library,
+// run offscreen, that saves a picture of each window and dialog under a
+// folder, named after the window. `make screenshots` runs it on the demo
+// library. To add a window: add a Shot (or a ModalShot for a dialog) below.
+//
+//   vorne-screens <library folder> <output folder>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QApplication>
+#include <QDir>
+#include <QDockWidget>
+#include <QItemSelectionModel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPixmap>
+#include <QTableView>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+
+#include "filings/Idverify.h"
+#include "filings/Type0dlg.h"
+#include "gui/ControlPanel.h"
+#include "gui/CriteriaDialogs.h"
+#include "gui/CriteriaPanel.h"
+#include "gui/FilingDialogs.h"
+#include "gui/MainWindow.h"
+#include "gui/QtUserPort.h"
+#include "gui/SheetListView.h"
+#include "gui/SmallWindows.h"
+#include "gui/VolumeListView.h"
+#include "shell/MainCommands.h"
+#include "shell/MainUnit.h"
+#include "shell/Modes.h"
+#include "platform/FileSystem.h"
+
+namespace vorne {
+namespace {
+
+class TSession {
+ public:
+  explicit TSession(const QString& out) : out_(out) { QDir().mkpath(out); }
+
+  // Saves a picture of a widget as <name>.png.
+  void Shot(QWidget* w, const QString& name) {
+    QApplication::processEvents();
+    const QString path = out_ + "/" + name + ".png";
+    if (w->grab().save(path))
+      std::printf("%s\n", path.toLocal8Bit().constData());
+    else
+      std::fprintf(stderr, "could not save %s\n", path.toLocal8Bit().constData());
+    ++count_;
+  }
+
+  // Runs open(), which shows a modal dialog; the first modal window it
+  // shows is saved as <name>.png, and every modal window is then closed.
+  void ModalShot(const QString& name, const std::function<void()>& open) {
+    bool taken = false;
+    QTimer closer;
+    closer.setInterval(150);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (!modal) return;
+      if (!taken) {
+        taken = true;
+        Shot(modal, name);
+      }
+      modal->close();
+    });
+    closer.start();
+    open();
+  }
+
+  int Count() const { return count_; }
+
+ private:
+  QString out_;
+  int count_ = 0;
+};
+
+int Run(const QString& library, const QString& out) {
+  QtUserPort port;
+  AddFilingDialogViews(port);
+  TEnv env{RealFileSystem(), port};
+  TMain main(env);
+  TMainWindow window(main, port);
+  TSession s(out);
+  window.resize(1280, 860);
+  window.ParseCommandLine({"FROM", library, "UNZIP"});
+  window.show();
+  window.StartSplash();
+  s.Shot(&window, "splash");
+
+  window.Start();
+  // Maximised on the offscreen screen is too small to show every column.
+  window.showNormal();
+  window.resize(1280, 860);
+  window.Mdi()->tileSubWindows();
+  s.Shot(&window, "main-window");
+  s.Shot(window.ControlPanel(), "control-panel");
+
+  // Two volumes marked, Go in Browse.
+  QTableView* table = window.VolumeListView()->Table();
+  table->selectionModel()->select(table->model()->index(0, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  table->selectionModel()->select(table->model()->index(2, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  s.Shot(window.VolumeListWindow(), "tariff-volumes");
+  window.Go();
+  window.Mdi()->tileSubWindows();
+  s.Shot(window.SheetListWindow(), "tariff-sheet-list");
+  s.Shot(&window, "main-window-after-browse");
+
+  // A column head sorts through the volume list's own order.
+  main.VolumeList().ColumnClick(6);
+  s.Shot(window.VolumeListWindow(), "tariff-volumes-sorted-by-update");
+
+  // The criteria dialogs, each opened by its box of the "Select Sheets" panel.
+  TCriteriaPanelView* criteria = window.CriteriaPanel();
+  auto dialogShot = [&](QCheckBox* box, const QString& name) {
+    box->click();
+    QApplication::processEvents();
+    if (TCriteriaDialog* d = criteria->OpenDialog()) {
+      s.Shot(d, name);
+      d->reject();
+      QApplication::processEvents();
+    }
+  };
+  dialogShot(criteria->StatusBox(), "status-dialog");
+  dialogShot(criteria->DateBox(), "select-sheets-by-date");
+  dialogShot(criteria->TypeBox(), "sheet-type-dialog");
+  dialogShot(criteria->SheetNoBox(), "pick-sheetno");
+  main.VolumeList().RowClick(0);  // the docket box needs a volume clicked
+  dialogShot(criteria->DocketBox(), "available-dockets");
+  criteria->OtherButton()->click();
+  s.Shot(window.ControlPanel(), "control-panel-other");
+  criteria->OtherButton()->click();
+  criteria->ShowSelectorsButton()->click();
+  if (window.SummaryWindow()) s.Shot(window.SummaryWindow(), "select-sheets-by");
+
+  // Messages and questions through the port.
+  s.ModalShot("message-no-volumes-selected", [&] {
+    main.VolumeList().Unselect();
+    window.Go();
+  });
+  s.ModalShot("question-delete", [&] { port.Ask(kDeleteQuestion, TButtons::YesNo); });
+  s.ModalShot("question-mark-deleted", [&] { port.Ask("Mark these 12 sheets Deleted", TButtons::OKCancelAbort); });
+  s.ModalShot("from-dialog", [&] { FromClick(main); });
+  s.ModalShot("pick-a-date", [&] {
+    port.AskText("Pick a Date", "Include tariff volumes updated since: ", "1/5/2025");
+  });
+  s.ModalShot("type0-dialog", [&] {
+    TType0Dialog d(port, "Alpine Valley Interstate Pipeline");
+    port.RunDialog(d);
+  });
+  s.ModalShot("verify-company-dialog", [&] {
+    TVerifyDlg d(env, {"VPATH", library.toStdString()});
+    d.Ask("ALPINE VALLEY INTERSTATE PIPE LINE", 4217);
+  });
+
+  // The About menu and the small windows.
+  s.ModalShot("help-winvorne2", [&] {
+    THelpWindow help(&window);
+    help.exec();
+  });
+  s.ModalShot("toolbox", [&] {
+    TToolboxDialog toolbox(&window);
+    toolbox.exec();
+  });
+  window.WhatsNewPane()->show();
+  window.WhatsNewPane()->raise();
+  s.Shot(&window, "whats-new");
+  window.WhatsNewPane()->hide();
+  window.LicencePane()->show();
+  window.LicencePane()->raise();
+  s.Shot(&window, "zlib-licence");
+  window.LicencePane()->hide();
+
+  main.Log().AddLine("index.htm: 2 sheets without text");
+  main.Log().AddLine("004217.htm: docket RP96-1-000 has no sheets");
+  window.LogWindow()->show();
+  s.Shot(window.LogWindow(), "log");
+  window.LogWindow()->hide();
+
+  // ExpertMode: the ID column, Make HTML, the longer Mode panel, the colours.
+  main.SetExpertMode(true);
+  window.refresh();
+  s.Shot(window.VolumeListWindow(), "tariff-volumes-expert");
+  s.Shot(&window, "main-window-expert");
+
+  // The control panel hidden by its red cross.
+  window.ControlDock()->hide();
+  window.refresh();
+  s.Shot(&window, "main-window-panel-hidden");
+
+  std::printf("%d pictures\n", s.Count());
+  return 0;
+}
+
+}  // namespace
+}  // namespace vorne
+
+int main(int argc, char** argv) {
+  // The offscreen platform warns about every window it cannot size to its hints.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+    if (!msg.contains("propagateSizeHints")) std::fprintf(stderr, "%s\n", msg.toLocal8Bit().constData());
+  });
+  QApplication app(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: vorne-screens <library folder> <output folder>\n");
+    return 2;
+  }
+  return vorne::Run(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+}
