@@ -102,6 +102,7 @@ void TToDisplay::ListNewVolumes() {
   if (!out_) return;
   for (const auto& v : out_->Volumes())
     if (FindRow(v->Key()) < 0) UpdateRow(AddVolumeRow(v->record), v->record);
+  Changed();
 }
 
 namespace {
@@ -190,6 +191,7 @@ bool TToDisplay::CopyVolume(TPrimeRef& source, THdrList& selected, TCopyErrors& 
   TCopyHdrObject hdr(out, stored, NewVolumeRecord(source.record), TVolumeBody{});
   if (!hdr.Opened()) return false;
   modelabel_ = stored ? "Merging" : "Adding";
+  Changed();
   hdr.Load(selected);
 
   bool ok = true;
@@ -350,6 +352,7 @@ bool TToDisplay::CopyVolume(TPrimeRef& source, THdrList& selected, TCopyErrors& 
   hdr.ClearLists();
   UpdateRow(size_t(row), hdr.Prime().record);
   AddLogLine(source.record, hdr, Now() - start);
+  Changed();
   return ok;
 }
 
@@ -394,6 +397,7 @@ bool TToDisplay::WriteZipBatch(TFromDisplay& volumeList) {
   includes_->SetFolder(base);
   includes_->Go(volumeList);
   wheresaved_ = JoinPath(base, "index.htm");
+  Changed();
   return true;
 }
 

@@ -214,7 +214,7 @@ void TNewHdrObject::AdoptStorage(TStorage&& storage) {
   if (!sheets_.empty()) return;  // a list in use keeps its own
   sheets_ = std::move(storage.sheets);
   titles_ = std::move(storage.titles);
-  titleSlots_ = std::move(storage.slots);
+  titleSlots_ = std::move(storage.titleSlots);
   DropSheets();
 }
 
@@ -282,6 +282,7 @@ void TToDisplay::SetOutput(TFileCluster& cluster) {
   for (const auto& v : cluster.Volumes()) UpdateRow(AddVolumeRow(v->record), v->record);
   std::stable_sort(rows_.begin(), rows_.end(),
                    [](const TOutRow& a, const TOutRow& b) { return CompareNoCase(a.key, b.key) < 0; });
+  Changed();
 }
 
 size_t TToDisplay::AddVolumeRow(const TPrimeRecord& r) {
@@ -305,6 +306,7 @@ void TToDisplay::UpdateRow(size_t i, const TPrimeRecord& r) {
 
 void TToDisplay::RemoveRow(size_t i) {
   if (i < rows_.size()) rows_.erase(rows_.begin() + std::ptrdiff_t(i));
+  Changed();
 }
 
 int TToDisplay::FindRow(const std::string& key) const {

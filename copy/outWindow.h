@@ -184,7 +184,7 @@ class TNewHdrObject : public TOutHdrObject {
   struct TStorage {
     std::vector<TListedSheet> sheets;
     std::string titles;
-    std::vector<TSlot> slots;
+    std::vector<TSlot> titleSlots;  // not "slots": a Qt keyword where views include this
   };
 };
 
@@ -224,7 +224,10 @@ class TToDisplay {
   const std::string& Caption() const { return caption_; }
   const std::vector<TOutRow>& Rows() const { return rows_; }
   const std::string& Modelabel() const { return modelabel_; }
-  void SetModelabel(const std::string& text) { modelabel_ = text; }
+  void SetModelabel(const std::string& text) {
+    modelabel_ = text;
+    Changed();
+  }
   // The rows as text, one a line, columns separated by tabs.
   std::string ListText() const;
 
@@ -252,9 +255,14 @@ class TToDisplay {
   void SetClock(TClock clock) { clock_ = std::move(clock); }
   // Notes for an unattended run (a volume whose merge was stopped).
   std::function<void(const std::string&)> onNote;
+  // The rows, the mode label or the status changed (the view repaints).
+  std::function<void()> onChanged;
 
  private:
   std::chrono::steady_clock::time_point Now() const;
+  void Changed() const {
+    if (onChanged) onChanged();
+  }
   void AddLogLine(const TPrimeRecord& source, const TOutHdrObject& hdr, std::chrono::steady_clock::duration spent);
 
   std::string caption_;

@@ -16,7 +16,9 @@
 
 #include "gui/ControlPanel.h"
 #include "gui/DebugLogView.h"
+#include "gui/PrintToFileView.h"
 #include "gui/QtUserPort.h"
+#include "gui/RunWindows.h"
 #include "gui/SelectorSummary.h"
 #include "gui/SheetListView.h"
 #include "gui/SmallWindows.h"
@@ -25,14 +27,12 @@
 #include "shell/MainCommands.h"
 #include "shell/MainUnit.h"
 #include "shell/Modes.h"
+#include "filings/Addsheet.h"
+#include "volumes/ExportDockets.h"
 
 namespace vorne {
 
 namespace {
-
-constexpr char kNoPrintDialog[] =
-    "HTML and Print to File need the \"Print To File\" dialog, which this program does not have yet.\n"
-    "Start them with GO on the command line (the dialog then answers itself), or with vorne-batch.";
 
 const QColor kNavy(0, 0, 128), kAqua(0, 255, 255), kPurple(128, 0, 128);
 
@@ -93,6 +93,9 @@ TMainWindow::TMainWindow(TMain& main, QtUserPort& port, QWidget* parent)
 
   // "Enough!" in the sheet list stops the volume list's loop.
   main_.SheetList().onEnough = [this] { main_.VolumeList().EnoughClick(); };
+  // The windows the runs open get their views here.
+  main_.Windows().onChanged = [this] { SyncRunWindows(); };
+  main_.Windows().showPrintDialog = [this](TFilePrintDialog& dialog) { TPrintToFileView::Run(dialog, this); };
 
   connect(initTimer_, &QTimer::timeout, this, &TMainWindow::Tick);
   connect(splash_, &TSplash::startRequested, this, [this] {
@@ -163,6 +166,11 @@ TMainWindow::TMainWindow(TMain& main, QtUserPort& port, QWidget* parent)
 
 TMainWindow::~TMainWindow() {
   main_.SheetList().onEnough = nullptr;
+  main_.Windows().onChanged = nullptr;
+  main_.Windows().showPrintDialog = nullptr;
+  for (TToDisplayView* v : {copyView_, importView_})
+    if (v) v->Detach();
+  if (publishView_) publishView_->Detach();
   port_.SetStatusSink(nullptr);
   port_.SetWindow(nullptr);
 }
@@ -386,8 +394,12 @@ void TMainWindow::Guarded(F run) {
   if (running_) return;
   running_ = true;
   refresh();
+  for (TToDisplayView* v : {copyView_, importView_})
+    if (v) v->SetRunning(true);
   lastResult_ = run();
   running_ = false;
+  for (TToDisplayView* v : {copyView_, importView_})
+    if (v) v->SetRunning(false);
   // The run is over: its stop buttons go with it.
   main_.SheetList().HideEnough();
   refresh();
@@ -403,13 +415,6 @@ void TMainWindow::Guarded(F run) {
 }
 
 void TMainWindow::Go() {
-  const TRunState& st = main_.State();
-  if ((st.RunMode == TRunMode::Html || st.RunMode == TRunMode::PrintToFile) && !st.AutoGo) {
-    // Their run waits on the "Print To File" dialog, which has no window here
-    // yet; without one the run would end having done nothing.
-    port_.Info(kNoPrintDialog);
-    return;
-  }
   Guarded([this] { return main_.GoDoIt(); });
 }
 
@@ -426,6 +431,64 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+}
+
+// ---- the windows of the runs ----------------------------------------------------------------
+
+void TMainWindow::SyncRunWindows() {
+  TRunWindows& w = main_.Windows();
+  if (w.publishing != publishModel_) {
+    if (publishWindow_) {
+      publishView_->Detach();
+      publishWindow_->close();
+      publishWindow_->deleteLater();
+      publishWindow_ = nullptr;
+      publishView_ = nullptr;
+    }
+    publishModel_ = w.publishing;
+    if (publishModel_) {
+      publishView_ = new TExportDocketsView(*publishModel_);
+      publishWindow_ = AddWindow(publishView_, {360, publishModel_->Height()});
+      ShowWindow(publishWindow_);
+    }
+  }
+  SyncOutputView(w.copyOutput, copyModel_, copyView_, copyWindow_);
+  SyncOutputView(w.importOutput, importModel_, importView_, importWindow_);
+  if (w.errorLog) {
+    // The filing's log stays on screen after its run, until the next one.
+    if (!errorLogView_) {
+      errorLogView_ = new TErrorLogView(main_.Env());
+      errorLogWindow_ = AddWindow(errorLogView_, {560, 300});
+    }
+    errorLogView_->SetLog(w.errorLog->Caption(), w.errorLog->ErrorBox(), w.errorLog->LogName());
+    ShowWindow(errorLogWindow_);
+  }
+  if (w.duplicates && !showingDuplicates_) {
+    // The run keeps the report registered only while it is shown.
+    showingDuplicates_ = true;
+    TCopyErrorsView report(*w.duplicates, main_.Env(), this);
+    report.exec();
+    showingDuplicates_ = false;
+  }
+}
+
+void TMainWindow::SyncOutputView(TToDisplay* model, TToDisplay*& shown, TToDisplayView*& view,
+                                 QMdiSubWindow*& window) {
+  if (model == shown) return;
+  if (window) {
+    view->Detach();
+    window->close();
+    window->deleteLater();
+    window = nullptr;
+    view = nullptr;
+  }
+  shown = model;
+  if (!model) return;
+  view = new TToDisplayView(*model, main_.Env());
+  view->SetRunning(running_);
+  connect(view, &TToDisplayView::enoughClicked, this, [this] { main_.VolumeList().EnoughClick(); });
+  window = AddWindow(view, {640, 300});
+  ShowWindow(window);
 }
 
 // ---- the state on screen -------------------------------------------------------------------

@@ -33,6 +33,11 @@ namespace vorne {
 class QtUserPort;
 class TControlPanel;
 class TDebugLogView;
+class TExportDockets;
+class TExportDocketsView;
+class TErrorLogView;
+class TToDisplay;
+class TToDisplayView;
 class TMain;
 class TNotePane;
 class TSheetListView;
@@ -72,6 +77,11 @@ class TMainWindow : public QMainWindow {
   QMdiSubWindow* VolumeListWindow() const { return volumeWindow_; }
   QMdiSubWindow* SheetListWindow() const { return sheetWindow_; }
   QMdiSubWindow* LogWindow() const { return logWindow_; }
+  // The windows of the runs, while their models are registered.
+  TExportDocketsView* PublishingView() const { return publishView_; }
+  TToDisplayView* CopyOutputView() const { return copyView_; }
+  TToDisplayView* ImportOutputView() const { return importView_; }
+  TErrorLogView* ErrorLogView() const { return errorLogView_; }
   QMdiArea* Mdi() const { return mdi_; }
   TSplash* Splash() const { return splash_; }
   TNotePane* WhatsNewPane() const { return whatsNew_; }
@@ -109,6 +119,9 @@ class TMainWindow : public QMainWindow {
   void Guarded(F run);
   void PlaceOverlays();
   void SetControlPanelShown(bool on);
+  // Makes and drops the views of the windows the runs registered.
+  void SyncRunWindows();
+  void SyncOutputView(TToDisplay* model, TToDisplay*& shown, TToDisplayView*& view, QMdiSubWindow*& window);
 
   TMain& main_;
   QtUserPort& port_;
@@ -122,6 +135,18 @@ class TMainWindow : public QMainWindow {
   QMdiSubWindow* sheetWindow_;
   QMdiSubWindow* logWindow_;
   QMdiSubWindow* summaryWindow_ = nullptr;
+  TExportDockets* publishModel_ = nullptr;
+  TExportDocketsView* publishView_ = nullptr;
+  QMdiSubWindow* publishWindow_ = nullptr;
+  TToDisplay* copyModel_ = nullptr;
+  TToDisplayView* copyView_ = nullptr;
+  QMdiSubWindow* copyWindow_ = nullptr;
+  TToDisplay* importModel_ = nullptr;
+  TToDisplayView* importView_ = nullptr;
+  QMdiSubWindow* importWindow_ = nullptr;
+  bool showingDuplicates_ = false;
+  TErrorLogView* errorLogView_ = nullptr;
+  QMdiSubWindow* errorLogWindow_ = nullptr;
   TCriteriaPanelView* criteria_ = nullptr;
   TSplash* splash_;
   TNotePane* whatsNew_;

@@ -91,18 +91,23 @@ bool TAddFilingRun::Prepare(TRunContext& main, TFromDisplay&) {
   ran_ = true;
   for (const std::string& file : files) {
     TAddFilings run(env, verifier_.get(), toDisplay_.get(), &main.SheetList());
+    bool failed = false;
     try {
       run.Import(*out, file);
     } catch (const EVorneError& e) {
       // A volume cut short by a file error leaves no records; what was
       // completed before stays, and the prime file below lists it.
       env.port.Error(e.what());
-      OfferLog(main, run, *out);
-      break;
+      failed = true;
     }
-    sheetsAdded_ += run.SheetsAdded();
+    if (!failed) sheetsAdded_ += run.SheetsAdded();
+    // The log is on screen while it is offered for saving.
+    main.Windows().errorLog = &run;
+    main.Windows().Changed();
     OfferLog(main, run, *out);
-    if (run.Aborted()) break;
+    main.Windows().errorLog = nullptr;
+    main.Windows().Changed();
+    if (failed || run.Aborted()) break;
   }
   try {
     out->CloseBuffer();

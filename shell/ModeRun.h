@@ -14,10 +14,12 @@
 
 namespace vorne {
 
+class TAddFilings;
 class TCopyErrors;
 class TDebugLog;
 class TExportDockets;
 class TFileCluster;
+class TFilePrintDialog;
 class TFromDisplay;
 class THdrForm;
 class TPrimeRef;
@@ -55,6 +57,12 @@ struct TRunWindows {
   TVerifyDlg* companyCheck = nullptr;    // Add New Filing: the company dialog
   TExportDockets* publishing = nullptr;  // HTML and Print to File, while they run
   TCopyErrors* duplicates = nullptr;     // Copy: the false-duplicate report, while shown
+  TAddFilings* errorLog = nullptr;       // Add New Filing: a filing's "Error Log", at its end
+
+  // Shows the "Print To File" dialog of HTML and Print to File and returns
+  // when it has ended (its Result() set). Without it the dialog's timer
+  // answers an unattended run and nobody else does.
+  std::function<void(TFilePrintDialog&)> showPrintDialog;
 
   // What the last runs left to report.
   int updatedDates = 0;                        // prime dates updated (RunMode 13)

@@ -51,6 +51,8 @@ bool TPublishRun::Prepare(TRunContext& main, TFromDisplay& list) {
   if (st.AutoGo) dialog.TurnTimerOn();
   if (handler_)
     handler_(dialog);
+  else if (main.Windows().showPrintDialog)
+    main.Windows().showPrintDialog(dialog);
   else if (dialog.TimerOn())
     dialog.Tick(TFilePrintDialog::kTimerMs);
   if (!dialog.Result().value_or(false)) {
@@ -93,6 +95,7 @@ bool TPublishRun::Prepare(TRunContext& main, TFromDisplay& list) {
     return false;
   }
   setup.folder = folder;
+  setup.allVolumes = dialog.allVolumes;  // the person may have changed the box
   main.EndPrintSetup(setup);
   writer_ = std::move(writer);
   if (htmlWriter_) htmlWriter_->Create();

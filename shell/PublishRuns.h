@@ -22,8 +22,9 @@ class TPublishRun : public TModeRun {
   ~TPublishRun() override;
 
   // Shows the dialog and returns when it has ended (OK or Cancel). Without
-  // a handler the dialog's timer answers it in an unattended run (AutoGo)
-  // and nothing answers it otherwise (Cancel).
+  // a handler the view registered in Windows().showPrintDialog shows it;
+  // without either the dialog's timer answers it in an unattended run
+  // (AutoGo) and nothing answers it otherwise (Cancel).
   using TDialogHandler = std::function<void(TFilePrintDialog&)>;
   void SetDialogHandler(TDialogHandler handler) { handler_ = std::move(handler); }
 

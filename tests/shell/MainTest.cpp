@@ -6,6 +6,8 @@
 #include "filings/Verifier.h"
 #include "shell/MainUnit.h"
 #include "shell/Whenunit.h"
+#include "copy/outWindow.h"
+#include "output/Fileprnt.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
@@ -237,6 +239,95 @@ TEST_F(MainTest, ChoosingAddNewFilingInTheModePanelShowsTheIdColumn) {
   main_.SetExpertMode(false);
   EXPECT_EQ(main_.VolumeList().IdColumnWidth(), 1);
   EXPECT_FALSE(main_.VolumeList().MakeHtmlVisible());
+}
+
+}  // namespace
+}  // namespace vorne::testing
+
+namespace vorne::testing {
+namespace {
+
+// The desktop registers a view for the "Print To File" dialog; the run shows
+// its dialog there and goes on with what the person chose.
+TEST_F(MainTest, PublishRunsAskTheRegisteredPrintDialogView) {
+  Library("/w/libs/a", "Alpha Gas");
+  ASSERT_TRUE(main_.OpenPrimeFile("/w/libs/a/GZPrime"));
+  main_.State().FromDir = "/w/libs/a";
+  main_.State().ToDir = "/w/out";
+  int shown = 0;
+  bool manySheets = true, fewerThanTwo = false;
+  std::string preset;
+  main_.Windows().showPrintDialog = [&](TFilePrintDialog& d) {
+    ++shown;
+    manySheets = d.manySheetsVisible;
+    fewerThanTwo = d.fewerThanTwoVisible;
+    preset = d.directory;
+    d.directory = "/w/out/site";
+    d.OK();
+  };
+  ChooseMode(main_.State(), TRunMode::Html);
+  main_.VolumeList().SelectAll();
+  EXPECT_EQ(main_.GoDoIt(), TGoResult::Ran);
+  EXPECT_EQ(shown, 1);
+  EXPECT_FALSE(manySheets);   // HTML writes one page per company anyway
+  EXPECT_TRUE(fewerThanTwo);  // one volume in the library
+  EXPECT_EQ(preset, "/w/out");
+  EXPECT_TRUE(mem_.Exists("/w/out/site/index.htm"));
+
+  // Cancel in the dialog: the run ends before anything is written.
+  main_.Windows().showPrintDialog = [&](TFilePrintDialog& d) {
+    d.directory = "/w/out/cancelled";
+    d.Cancel();
+  };
+  main_.VolumeList().SelectAll();
+  EXPECT_NE(main_.GoDoIt(), TGoResult::Ran);
+  EXPECT_FALSE(mem_.IsDirectory("/w/out/cancelled"));
+  EXPECT_EQ(main_.Windows().publishing, nullptr);
+}
+
+// The output-volume window tells its view of every volume copied, and
+// "Enough!" pressed while a volume is copied ends the run after that volume.
+TEST_F(MainTest, CopyWindowReportsEachVolumeAndEnoughStopsAfterIt) {
+  TVolumeSpec a, b, c;
+  a.company = "Alpha Gas";
+  b.company = "Beta Gas";
+  c.company = "Gamma Gas";
+  for (TVolumeSpec* v : {&a, &b, &c}) {
+    TSheetSpec s;
+    s.sheetNo = "1";
+    s.lines = {"original sheet no. 1", "text"};
+    v->sheets = {s};
+  }
+  BuildLibrary(env_, "/w/libs/three", true, {a, b, c});
+  Library("/w/out/lib", "Omega Gas");
+  ASSERT_TRUE(main_.OpenPrimeFile("/w/libs/three/GZPrime"));
+  TRunState& st = main_.State();
+  st.FromDir = "/w/libs/three";
+  ChooseMode(st, TRunMode::Copy);
+  st.ToPrimePath = "/w/out/lib/GZPRIME";
+  main_.OutputMode().append = true;  // as "ADD" answers "Add to existing file"
+  ASSERT_TRUE(main_.OpenOutput()) << (port_.messages.empty() ? "" : port_.messages.back());
+  main_.VolumeList().SelectAll();
+  std::vector<std::string> labels;
+  main_.Windows().onChanged = [&] {
+    TToDisplay* out = main_.Windows().copyOutput;
+    if (!out || out->onChanged) return;
+    out->onChanged = [&, out] {
+      if (out->Modelabel().empty()) return;
+      labels.push_back(out->Modelabel() + " " + std::to_string(out->Rows().size()));
+      if (out->Rows().size() == 2 && out->CopyLog().size() == 2) main_.VolumeList().EnoughClick();
+    };
+  };
+  EXPECT_EQ(main_.GoDoIt(), TGoResult::Ran);
+  ASSERT_FALSE(labels.empty());
+  EXPECT_EQ(labels.front().rfind("Adding", 0), 0u) << labels.front();
+  // Alpha was copied whole; Beta and Gamma were not started.
+  TFileCluster copy(env_, true);
+  ASSERT_TRUE(copy.Open("/w/out/lib/GZPrime", false));
+  copy.ReadAll();
+  std::vector<std::string> names;
+  for (const auto& v : copy.Volumes()) names.push_back(v->record.companyName);
+  EXPECT_EQ(names, (std::vector<std::string>{"Alpha Gas", "Omega Gas"}));
 }
 
 }  // namespace

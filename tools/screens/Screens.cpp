@@ -5,6 +5,9 @@
 //
 //   vorne-screens <library folder> <output folder>
 #include <QCheckBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QApplication>
 #include <QDir>
@@ -25,13 +28,16 @@
 #include "gui/CriteriaPanel.h"
 #include "gui/FilingDialogs.h"
 #include "gui/MainWindow.h"
+#include "gui/PrintToFileView.h"
 #include "gui/QtUserPort.h"
+#include "gui/RunWindows.h"
 #include "gui/SheetListView.h"
 #include "gui/SmallWindows.h"
 #include "gui/VolumeListView.h"
 #include "shell/MainCommands.h"
 #include "shell/MainUnit.h"
 #include "shell/Modes.h"
+#include "copy/Edoppels.h"
 #include "platform/FileSystem.h"
 
 namespace vorne {
@@ -69,6 +75,27 @@ class TSession {
     });
     closer.start();
     open();
+  }
+
+  // Answers what a run asks while it goes: the "Print To File" dialog is
+  // pictured once and sent to folder, message boxes are closed.
+  void AnswerRun(const QString& folder, const QString& dialogName, const std::function<void()>& run) {
+    bool taken = false;
+    QTimer answer;
+    answer.setInterval(100);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (auto* d = qobject_cast<TPrintToFileView*>(modal)) {
+        if (!taken) Shot(d, dialogName);
+        taken = true;
+        d->FolderLine()->setText(folder);
+        d->GoButton()->click();
+      } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        box->close();
+      }
+    });
+    answer.start();
+    run();
   }
 
   int Count() const { return count_; }
@@ -181,6 +208,58 @@ int Run(const QString& library, const QString& out) {
   window.LogWindow()->show();
   s.Shot(window.LogWindow(), "log");
   window.LogWindow()->hide();
+
+  // HTML from the desktop: the "Print To File" dialog, then the progress
+  // window in the middle of the run.
+  QTemporaryDir scratch;
+  auto runMode = [&](TRunMode mode) {
+    main.ModeChanged(ChooseMode(main.State(), mode));
+    window.refresh();
+    main.VolumeList().SelectAll();
+  };
+  runMode(TRunMode::Html);
+  main.onVolume = [&](size_t index, size_t, TPrimeRef&) {
+    if (index == 1 && window.PublishingView()) s.Shot(window.PublishingView()->parentWidget(), "html-to-file");
+  };
+  s.AnswerRun(scratch.path() + "/site", "print-to-file", [&] { window.Go(); });
+  runMode(TRunMode::PrintToFile);
+  main.onVolume = [&](size_t index, size_t, TPrimeRef&) {
+    if (index == 1 && window.PublishingView()) s.Shot(window.PublishingView()->parentWidget(), "printing-to-file");
+  };
+  s.AnswerRun(scratch.path() + "/prn", "print-to-file-print", [&] { window.Go(); });
+
+  // Copy into a new library: the output-volume window while it fills.
+  runMode(TRunMode::Copy);
+  ChooseMerge(main.State(), TMergeChoice::Replace);
+  main.State().ToPrimePath = (scratch.path() + "/copy/Prime4").toStdString();
+  QDir().mkpath(scratch.path() + "/copy");
+  main.OpenOutput();
+  window.refresh();
+  main.VolumeList().SelectAll();
+  main.onVolume = [&](size_t index, size_t, TPrimeRef&) {
+    if (index == 2 && window.CopyOutputView()) {
+      window.CopyOutputView()->parentWidget()->resize(760, 320);
+      s.Shot(window.CopyOutputView()->parentWidget(), "output-volumes-during-copy");
+    }
+  };
+  s.AnswerRun(scratch.path(), "", [&] { window.Go(); });
+  main.onVolume = nullptr;
+  if (window.CopyOutputView()) s.Shot(window.CopyOutputView()->parentWidget(), "output-volumes-after-copy");
+  // The false-duplicate report as a copy that met two of them shows it.
+  TCopyErrors dups;
+  dups.SetVolume("Alpha Pipeline Company: FERC Gas Tariff Original Volume No. 1");
+  dups.ReportDocket("RP96-200-000");
+  dups.ReportSheet("Second Revised Sheet No. 12");
+  dups.ReportUsedIn("RP95-112-000");
+  dups.ReportSheet("First Revised Sheet No. 13");
+  dups.ReportUsedIn("RP95-112-000");
+  dups.Show();
+  s.ModalShot("copy-errors", [&] {
+    TCopyErrorsView view(dups, env, &window);
+    view.exec();
+  });
+  main.ModeChanged(ChooseMode(main.State(), TRunMode::Browse));
+  window.refresh();
 
   // ExpertMode: the ID column, Make HTML, the longer Mode panel, the colours.
   main.SetExpertMode(true);

@@ -1,0 +1,361 @@
+// The runs that open windows of their own, driven from the desktop on a
+// small library: HTML and Print to File through the "Print To File" dialog
+// (and its 5-second timer), Copy with its output-volume window and
+// "Enough!". What lands on disk is compared with what vorne-batch writes for
+// the same keywords.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QPlainTextEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <functional>
+
+#include "copy/outWindow.h"
+#include "gui/FilingDialogs.h"
+#include "gui/MainWindow.h"
+#include "gui/PrintToFileView.h"
+#include "gui/QtUserPort.h"
+#include "gui/RunWindows.h"
+#include "output/Fileprnt.h"
+#include "platform/FileSystem.h"
+#include "shell/MainUnit.h"
+#include "shell/Modes.h"
+#include "support/LibraryBuilder.h"
+#include "support/ScriptedPort.h"
+
+using namespace vorne;
+using namespace vorne::testing;
+
+namespace {
+
+TSheetSpec Sheet(const std::string& no, const std::string& docket) {
+  TSheetSpec s;
+  s.sheetNo = no;
+  s.lines = {"Original Sheet No. " + no, "", "rate & terms of sheet " + no};
+  s.docket = docket;
+  return s;
+}
+
+TVolumeSpec Volume(uint32_t code, const char* company, int sheets) {
+  TVolumeSpec v;
+  v.companyCode = code;
+  v.company = company;
+  for (int i = 1; i <= sheets; ++i) v.sheets.push_back(Sheet(std::to_string(i), "RP0" + std::to_string(i % 2) + "-1-000"));
+  return v;
+}
+
+// Answers every modal window that comes up while a run goes: the
+// "Print To File" dialog through the given handler, message boxes with
+// their first button (their texts are kept).
+struct TAnswerer {
+  std::function<void(TPrintToFileView&)> onPrintDialog;
+  QStringList fileAnswers;  // the file dialogs' answers, in order
+  QStringList messages, companies;
+  QTimer timer;
+  TAnswerer() {
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, [this] {
+      QWidget* w = QApplication::activeModalWidget();
+      if (auto* box = qobject_cast<QMessageBox*>(w)) {
+        messages << box->text();
+        // OK where there is one; the output is added to; otherwise the safe No.
+        const bool add = box->text() == "Add to existing file";
+        box->button(box->standardButtons().testFlag(QMessageBox::Ok) ? QMessageBox::Ok
+                    : add                                            ? QMessageBox::Yes
+                                                                     : QMessageBox::No)
+            ->click();
+      } else if (auto* files = qobject_cast<QFileDialog*>(w); files && !fileAnswers.isEmpty()) {
+        files->selectFile(fileAnswers.takeFirst());
+        static_cast<QDialog*>(files)->accept();
+      } else if (w && w->objectName() == "verifyCompanyDialog") {
+        companies << w->findChild<QLineEdit*>()->text();
+        for (QPushButton* b : w->findChildren<QPushButton*>())
+          if (b->text() == "Use This") b->click();
+      } else if (w && w->objectName() == "type0Dialog") {
+        static_cast<QDialog*>(w)->reject();
+      } else if (auto* dialog = qobject_cast<TPrintToFileView*>(w); dialog && onPrintDialog) {
+        auto handler = onPrintDialog;
+        onPrintDialog = nullptr;
+        handler(*dialog);
+      }
+    });
+    timer.start();
+  }
+};
+
+struct TProgram {
+  QtUserPort port;
+  TEnv env{RealFileSystem(), port};
+  TMain main{env};
+  TMainWindow window{main, port};
+
+  explicit TProgram(const QStringList& args) {
+    AddFilingDialogViews(port);
+    window.ParseCommandLine(args);
+    window.show();
+    window.Start();
+  }
+  void Mode(TRunMode mode) {
+    main.ModeChanged(ChooseMode(main.State(), mode));
+    window.refresh();
+  }
+};
+
+QByteArray Slurp(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every file below dir, by its path relative to it.
+QMap<QString, QByteArray> Tree(const QString& dir) {
+  QMap<QString, QByteArray> out;
+  QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString path = it.next();
+    out[QDir(dir).relativeFilePath(path)] = Slurp(path);
+  }
+  return out;
+}
+
+int Batch(const QString& workDir, const QStringList& args) {
+  QProcess p;
+  p.setWorkingDirectory(workDir);
+  QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+  e.insert("HOME", workDir);
+  p.setProcessEnvironment(e);
+  p.start(VORNE_BATCH, args);
+  if (!p.waitForFinished(60000)) return -1;
+  return p.exitCode();
+}
+
+}  // namespace
+
+class RunWindowsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(dir_.isValid());
+    TScriptedPort port;
+    TEnv env{RealFileSystem(), port};
+    library_ = dir_.path() + "/lib";
+    BuildLibrary(env, library_.toStdString(), false,
+                 {Volume(30, "Gamma Storage Company", 3), Volume(10, "Alpha Pipeline Company", 2),
+                  Volume(20, "Beta Gas Company", 4)});
+  }
+
+  void theTimerPressesGoAfterFiveSeconds() {
+    TFilePrintDialog model;
+    model.directory = FromQtPath(dir_.path() + "/timed");
+    model.manySheetsVisible = true;
+    model.TurnTimerOn();
+    QElapsedTimer clock;
+    clock.start();
+    TPrintToFileView::Run(model, nullptr);
+    QVERIFY(model.Result().value_or(false));
+    QCOMPARE(QString::fromStdString(model.OutputDirectory()), dir_.path() + "/timed");
+    QVERIFY(clock.elapsed() >= 4500);
+  }
+
+  void aPersonUsingTheDialogStopsTheTimer() {
+    TFilePrintDialog model;
+    model.directory = FromQtPath(dir_.path());
+    model.fewerThanTwoVisible = true;
+    model.TurnTimerOn();
+    bool groupShown = false, manyShown = true;
+    QTimer::singleShot(100, [&] {
+      auto* view = qobject_cast<TPrintToFileView*>(QApplication::activeModalWidget());
+      QVERIFY(view);
+      groupShown = view->findChild<QCheckBox*>()->isVisibleTo(view);
+      for (QCheckBox* c : view->findChildren<QCheckBox*>())
+        if (c->text() == "Multiple files") manyShown = c->isVisibleTo(view);
+      QTest::mouseClick(view->FolderTree()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+      QVERIFY(!model.TimerOn());
+      // Well past the five seconds nothing has been pressed for the person.
+      QTimer::singleShot(6500, Qt::PreciseTimer, [view] {
+        view->FolderLine()->setText(view->FolderLine()->text() + "/chosen/");
+        QTest::mouseClick(view->GoButton(), Qt::LeftButton);
+      });
+    });
+    QElapsedTimer clock;
+    clock.start();
+    TPrintToFileView::Run(model, nullptr);
+    QVERIFY(clock.elapsed() >= 6000);  // the person pressed Go, not the timer
+    QVERIFY(groupShown);
+    QVERIFY(!manyShown);
+    QVERIFY(model.Result().value_or(false));
+    // The trailing separator goes, as the run remembers folders.
+    QCOMPARE(QString::fromStdString(model.OutputDirectory()), dir_.path() + "/chosen");
+  }
+
+  void htmlFromTheDesktopWritesTheSiteVorneBatchWrites() {
+    const QString desk = dir_.path() + "/site-desk", batch = dir_.path() + "/site-batch";
+    QCOMPARE(Batch(dir_.path(), {"FROM", library_, "UNZIP", "HTML", "TO", batch, "ALL"}), 0);
+    TProgram p({"FROM", library_, "UNZIP"});
+    p.Mode(TRunMode::Html);
+    p.main.VolumeList().SelectAll();
+    TAnswerer answer;
+    QString caption;
+    bool docketsShown = false;
+    answer.onPrintDialog = [&](TPrintToFileView& d) {
+      caption = d.windowTitle();
+      d.FolderLine()->setText(desk);
+      QTest::mouseClick(d.GoButton(), Qt::LeftButton);
+    };
+    p.main.onVolume = [&](size_t, size_t, TPrimeRef&) {
+      if (TExportDocketsView* v = p.window.PublishingView()) docketsShown = v->DocketBox()->isVisibleTo(v);
+    };
+    p.window.Go();
+    QCOMPARE(caption, QString("Print To File"));
+    QCOMPARE(p.window.LastResult(), TGoResult::Ran);
+    QVERIFY(docketsShown);
+    QVERIFY(!p.window.PublishingView());  // the progress window goes with the run
+    const auto want = Tree(batch), got = Tree(desk);
+    QVERIFY(want.contains("index.htm"));
+    QCOMPARE(got.keys(), want.keys());
+    for (const QString& f : want.keys()) QVERIFY2(got[f] == want[f], qPrintable(f));
+  }
+
+  void printToFileFromTheDesktopWritesOneFilePerCompany() {
+    const QString desk = dir_.path() + "/prn-desk", batch = dir_.path() + "/prn-batch";
+    QCOMPARE(Batch(dir_.path(), {"FROM", library_, "UNZIP", "PRINT", "TO", batch, "ALL"}), 0);
+    TProgram p({"FROM", library_, "UNZIP"});
+    p.Mode(TRunMode::PrintToFile);
+    p.main.VolumeList().SelectAll();
+    TAnswerer answer;
+    bool multiple = false;
+    answer.onPrintDialog = [&](TPrintToFileView& d) {
+      for (QCheckBox* c : d.findChildren<QCheckBox*>())
+        if (c->text() == "Multiple files") multiple = c->isChecked();
+      d.FolderLine()->setText(desk);
+      QTest::mouseClick(d.GoButton(), Qt::LeftButton);
+    };
+    p.window.Go();
+    QVERIFY(multiple);
+    QCOMPARE(p.window.LastResult(), TGoResult::Ran);
+    const auto want = Tree(batch), got = Tree(desk);
+    QVERIFY(want.contains("000010.PRN"));
+    QCOMPARE(got.keys(), want.keys());
+    for (const QString& f : want.keys()) QVERIFY2(got[f] == want[f], qPrintable(f));
+  }
+
+  void copyFromTheDesktopAndEnoughAfterTheFirstVolume() {
+    const QString full = dir_.path() + "/copy-full", part = dir_.path() + "/copy-part";
+    auto exportOf = [&](const QString& lib, const QString& name) {
+      const QString file = dir_.path() + "/" + name;
+      if (Batch(dir_.path(), {"FROM", lib, "UNZIP", "DATA", "TO", file, "ALL"}) != 0) return QByteArray("failed");
+      return Slurp(file);
+    };
+    const QByteArray source = exportOf(library_, "source.txt");
+    QVERIFY(source.contains("Beta Gas Company"));
+
+    {
+      TProgram p({"FROM", library_, "UNZIP", "COPY", "TO", full, "UNZIP"});
+      p.main.VolumeList().SelectAll();
+      TAnswerer answer;
+      p.window.Go();
+      QCOMPARE(p.window.LastResult(), TGoResult::Ran);
+      TToDisplayView* view = p.window.CopyOutputView();
+      QVERIFY(view);
+      QCOMPARE(view->Table()->rowCount(), 3);
+      QCOMPARE(view->Table()->item(0, 0)->text(), QString("Alpha Pipeline Company"));
+      QCOMPARE(view->Table()->item(0, 3)->text(), QString("2"));
+      QCOMPARE(view->ModeLabel()->text(), QString("Adding"));
+      QVERIFY(!view->EnoughButton()->isVisible());
+    }
+    QCOMPARE(exportOf(full, "full.txt"), source);
+    QVERIFY(Slurp(full + "/Copylog.csv").startsWith("\"Pipeline Company\""));
+
+    TProgram p({"FROM", library_, "UNZIP", "COPY", "TO", part, "UNZIP"});
+    p.main.VolumeList().SelectAll();
+    TAnswerer answer;
+    bool enoughShown = false;
+    p.main.onVolume = [&](size_t index, size_t, TPrimeRef&) {
+      if (index != 0) return;
+      TToDisplayView* view = p.window.CopyOutputView();
+      QVERIFY(view);
+      enoughShown = view->EnoughButton()->isVisible();
+      QTest::mouseClick(view->EnoughButton(), Qt::LeftButton);
+    };
+    p.window.Go();
+    QVERIFY(enoughShown);
+    QCOMPARE(p.window.CopyOutputView()->Table()->rowCount(), 1);
+    // Exactly the first volume, whole: the export's head and the source's Alpha lines.
+    QByteArray expected;
+    const QList<QByteArray> lines = source.split('\n');
+    for (int i = 0; i < lines.size(); ++i)
+      if (i == 0 || lines[i].startsWith("\"Alpha Pipeline Company\"")) expected += lines[i] + '\n';
+    QCOMPARE(exportOf(part, "part.txt"), expected);
+  }
+
+  void addNewFilingFromTheDesktopWritesWhatVorneBatchWrites() {
+    const QString samples = QString(qgetenv("VORNE_TEST_DATA")) + "/../../samples";
+    const QString filing = QDir(samples).absoluteFilePath("AVI0105.ASC");
+    QVERIFY(QFile::exists(filing));
+    const QString batchLib = dir_.path() + "/add-batch", deskLib = dir_.path() + "/add-desk";
+    QCOMPARE(Batch(dir_.path(), {"ADDFROM", filing, "TO", batchLib}), 0);
+    QStringList batchLogs = QDir(batchLib).entryList({"*.TXT", "*.txt", "*.log"}, QDir::Files);
+
+    // The person chooses the mode, then with Go the library to add to
+    // ("TO what Prime file:"), the filing, and where its error log goes.
+    TProgram p({"FROM", library_, "UNZIP"});
+    p.Mode(TRunMode::AddNewFiling);
+    QDir().mkpath(deskLib);
+    TAnswerer answer;
+    const QString savedLog = dir_.path() + "/desk-error.log";
+    answer.fileAnswers = {deskLib + "/Prime4", filing, savedLog};
+    p.window.Go();
+    QCOMPARE(p.window.LastResult(), TGoResult::Ran);
+    QCOMPARE(answer.companies.size(), 1);  // no reference library: the company dialog asked
+    TToDisplayView* out = p.window.ImportOutputView();
+    QVERIFY(out);
+    QVERIFY(out->Table()->rowCount() >= 1);
+    // The library just written opens for browsing.
+    QCOMPARE(p.main.State().RunMode, TRunMode::Browse);
+    QVERIFY(p.main.VolumeList().Rows().size() >= 1);
+
+    auto exportOf = [&](const QString& lib, const QString& name) {
+      const QString file = dir_.path() + "/" + name;
+      if (Batch(dir_.path(), {"FROM", lib, "UNZIP", "DATA", "TO", file, "ALL"}) != 0) return QByteArray("failed");
+      return Slurp(file);
+    };
+    const QByteArray want = exportOf(batchLib, "add-batch.txt");
+    QVERIFY(want.count('\n') > 2);
+    QCOMPARE(exportOf(deskLib, "add-desk.txt"), want);
+
+    // The error log was on screen and saved where the person chose, as
+    // vorne-batch saved it beside its library.
+    TErrorLogView* log = p.window.ErrorLogView();
+    if (batchLogs.isEmpty()) {
+      QVERIFY(!log || log->Lines()->toPlainText().isEmpty());
+    } else {
+      QVERIFY(log);
+      QCOMPARE(Slurp(savedLog), Slurp(batchLib + "/" + batchLogs.first()));
+      const QString first = QString::fromLatin1(Slurp(savedLog)).split("\r\n").value(1);
+      QVERIFY(log->Lines()->toPlainText().contains(first));
+      QVERIFY(log->Counter()->text().endsWith(" Lines"));
+    }
+  }
+
+ private:
+  static std::string FromQtPath(const QString& s) { return s.toStdString(); }
+  QTemporaryDir dir_;
+  QString library_;
+};
+
+QTEST_MAIN(RunWindowsTest)
+#include "RunWindowsTest.moc"
