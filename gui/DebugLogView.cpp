@@ -1,7 +1,9 @@
 #include "gui/DebugLogView.h"
 
 #include <QLabel>
+#include <QHBoxLayout>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -26,7 +28,13 @@ TDebugLogView::TDebugLogView(TDebugLog& log, QWidget* parent) : QWidget(parent),
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addWidget(header);
   layout->addWidget(lines_, 1);
-  layout->addWidget(status_);
+  auto* save = new QPushButton("Save...");
+  save->setToolTip("Save the lines of the log to a file");
+  auto* bar = new QHBoxLayout;
+  bar->addWidget(status_, 1);
+  bar->addWidget(save);
+  layout->addLayout(bar);
+  connect(save, &QPushButton::clicked, this, &TDebugLogView::saveRequested);
   log_.onChanged = [this] { refresh(); };
   refresh();
 }

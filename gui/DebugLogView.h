@@ -19,6 +19,10 @@ class TDebugLogView : public QWidget {
   ~TDebugLogView() override;
   void refresh();
 
+ signals:
+  // "Save...": the main window asks for the file through the port.
+  void saveRequested();
+
  private:
   TDebugLog& log_;
   QPlainTextEdit* lines_;

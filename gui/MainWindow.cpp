@@ -14,6 +14,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "gui/CheckWindows.h"
 #include "gui/ControlPanel.h"
 #include "gui/DebugLogView.h"
 #include "gui/PrintToFileView.h"
@@ -28,6 +29,10 @@
 #include "shell/MainUnit.h"
 #include "shell/Modes.h"
 #include "filings/Addsheet.h"
+#include "filings/Verifier.h"
+#include "shell/RunState.h"
+#include "shell/Whenunit.h"
+#include "volumes/InclHTML.h"
 #include "volumes/ExportDockets.h"
 
 namespace vorne {
@@ -96,6 +101,17 @@ TMainWindow::TMainWindow(TMain& main, QtUserPort& port, QWidget* parent)
   // The windows the runs open get their views here.
   main_.Windows().onChanged = [this] { SyncRunWindows(); };
   main_.Windows().showPrintDialog = [this](TFilePrintDialog& dialog) { TPrintToFileView::Run(dialog, this); };
+  if (TRecordListing* listing = main_.Windows().listing) {
+    techStuff_ = new TTechStuffPage(*listing);
+    sheetView_->SetTechStuffPage(techStuff_);
+  }
+  runViewsTimer_ = new QTimer(this);
+  runViewsTimer_->setInterval(200);
+  connect(runViewsTimer_, &QTimer::timeout, this, &TMainWindow::RefreshRunViews);
+  connect(logView_, &TDebugLogView::saveRequested, this, [this] {
+    auto file = port_.ChooseSaveFile({"Save the log as", "HTMLBugs.txt", "*.txt"});
+    if (file && !file->empty()) main_.Log().SaveAs(*file);
+  });
 
   connect(initTimer_, &QTimer::timeout, this, &TMainWindow::Tick);
   connect(splash_, &TSplash::startRequested, this, [this] {
@@ -396,10 +412,14 @@ void TMainWindow::Guarded(F run) {
   refresh();
   for (TToDisplayView* v : {copyView_, importView_})
     if (v) v->SetRunning(true);
+  runViewsTimer_->start();
   lastResult_ = run();
   running_ = false;
+  runViewsTimer_->stop();
   for (TToDisplayView* v : {copyView_, importView_})
     if (v) v->SetRunning(false);
+  SyncRunWindows();
+  RefreshRunViews();
   // The run is over: its stop buttons go with it.
   main_.SheetList().HideEnough();
   refresh();
@@ -454,6 +474,42 @@ void TMainWindow::SyncRunWindows() {
   }
   SyncOutputView(w.copyOutput, copyModel_, copyView_, copyWindow_);
   SyncOutputView(w.importOutput, importModel_, importView_, importWindow_);
+  if (w.verification != verifyModel_) {
+    verifyModel_ = w.verification;
+    if (verifyWindow_) {
+      verifyWindow_->close();
+      verifyWindow_->deleteLater();
+      verifyWindow_ = nullptr;
+      verifyView_ = nullptr;
+    }
+    if (verifyModel_) {
+      verifyView_ = new TVerifyView(*verifyModel_);
+      verifyWindow_ = AddWindow(verifyView_, {560, 320});
+      connect(verifyView_, &TVerifyView::closeRequested, verifyWindow_, &QWidget::hide);
+    }
+  }
+  if (w.scanner != scannerModel_) {
+    scannerModel_ = w.scanner;
+    if (scannerWindow_) {
+      scannerWindow_->close();
+      scannerWindow_->deleteLater();
+      scannerWindow_ = nullptr;
+      scannerView_ = nullptr;
+    }
+    if (scannerModel_) {
+      scannerView_ = new TScannerView(*scannerModel_);
+      scannerWindow_ = AddWindow(scannerView_, {640, 320});
+      connect(scannerView_, &TScannerView::closeRequested, scannerWindow_, &QWidget::hide);
+      connect(scannerView_, &TScannerView::goRequested, this, &TMainWindow::Go);
+      connect(scannerView_, &TScannerView::copyToMainRequested, this, [this] {
+        if (!scannerModel_) return;
+        const TRunState& st = main_.State();
+        WriteZippemBatch(main_.Env(), main_.VolumeList(), scannerModel_->RecentIds(), st.LibraryDir, st.ToDir);
+        refresh();
+      });
+    }
+  }
+  RefreshRunViews();
   if (w.errorLog) {
     // The filing's log stays on screen after its run, until the next one.
     if (!errorLogView_) {
@@ -470,6 +526,19 @@ void TMainWindow::SyncRunWindows() {
     report.exec();
     showingDuplicates_ = false;
   }
+}
+
+void TMainWindow::RefreshRunViews() {
+  if (verifyView_ && verifyModel_) {
+    verifyView_->refresh();
+    if (verifyModel_->Visible() && !verifyWindow_->isVisible()) ShowWindow(verifyWindow_);
+  }
+  if (scannerView_ && scannerModel_) {
+    scannerView_->refresh();
+    if (scannerModel_->Visible() && !scannerWindow_->isVisible()) ShowWindow(scannerWindow_);
+    if (!scannerModel_->Visible() && scannerWindow_->isVisible()) scannerWindow_->hide();
+  }
+  if (techStuff_) techStuff_->refresh();
 }
 
 void TMainWindow::SyncOutputView(TToDisplay* model, TToDisplay*& shown, TToDisplayView*& view,

@@ -35,6 +35,11 @@ class TControlPanel;
 class TDebugLogView;
 class TExportDockets;
 class TExportDocketsView;
+class TScannerView;
+class TTechStuffPage;
+class TTimeScanner;
+class TVerifyView;
+class TverifyW;
 class TErrorLogView;
 class TToDisplay;
 class TToDisplayView;
@@ -82,6 +87,9 @@ class TMainWindow : public QMainWindow {
   TToDisplayView* CopyOutputView() const { return copyView_; }
   TToDisplayView* ImportOutputView() const { return importView_; }
   TErrorLogView* ErrorLogView() const { return errorLogView_; }
+  TVerifyView* VerificationView() const { return verifyView_; }
+  TScannerView* ScannerView() const { return scannerView_; }
+  TTechStuffPage* TechStuffPage() const { return techStuff_; }
   QMdiArea* Mdi() const { return mdi_; }
   TSplash* Splash() const { return splash_; }
   TNotePane* WhatsNewPane() const { return whatsNew_; }
@@ -121,6 +129,8 @@ class TMainWindow : public QMainWindow {
   void SetControlPanelShown(bool on);
   // Makes and drops the views of the windows the runs registered.
   void SyncRunWindows();
+  // The views whose models say nothing when they change.
+  void RefreshRunViews();
   void SyncOutputView(TToDisplay* model, TToDisplay*& shown, TToDisplayView*& view, QMdiSubWindow*& window);
 
   TMain& main_;
@@ -146,6 +156,14 @@ class TMainWindow : public QMainWindow {
   QMdiSubWindow* importWindow_ = nullptr;
   bool showingDuplicates_ = false;
   TErrorLogView* errorLogView_ = nullptr;
+  TverifyW* verifyModel_ = nullptr;
+  TVerifyView* verifyView_ = nullptr;
+  QMdiSubWindow* verifyWindow_ = nullptr;
+  TTimeScanner* scannerModel_ = nullptr;
+  TScannerView* scannerView_ = nullptr;
+  QMdiSubWindow* scannerWindow_ = nullptr;
+  TTechStuffPage* techStuff_ = nullptr;
+  QTimer* runViewsTimer_ = nullptr;
   QMdiSubWindow* errorLogWindow_ = nullptr;
   TCriteriaPanelView* criteria_ = nullptr;
   TSplash* splash_;

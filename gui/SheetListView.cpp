@@ -116,10 +116,8 @@ TSheetListView::TSheetListView(THdrForm& form, QWidget* parent) : QWidget(parent
 
   pages_ = new QTabWidget;
   pages_->addTab(list_, "Sheet List");
-  // The header record listing of Test and Errors Only has no view here yet.
-  auto* tech = new QLabel("The header record listing is not shown in this program yet.");
-  tech->setAlignment(Qt::AlignCenter);
-  pages_->addTab(tech, "");
+  // The header record listing of Test and Errors Only comes with SetTechStuffPage.
+  pages_->addTab(new QWidget, "");
   pages_->setTabEnabled(1, false);
 
   info_ = new QPushButton("Info");
@@ -233,12 +231,21 @@ void TSheetListView::BuildMenus(QWidget* barWidget) {
   SetExpertMode(false);
 }
 
+void TSheetListView::SetTechStuffPage(QWidget* page) {
+  QWidget* old = pages_->widget(1);
+  pages_->removeTab(1);
+  delete old;
+  pages_->insertTab(1, page, expert_ ? "Tech Stuff" : "");
+  pages_->setTabVisible(1, expert_);
+}
+
 void TSheetListView::SetExpertMode(bool on) {
   expert_ = on;
   editMenu_->menuAction()->setVisible(on);
   complexFind_->setVisible(on);
   pages_->setTabText(1, on ? "Tech Stuff" : "");
   pages_->setTabVisible(1, on);
+  pages_->setTabEnabled(1, on);
 }
 
 void TSheetListView::SetListFont(const QFont& font) {

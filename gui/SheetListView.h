@@ -61,6 +61,8 @@ class TSheetListView : public QWidget {
  public:
   explicit TSheetListView(THdrForm& form, QWidget* parent = nullptr);
   ~TSheetListView() override;
+  // The "Tech Stuff" page of Test and Errors Only (the view owns it).
+  void SetTechStuffPage(QWidget* page);
 
   void refresh();
   // ExpertMode shows the Edit menu and "Test Complex Find", and names the second page.

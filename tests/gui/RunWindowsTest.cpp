@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -25,6 +26,7 @@
 #include <functional>
 
 #include "copy/outWindow.h"
+#include "gui/CheckWindows.h"
 #include "gui/FilingDialogs.h"
 #include "gui/MainWindow.h"
 #include "gui/PrintToFileView.h"
@@ -349,6 +351,63 @@ class RunWindowsTest : public QObject {
       QVERIFY(log->Lines()->toPlainText().contains(first));
       QVERIFY(log->Counter()->text().endsWith(" Lines"));
     }
+  }
+
+  void verifyScanAndTechStuffFromTheDesktop() {
+    // One sheet whose name disagrees with its number.
+    TScriptedPort scripted;
+    TEnv env{RealFileSystem(), scripted};
+    const QString lib = dir_.path() + "/checks";
+    TVolumeSpec bad = Volume(40, "Delta Gas Company", 2);
+    bad.sheets[1].lines[0] = "Original Sheet No. 9";
+    BuildLibrary(env, lib.toStdString(), false, {bad, Volume(50, "Epsilon Gas Company", 1)});
+
+    TProgram p({"TEST", "FROM", lib, "UNZIP"});
+    TAnswerer answer;
+    p.Mode(TRunMode::Verify);
+    p.main.VolumeList().SelectAll();
+    p.window.Go();
+    QCOMPARE(p.window.LastResult(), TGoResult::Ran);
+    TVerifyView* verify = p.window.VerificationView();
+    QVERIFY(verify && verify->parentWidget()->isVisible());
+    QStringList flaws;
+    for (int i = 0; i < verify->FlawList()->count(); ++i) flaws << verify->FlawList()->item(i)->text();
+    QCOMPARE(flaws.size(), 3);  // the company, its one failure, the closing stars
+    QVERIFY(flaws[0].contains("Delta Gas Company"));
+    QVERIFY(flaws[1].contains("Original Sheet No. 9"));
+    QCOMPARE(flaws[2], QString("*******"));
+    QCOMPARE(verify->Counter()->text(), QString("3 Lines"));
+
+    p.Mode(TRunMode::ScanUpdates);
+    p.main.VolumeList().SelectAll();
+    answer.messages.clear();
+    p.window.Go();  // in ExpertMode "Update primerec dates" comes first: No
+    QVERIFY(answer.messages.contains("Update primerec dates"));
+    TScannerView* scanner = p.window.ScannerView();
+    QVERIFY(scanner);
+    QCOMPARE(scanner->ShowList()->count(), 2);  // no since date: every volume
+    QVERIFY(scanner->ShowList()->item(0)->text().startsWith("000040 "));
+    QVERIFY(scanner->Button("Save")->isEnabled() && scanner->Button("Quit")->isEnabled());
+    QTest::mouseClick(scanner->Button("Quit"), Qt::LeftButton);
+    QVERIFY(!scanner->parentWidget()->isVisible());
+
+    p.Mode(TRunMode::Test);
+    p.main.VolumeList().SelectAll();
+    p.window.Go();
+    TTechStuffPage* tech = p.window.TechStuffPage();
+    QVERIFY(tech && tech->isVisible());
+    QStringList lines;
+    for (int i = 0; i < tech->Lines()->count(); ++i) lines << tech->Lines()->item(i)->text();
+    QVERIFY(lines.filter(QRegularExpression("^0:")).size() == 2);
+    QVERIFY(lines.filter(QRegularExpression("^8: ")).size() == 2);
+    // Every issuer and docket a sheet refers to is marked; Eliminate keeps those.
+    const int marked = lines.filter(QRegularExpression("^[56]:\\*")).size();
+    QVERIFY(marked > 0);
+    QTest::mouseClick(tech->EliminateButton(), Qt::LeftButton);
+    QStringList after;
+    for (int i = 0; i < tech->Lines()->count(); ++i) after << tech->Lines()->item(i)->text();
+    QCOMPARE(after.filter(QRegularExpression("^[56]: ")).size(), 0);
+    QCOMPARE(after.filter(QRegularExpression("^[56]:\\*")).size(), marked);
   }
 
  private:
