@@ -11,6 +11,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -83,6 +84,11 @@ TMainWindow::TMainWindow(TMain& main, QtUserPort& port, QWidget* parent)
     panels_[size_t(i)]->setObjectName(QString("statusPanel%1").arg(i));
     statusBar()->addWidget(panels_[size_t(i)], i % 3 == 2 ? 1 : 2);
   }
+  runGauge_ = new QProgressBar;
+  runGauge_->setObjectName("runGauge");
+  runGauge_->setMaximumWidth(220);
+  runGauge_->hide();
+  statusBar()->addPermanentWidget(runGauge_);
   port_.SetStatusSink([this](int panel, const QString& text) {
     if (panel >= 0 && panel < 6) panels_[size_t(panel)]->setText(text);
   });
@@ -539,6 +545,13 @@ void TMainWindow::RefreshRunViews() {
     if (!scannerModel_->Visible() && scannerWindow_->isVisible()) scannerWindow_->hide();
   }
   if (techStuff_) techStuff_->refresh();
+  const TFromDisplay& list = main_.VolumeList();
+  const bool gauge = running_ && list.GaugeVisible() && list.GaugeMax() > 0;
+  runGauge_->setVisible(gauge);
+  if (gauge) {
+    runGauge_->setMaximum(int(std::min<int64_t>(list.GaugeMax(), INT32_MAX)));
+    runGauge_->setValue(int(std::min<int64_t>(list.GaugePosition(), INT32_MAX)));
+  }
 }
 
 void TMainWindow::SyncOutputView(TToDisplay* model, TToDisplay*& shown, TToDisplayView*& view,

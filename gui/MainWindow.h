@@ -26,6 +26,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QProgressBar;
 class QTimer;
 
 namespace vorne {
@@ -90,6 +91,8 @@ class TMainWindow : public QMainWindow {
   TVerifyView* VerificationView() const { return verifyView_; }
   TScannerView* ScannerView() const { return scannerView_; }
   TTechStuffPage* TechStuffPage() const { return techStuff_; }
+  // The run's progress over the marked volumes' sheets (status bar).
+  QProgressBar* RunGauge() const { return runGauge_; }
   QMdiArea* Mdi() const { return mdi_; }
   TSplash* Splash() const { return splash_; }
   TNotePane* WhatsNewPane() const { return whatsNew_; }
@@ -164,6 +167,7 @@ class TMainWindow : public QMainWindow {
   QMdiSubWindow* scannerWindow_ = nullptr;
   TTechStuffPage* techStuff_ = nullptr;
   QTimer* runViewsTimer_ = nullptr;
+  QProgressBar* runGauge_ = nullptr;
   QMdiSubWindow* errorLogWindow_ = nullptr;
   TCriteriaPanelView* criteria_ = nullptr;
   TSplash* splash_;

@@ -107,7 +107,6 @@ bool TPublishRun::EachVolume(TRunContext& main, TFromDisplay& list, size_t row, 
                                 : ExportPlain(main.Env(), volume, *writer_, *window_, &main.State().Selection);
   list.ShowElapsed();
   if (htmlWriter_) list.SetMarked(row, false);
-  list.AdvanceGauge(int64_t(volume.record.sheetCount));
   if (r.cancelled) main.Env().port.Info("The run was cancelled");
   return !r.cancelled;
 }

@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QProcess>
+#include <QProgressBar>
 #include <QRegularExpression>
 #include <QPushButton>
 #include <QTableWidget>
@@ -285,16 +286,19 @@ class RunWindowsTest : public QObject {
     TProgram p({"FROM", library_, "UNZIP", "COPY", "TO", part, "UNZIP"});
     p.main.VolumeList().SelectAll();
     TAnswerer answer;
-    bool enoughShown = false;
+    bool enoughShown = false, gaugeShown = false;
     p.main.onVolume = [&](size_t index, size_t, TPrimeRef&) {
       if (index != 0) return;
       TToDisplayView* view = p.window.CopyOutputView();
       QVERIFY(view);
       enoughShown = view->EnoughButton()->isVisible();
+      gaugeShown = p.window.RunGauge()->isVisible() && p.window.RunGauge()->maximum() == 9;
       QTest::mouseClick(view->EnoughButton(), Qt::LeftButton);
     };
     p.window.Go();
     QVERIFY(enoughShown);
+    QVERIFY(gaugeShown);  // over the 9 sheets of the marked volumes
+    QVERIFY(!p.window.RunGauge()->isVisible());
     QCOMPARE(p.window.CopyOutputView()->Table()->rowCount(), 1);
     // Exactly the first volume, whole: the export's head and the source's Alpha lines.
     QByteArray expected;

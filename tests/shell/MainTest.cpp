@@ -266,13 +266,19 @@ TEST_F(MainTest, PublishRunsAskTheRegisteredPrintDialogView) {
     d.OK();
   };
   ChooseMode(main_.State(), TRunMode::Html);
+  bool gaugeDuringRun = false;
+  main_.onVolume = [&](size_t, size_t, TPrimeRef&) {
+    gaugeDuringRun = main_.VolumeList().GaugeVisible() && main_.VolumeList().GaugeMax() == 1;
+  };
   main_.VolumeList().SelectAll();
   EXPECT_EQ(main_.GoDoIt(), TGoResult::Ran);
+  main_.onVolume = nullptr;
   EXPECT_EQ(shown, 1);
   EXPECT_FALSE(manySheets);   // HTML writes one page per company anyway
   EXPECT_TRUE(fewerThanTwo);  // one volume in the library
   EXPECT_EQ(preset, "/w/out");
   EXPECT_TRUE(mem_.Exists("/w/out/site/index.htm"));
+  EXPECT_TRUE(gaugeDuringRun);
 
   // Cancel in the dialog: the run ends before anything is written.
   main_.Windows().showPrintDialog = [&](TFilePrintDialog& d) {
@@ -283,6 +289,33 @@ TEST_F(MainTest, PublishRunsAskTheRegisteredPrintDialogView) {
   EXPECT_NE(main_.GoDoIt(), TGoResult::Ran);
   EXPECT_FALSE(mem_.IsDirectory("/w/out/cancelled"));
   EXPECT_EQ(main_.Windows().publishing, nullptr);
+}
+
+// The gauge of a publishing run counts each volume's sheets once.
+TEST_F(MainTest, PublishGaugeCountsEachVolumeOnce) {
+  TVolumeSpec a, b;
+  a.company = "Alpha Gas";
+  b.company = "Beta Gas";
+  for (TVolumeSpec* v : {&a, &b}) {
+    TSheetSpec s;
+    s.sheetNo = "1";
+    s.lines = {"original sheet no. 1", "text"};
+    v->sheets = {s};
+  }
+  BuildLibrary(env_, "/w/libs/two", true, {a, b});
+  ASSERT_TRUE(main_.OpenPrimeFile("/w/libs/two/GZPrime"));
+  main_.State().FromDir = "/w/libs/two";
+  main_.Windows().showPrintDialog = [](TFilePrintDialog& d) {
+    d.directory = "/w/out/prn";
+    d.multipleFiles = true;
+    d.OK();
+  };
+  std::vector<int64_t> seen;
+  main_.onVolume = [&](size_t, size_t, TPrimeRef&) { seen.push_back(main_.VolumeList().GaugePosition()); };
+  ChooseMode(main_.State(), TRunMode::PrintToFile);
+  main_.VolumeList().SelectAll();
+  EXPECT_EQ(main_.GoDoIt(), TGoResult::Ran);
+  EXPECT_EQ(seen, (std::vector<int64_t>{0, 1}));
 }
 
 // The output-volume window tells its view of every volume copied, and
@@ -321,6 +354,7 @@ TEST_F(MainTest, CopyWindowReportsEachVolumeAndEnoughStopsAfterIt) {
   EXPECT_EQ(main_.GoDoIt(), TGoResult::Ran);
   ASSERT_FALSE(labels.empty());
   EXPECT_EQ(labels.front().rfind("Adding", 0), 0u) << labels.front();
+
   // Alpha was copied whole; Beta and Gamma were not started.
   TFileCluster copy(env_, true);
   ASSERT_TRUE(copy.Open("/w/out/lib/GZPrime", false));
