@@ -128,7 +128,9 @@ TTechStuffPage::TTechStuffPage(TRecordListing& model, QWidget* parent) : QWidget
   type5_ = new QCheckBox("type 5");
   type6_ = new QCheckBox("type 6");
   showDockets_ = new QCheckBox("Show Dockets");
-  heads_ = new QLabel(QString("%1%2%3%4").arg("Order", -11).arg("Issued", -11).arg("Eff.", -11).arg("Compliance"));
+  // Over the dates of a docket line: "6: " and the docket take 24 characters.
+  heads_ = new QLabel(QString(24, ' ') +
+                      QString("%1%2%3%4").arg("Order", -11).arg("Issued", -11).arg("Eff.", -11).arg("Compliance"));
   heads_->setFont(Mono());
   whoops_ = new QLabel("Whoops!");
   whoops_->setStyleSheet("color: red; font-weight: bold");

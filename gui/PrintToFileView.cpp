@@ -61,6 +61,7 @@ TPrintToFileView::TPrintToFileView(TFilePrintDialog& model, QWidget* parent) : Q
 
   folder_ = new QLineEdit(ToQt(model_.directory));
   folder_->setObjectName("PrintFileName");
+  folder_->setPlaceholderText("(the current folder)");
 
   fewerThanTwo_ = Group("Fewer than two Volumes Selected", "Print-to-file all volumes", allVolumes_, model_.allVolumes);
   noSheets_ = Group("No Sheets Selected", "Print-to-file all sheets", allSheets_, model_.allSheets);

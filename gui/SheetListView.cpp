@@ -275,7 +275,6 @@ void TSheetListView::refresh() {
     lastCount_ = form_.Count();
     lastTop_ = form_.TopIndex();
   }
-  list_->setVisible(form_.ListVisible());
   list_->setToolTip(form_.HintsOn() ? "Double-click a sheet, or select several with go Multi" : QString());
   plain_->setText(ToQt(form_.PlainCaption()));
   multi_->setText(ToQt(form_.MultiCaption()));
@@ -292,6 +291,8 @@ void TSheetListView::refresh() {
   gauge_->setVisible(form_.GaugeVisible());
   gauge_->setValue(form_.Gauge());
   if (expert_) pages_->setCurrentIndex(form_.Page() == THdrForm::TPage::TechStuff ? 1 : 0);
+  // The list's page is shown by the tabs; a list on the hidden page stays hidden.
+  list_->setVisible(form_.ListVisible() && pages_->currentWidget() == list_);
   syncing_ = false;
 }
 

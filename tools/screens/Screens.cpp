@@ -5,6 +5,7 @@
 //
 //   vorne-screens <library folder> <output folder>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -23,6 +24,7 @@
 
 #include "filings/Idverify.h"
 #include "filings/Type0dlg.h"
+#include "gui/CheckWindows.h"
 #include "gui/ControlPanel.h"
 #include "gui/CriteriaDialogs.h"
 #include "gui/CriteriaPanel.h"
@@ -79,8 +81,10 @@ class TSession {
 
   // Answers what a run asks while it goes: the "Print To File" dialog is
   // pictured once and sent to folder, message boxes are closed.
-  void AnswerRun(const QString& folder, const QString& dialogName, const std::function<void()>& run) {
-    bool taken = false;
+  void AnswerRun(const QString& folder, const QString& dialogName, const std::function<void()>& run,
+                 QStringList files = {}) {
+    bool taken = false, companyTaken = false;
+    int refused = 0;
     QTimer answer;
     answer.setInterval(100);
     QObject::connect(&answer, &QTimer::timeout, [&] {
@@ -91,7 +95,34 @@ class TSession {
         d->FolderLine()->setText(folder);
         d->GoButton()->click();
       } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-        box->close();
+        // The output of an import is added to; everything else is declined.
+        QAbstractButton* yes = box->button(QMessageBox::Yes);
+        if (yes && box->text() == "Add to existing file")
+          yes->click();
+        else
+          box->close();
+      } else if (auto* chooser = qobject_cast<QFileDialog*>(modal)) {
+        if (files.isEmpty()) {
+          chooser->reject();
+        } else {
+          // A dialog still reading its folder may refuse the answer: it is
+          // given again at the next look until the dialog takes it.
+          chooser->selectFile(files.first());
+          if (auto* name = chooser->findChild<QLineEdit*>("fileNameEdit")) name->setText(files.first());
+          static_cast<QDialog*>(chooser)->accept();
+          if (!chooser->isVisible() || ++refused > 20) {
+            if (chooser->isVisible()) chooser->reject();
+            files.removeFirst();
+            refused = 0;
+          }
+        }
+      } else if (modal && modal->objectName() == "verifyCompanyDialog") {
+        if (!companyTaken) Shot(modal, "verify-company-during-import");
+        companyTaken = true;
+        for (QPushButton* b : modal->findChildren<QPushButton*>())
+          if (b->text() == "Use This") b->click();
+      } else if (modal) {
+        modal->close();
       }
     });
     answer.start();
@@ -261,6 +292,17 @@ int Run(const QString& library, const QString& out) {
   main.ModeChanged(ChooseMode(main.State(), TRunMode::Browse));
   window.refresh();
 
+  // Verify and Scan Updates over every volume.
+  runMode(TRunMode::Verify);
+  s.AnswerRun("", "", [&] { window.Go(); });
+  if (window.VerificationView()) s.Shot(window.VerificationView()->parentWidget(), "verification-failures");
+  runMode(TRunMode::ScanUpdates);
+  s.AnswerRun("", "", [&] { window.Go(); });
+  if (window.ScannerView()) s.Shot(window.ScannerView()->parentWidget(), "date-last-updated");
+  if (window.ScannerView()) window.ScannerView()->parentWidget()->hide();
+  main.ModeChanged(ChooseMode(main.State(), TRunMode::Browse));
+  window.refresh();
+
   // ExpertMode: the ID column, Make HTML, the longer Mode panel, the colours.
   main.SetExpertMode(true);
   window.refresh();
@@ -271,6 +313,36 @@ int Run(const QString& library, const QString& out) {
   window.ControlDock()->hide();
   window.refresh();
   s.Shot(&window, "main-window-panel-hidden");
+  window.ControlDock()->show();
+
+  // Test: the header records of two volumes on the "Tech Stuff" page.
+  main.ModeChanged(ChooseMode(main.State(), TRunMode::Test));
+  window.refresh();
+  main.VolumeList().SelectAll();
+  for (size_t r = 2; r < main.VolumeList().Rows().size(); ++r) main.VolumeList().SetMarked(r, false);
+  s.AnswerRun("", "", [&] { window.Go(); });
+  window.SheetListWindow()->resize(760, 460);
+  s.Shot(window.SheetListWindow(), "tech-stuff");
+
+  // Add New Filing of a sample into a new library: the company dialog, the
+  // output-volume window and the error log. Last: the new library opens.
+  main.ModeChanged(ChooseMode(main.State(), TRunMode::AddNewFiling));
+  window.refresh();
+  QDir().mkpath(scratch.path() + "/import");
+  // The library is chosen with "TO what Prime file:", as a person does.
+  main.State().ToPrimePath.clear();
+  main.State().ToDir.clear();
+  main.State().OutputExists = false;
+  s.AnswerRun("", "", [&] { window.Go(); },
+              {scratch.path() + "/import/Prime4", QString(VORNE_SAMPLES) + "/AVI0105.ASC"});
+  if (window.ImportOutputView()) {
+    window.ImportOutputView()->parentWidget()->resize(760, 260);
+    s.Shot(window.ImportOutputView()->parentWidget(), "output-volumes-after-import");
+  }
+  if (window.ErrorLogView()) {
+    window.ErrorLogView()->parentWidget()->resize(640, 360);
+    s.Shot(window.ErrorLogView()->parentWidget(), "error-log");
+  }
 
   std::printf("%d pictures\n", s.Count());
   return 0;
