@@ -37,21 +37,21 @@ class CheckingBatchTest : public ::testing::TestWithParam<bool> {
   void Build() {
     TScriptedPort port;
     TEnv env{RealFileSystem(), port};
-    TVolumeSpec a;
+    TVolumePlan a;
     a.companyCode = 123;
     a.company = "Zeta Gas Company";
-    TSheetSpec s1;
+    TSheetPlan s1;
     s1.sheetNo = "1";
     s1.lines = {"original sheet no. 1", "text"};
     s1.updDate = PackDate(2001, 2, 3);
-    TSheetSpec s2 = s1;
+    TSheetPlan s2 = s1;
     s2.sheetNo = "2";
     s2.lines = {"original sheet no. 9", "text"};  // disagrees with its number
     a.sheets = {s1, s2};
-    TVolumeSpec b;
+    TVolumePlan b;
     b.companyCode = 7;
     b.company = "Alpha Pipeline Company";
-    TSheetSpec s3 = s1;
+    TSheetPlan s3 = s1;
     s3.updDate = TodayPacked();
     b.sheets = {s3};
     lib_ = (dir_ / "lib").string();

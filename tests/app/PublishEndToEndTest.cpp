@@ -33,22 +33,22 @@ class PublishBatchTest : public ::testing::Test {
     lib_ = (dir_ / "lib").string();
     TScriptedPort port;
     TEnv env{RealFileSystem(), port};
-    TVolumeSpec a;
+    TVolumePlan a;
     a.companyCode = 123;
     a.company = "Zeta & Sons <Gas> Company";
     for (int i = 1; i <= 130; ++i) {
-      TSheetSpec s;
+      TSheetPlan s;
       s.sheetNo = std::to_string(i);
       s.lines = {"original sheet no. " + std::to_string(i), i % 2 ? "" : "first sheet", "rate <b> & \"x\""};
       s.docket = "RP0" + std::to_string(i % 3) + "-1-000";
       s.complianceDkt = i % 3 == 0 ? "RP88-1-000" : "";
       a.sheets.push_back(s);
     }
-    TVolumeSpec a2 = a;
+    TVolumePlan a2 = a;
     a2.volId = "2";
     a2.sheets.resize(5);
-    TVolumeSpec b;
-    b.companyCode = 1001230;  // the same described stem as 123
+    TVolumePlan b;
+    b.companyCode = 1001230;  // the same code stem as 123
     b.company = "Alpha Pipeline Company";
     b.sheets = {a.sheets[0]};
     BuildLibrary(env, lib_, true, {a, a2, b});

@@ -89,17 +89,17 @@ class ListingTest : public ::testing::Test {
  protected:
   ListingTest() {
     mem_.MakeDir("/w");
-    TVolumeSpec v;
+    TVolumePlan v;
     v.companyCode = 42;
     v.company = "Gas Co";
-    TSheetSpec s1;
+    TSheetPlan s1;
     s1.sheetNo = "1";
     s1.lines = {"original sheet no. 1", "text"};
-    TSheetSpec s2 = s1;
+    TSheetPlan s2 = s1;
     s2.sheetNo = "2";
     s2.lines = {"original sheet no. 2", "text"};
     v.sheets = {s1, s2};
-    TVolumeSpec w = v;
+    TVolumePlan w = v;
     w.companyCode = 66;
     w.company = "66 Gas Co";
     BuildLibrary(env_, "/w/lib", true, {v, w});

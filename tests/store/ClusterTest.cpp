@@ -15,8 +15,8 @@
 namespace vorne::testing {
 namespace {
 
-TSheetSpec Sheet(const char* no, int rev, const char* title, uint16_t upd = 0) {
-  TSheetSpec s;
+TSheetPlan Sheet(const char* no, int rev, const char* title, uint16_t upd = 0) {
+  TSheetPlan s;
   s.sheetNo = no;
   s.rev = rev;
   s.lines = {title, "  RATE SCHEDULE FT-1", "", "  Maximum rate     $0.2345"};
@@ -24,8 +24,8 @@ TSheetSpec Sheet(const char* no, int rev, const char* title, uint16_t upd = 0) {
   return s;
 }
 
-std::vector<TVolumeSpec> TwoVolumes() {
-  TVolumeSpec a;
+std::vector<TVolumePlan> TwoVolumes() {
+  TVolumePlan a;
   a.companyCode = 123;
   a.company = "ZETA GAS COMPANY";
   a.volumeName = "Original Volume No. 1";
@@ -33,7 +33,7 @@ std::vector<TVolumeSpec> TwoVolumes() {
               Sheet("5", 2, "second revised sheet no. 5", PackDate(2003, 3, 3)),
               Sheet("5A", 0, "", PackDate(2002, 2, 2))};
   a.sheets[2].docket = "RP01-22-000";
-  TVolumeSpec b;
+  TVolumePlan b;
   b.companyCode = 7;
   b.company = "anr pipeline company";
   b.volumeName = "Second Volume";
@@ -440,8 +440,8 @@ class SheetWriteTest : public ::testing::TestWithParam<bool> {
 };
 
 TEST_P(SheetWriteTest, ApplyEditRewritesTheSheetInPlaceWithoutItsEntries) {
-  TVolumeSpec v;
-  TSheetSpec s;
+  TVolumePlan v;
+  TSheetPlan s;
   s.sheetNo = "3";
   s.lines = {"original sheet no. 3", "text"};
   s.status = kPending;
@@ -486,8 +486,8 @@ TEST_P(SheetWriteTest, ApplyEditRewritesTheSheetInPlaceWithoutItsEntries) {
 }
 
 TEST_P(SheetWriteTest, CopyTextCarriesThePagesToAClusterOfTheOtherForm) {
-  TVolumeSpec v;
-  TSheetSpec s;
+  TVolumePlan v;
+  TSheetPlan s;
   s.sheetNo = "1";
   for (int i = 0; i < 60; ++i) s.lines.push_back("line " + std::to_string(i) + std::string(size_t(i * 3), '*'));
   v.sheets = {s};
