@@ -195,6 +195,44 @@ TEST_P(ClusterTest, DeleteAndRewriteEmptiesTheFiles) {
   EXPECT_EQ(mem_.Bytes(c.TextPath()).size(), 0u);
 }
 
+// A recreated library starts a new, unsorted volume list: its volumes stay
+// in the order they were made, also when its prime file is read again while
+// it is open; a library opened to add to is listed in key order.
+TEST_P(ClusterTest, ARecreatedLibraryKeepsTheOrderItsVolumesWereMadeIn) {
+  auto volume = [](uint32_t code, const char* company) {
+    TPrimeRecord r;
+    r.companyCode = code;
+    r.companyName = company;
+    r.volId = "1";
+    return r;
+  };
+  auto codes = [](TFileCluster& c) {
+    std::vector<uint32_t> v;
+    for (auto& ref : c.Volumes()) v.push_back(ref->record.companyCode);
+    return v;
+  };
+  {
+    TFileCluster out(env_, Compressed());
+    ASSERT_TRUE(out.Open(PrimePathFor("/lib/new", Compressed()), true));
+    out.ReadAll();
+    out.NewVolume(volume(123, "Zeta Gas Company"));
+    out.NewVolume(volume(7, "Alpha Gas Company"));
+    ASSERT_TRUE(out.FlushNew());
+    out.ReadAll();
+    EXPECT_EQ(codes(out), (std::vector<uint32_t>{123, 7}));
+  }
+  auto in = OpenInput(PrimePathFor("/lib/new", Compressed()));
+  EXPECT_EQ(codes(*in), (std::vector<uint32_t>{7, 123}));
+  in.reset();
+  TOutputMode append;
+  append.append = true;
+  TFileCluster again(env_, Compressed());
+  again.SetOutputMode(&append);
+  ASSERT_TRUE(again.Open(PrimePathFor("/lib/new", Compressed()), true));
+  again.ReadAll();
+  EXPECT_EQ(codes(again), (std::vector<uint32_t>{7, 123}));
+}
+
 TEST_P(ClusterTest, AddToExistingKeepsTheFiles) {
   std::string prime = Build();
   TFileCluster c(env_, Compressed());
