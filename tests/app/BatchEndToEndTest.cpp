@@ -106,7 +106,7 @@ TEST_F(BatchTest, BrowsePrintsTheSheetLists) {
   std::string lib = Library(true);
   TResult r = Batch({"FROM", lib, "BROWSE", "ALL"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("Alpha Pipeline Company: FERC Gas Tariff"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Alpha Pipeline Company: ZOAK Gas Tariff"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("First Revised Sheet No. 10"), std::string::npos);
   EXPECT_NE(r.out.find("Zeta Gas Company: Original Volume No. 1"), std::string::npos);
 }

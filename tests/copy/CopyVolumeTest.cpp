@@ -391,7 +391,7 @@ TEST_F(CopyVolumeTest, AVolumeWithNoSelectedSheetsWritesNothing) {
 TEST(CopyErrorsTest, HeadingOncePerVolumeAndDocketLinesOnChange) {
   TCopyErrors e;
   EXPECT_FALSE(e.HasEntries());
-  e.SetVolume("Alpha Pipeline Company: FERC Gas Tariff");
+  e.SetVolume("Alpha Pipeline Company: ZOAK Gas Tariff");
   e.ReportDocket("RP1");
   e.ReportSheet("A");
   e.ReportDocket("RP1");

@@ -34,7 +34,7 @@ TEST_F(HtmlWriterTest, OneVolumeWritesEveryPageExactly) {
   Build({SmallVolume()});
   Publish();
   EXPECT_EQ(Page("123450.HTM"),
-            Concat(kHead, {"<H2>FERC Gas Tariff</H2>",
+            Concat(kHead, {"<H2>ZOAK Gas Tariff</H2>",
                            "<A HREF=index.htm>Return to Master List</A>",
                            "<br><A NAME=\"Sht1\"> </A><hr><A HREF=\"T12345.HTM#Index1\"> Sheet Index Table </A>",
                            "<A HREF=\"#TopAnchor\"><img src=\"top.png\" alt=\"top\"></A>",
@@ -55,7 +55,7 @@ TEST_F(HtmlWriterTest, OneVolumeWritesEveryPageExactly) {
                            "Body &amp; &quot;q&quot;&para;",
                            "</PRE>",
                            "</BODY> </HTML>"}));
-  const Lines volumeHeading = {"<A NAME=\"Vol_1\"></A>", "<H2>FERC Gas Tariff</H2><br>",
+  const Lines volumeHeading = {"<A NAME=\"Vol_1\"></A>", "<H2>ZOAK Gas Tariff</H2><br>",
                                "<I> click on the sheet name to view the sheet text. <br>",
                                " click on the docket number for its associated information</I>"};
   EXPECT_EQ(Page("T12345.HTM"),
@@ -86,7 +86,7 @@ TEST_F(HtmlWriterTest, OneVolumeWritesEveryPageExactly) {
                            "</UL> ",
                            "</BODY> </HTML>"})));
   EXPECT_EQ(Page("K12345.HTM"),
-            Concat(kHead, {"<H2>FERC Gas Tariff</H2>",
+            Concat(kHead, {"<H2>ZOAK Gas Tariff</H2>",
                            "<A HREF=index.htm>Return to Master List</A>",
                            "<UL>",
                            "<LI><A NAME=\"0\"></A><H3>RP96-  1-000          Missing </H3>",

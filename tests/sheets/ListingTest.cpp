@@ -136,11 +136,11 @@ class ListingTest : public ::testing::Test {
 TEST_F(ListingTest, TestModeListsEveryRecordAndMarksTheReferencedOnes) {
   listing_.Start(TListingKind::Test);
   const int32_t f = First(42);
-  EXPECT_TRUE(listing_.ListVolume(Vol(42), "Gas Co: FERC Gas Tariff", nullptr));
+  EXPECT_TRUE(listing_.ListVolume(Vol(42), "Gas Co: ZOAK Gas Tariff", nullptr));
   auto t = Texts();
   ASSERT_EQ(t.size(), 7u);
   EXPECT_EQ(t[0], "Gas Co:");
-  EXPECT_EQ(t[1], "0:" + std::to_string(f) + " 000042 FERC Gas Tariff");
+  EXPECT_EQ(t[1], "0:" + std::to_string(f) + " 000042 ZOAK Gas Tariff");
   EXPECT_EQ(t[2].substr(0, 3), "5:*");
   EXPECT_EQ(t[3].substr(0, 3), "6:*");
   EXPECT_EQ(t[4], "1:  1       Original Sheet No. 1");

@@ -67,7 +67,7 @@ TEST_P(HeadersTest, VersionsGroupUnderTheirSheetKeyHighestRevisionFirst) {
   list.FillNames(names, issuers, dockets);
   ASSERT_EQ(names.size(), 3u);
   EXPECT_EQ(names[0].first, "Second Revised Sheet No. 5");
-  EXPECT_EQ(names[0].second->volumeName, "FERC Gas Tariff");
+  EXPECT_EQ(names[0].second->volumeName, "ZOAK Gas Tariff");
   EXPECT_EQ(issuers.Count(), 1u);
   EXPECT_EQ(dockets.Count(), 1u);
 }

@@ -88,7 +88,7 @@ TEST(SheetRecord, ANewRecordsOrderCitationIsZeroBytes) {
 }
 
 TEST(OtherRecords, RoundTripAndZeroedSpareBytes) {
-  TVolumeBody v{"000123", "1   ", "000", "FERC Gas Tariff Original Volume No. 1"};
+  TVolumeBody v{"000123", "1   ", "000", "ZOAK Gas Tariff Original Volume No. 1"};
   THdrRecord vr = v.Encode();
   EXPECT_EQ(vr[0], kVolumeRecord);
   EXPECT_EQ(vr[14], v.volumeName.size());

@@ -37,7 +37,7 @@ struct TVolumePlan {
   std::string company = "Test Pipeline Company";
   std::string volId = "1";
   int16_t volRevNo = 0;
-  std::string volumeName = "FERC Gas Tariff";
+  std::string volumeName = "ZOAK Gas Tariff";
   std::vector<TSheetPlan> sheets;
 };
 

@@ -23,11 +23,11 @@ const std::string kHeader =
 
 // Sheet 2 of the quoted company: an impossible update date, no docket record.
 const std::string kLineTwo =
-    "\"joe \"\"best\"\" gas company\",\"FERC Gas Tariff\",\"00/00/19**\",\"2       \",0,"
+    "\"joe \"\"best\"\" gas company\",\"ZOAK Gas Tariff\",\"00/00/19**\",\"2       \",0,"
     "\"Sheet \"\"two\"\"\",\"N\",\"  Missing \",\"Pending\",\"  Missing \",\"  Missing \",\" \",\"Docket missing\"\r\n";
 // Sheet "    12A " of the quoted company: every field filled.
 const std::string kLineTwelve =
-    "\"joe \"\"best\"\" gas company\",\"FERC Gas Tariff\",\"  1/5/2005\",\"    12A \",3,"
+    "\"joe \"\"best\"\" gas company\",\"ZOAK Gas Tariff\",\"  1/5/2005\",\"    12A \",3,"
     "\"First Revised Sheet No. 12A\",\"Y\",\"  Missing \",\"Effective\",\"  2/1/2005\",\"  3/3/2005\","
     "\"  61 ZOAK \xB6 1,123 (1992)\",\"RP96-  1-000\"\r\n";
 

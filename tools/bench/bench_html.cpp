@@ -40,7 +40,7 @@ std::vector<testing::TVolumePlan> MakeVolumes() {
   std::mt19937 rng(20261209);
   const char* prose[] = {"Transporter shall receive gas at the Point(s) of Receipt and deliver",
                          "thermally equivalent quantities at the Point(s) of Delivery, subject to",
-                         "the General Terms & Conditions of this FERC Gas Tariff.",
+                         "the General Terms & Conditions of this ZOAK Gas Tariff.",
                          "Rates are stated in dollars per Dth and exclude applicable surcharges.", ""};
   std::vector<testing::TVolumePlan> volumes;
   for (int c = 0; c < kCompanies; ++c) {
