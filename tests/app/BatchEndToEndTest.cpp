@@ -92,6 +92,16 @@ TEST_F(BatchTest, DatabaseExportOfBothForms) {
   }
 }
 
+// A name longer than 20 characters with its "." after the 20th is a file,
+// not a folder the export cannot write to.
+TEST_F(BatchTest, DatabaseExportToALongFileName) {
+  std::string lib = Library(true);
+  std::string out = (dir_ / "quarterly_database_export.csv").string();
+  TResult r = Batch({"FROM", lib, "DATA", "TO", out, "ALL"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(Slurp(out).find("Original Sheet No. 2"), std::string::npos);
+}
+
 TEST_F(BatchTest, StatusWordsNarrowTheExport) {
   std::string lib = Library(true);
   std::string out = (dir_ / "pending.txt").string();

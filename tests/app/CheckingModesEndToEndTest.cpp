@@ -87,6 +87,17 @@ TEST_P(CheckingBatchTest, ScanSavesTheReportBesideTheNamedPrimeFile) {
   EXPECT_EQ(out_, report.substr(0, report.size() - 2) + "\n");
 }
 
+TEST_P(CheckingBatchTest, ScanSavesTheReportUnderALongFileName) {
+  auto args = From();
+  for (const char* w : {"SCAN", "RECENT", "10", "TO"}) args.push_back(w);
+  const fs::path report = dir_ / "web" / "volumes_updated_lately.txt";
+  args.push_back(report.string());
+  args.push_back("GO");
+  ASSERT_EQ(Batch(args), 0) << err_;
+  ASSERT_TRUE(fs::is_regular_file(report));
+  EXPECT_EQ(Slurp(report).substr(0, 7), "000007 ");
+}
+
 TEST_P(CheckingBatchTest, HtmlAllScanWritesThePackingBatchFile) {
   auto args = From();
   for (const char* w : {"HTMLALL", "SCAN", "RECENT", "ALL", "TO"}) args.push_back(w);

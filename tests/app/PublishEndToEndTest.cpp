@@ -140,5 +140,15 @@ TEST_F(PublishBatchTest, PrintWritesOneFilePerCompanyOrOneFile) {
   EXPECT_FALSE(fs::exists(one.parent_path() / "000123.PRN"));
 }
 
+// A file name longer than 20 characters whose "." comes later is a file.
+TEST_F(PublishBatchTest, PrintToALongFileNameWritesThatFile) {
+  const fs::path one = dir_ / "one" / "every_sheet_of_the_library.prn";
+  fs::create_directories(one.parent_path());
+  ASSERT_EQ(Batch({"FROM", lib_, "PRINT", "TO", one.string(), "ALL"}), 0) << err_;
+  ASSERT_TRUE(fs::is_regular_file(one));
+  EXPECT_EQ(Slurp(one).substr(0, 7), "1:000\r\n");
+  EXPECT_FALSE(fs::exists(one / "000123.PRN"));
+}
+
 }  // namespace
 }  // namespace vorne::testing
