@@ -174,8 +174,10 @@ bool TRecordListing::ListVolume(TPrimeRef& volume, const std::string& caption, c
     }
   };
   // A pointer is suspicious when it leaves the file, names a record of
-  // another type, or names a suspicious record.
+  // another type, or names a suspicious record. -1 is no record at all: the
+  // import writes it for a sheet whose filing gave no issuer or docket.
   auto badPointer = [&](int32_t pos, uint8_t type) {
+    if (pos == -1) return false;
     if (pos < 0 || pos >= size) return true;
     THdrRecord target;
     if (!cluster.ReadHdrKeepingPlace(pos, target) || target[0] != type) return true;

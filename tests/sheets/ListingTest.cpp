@@ -205,7 +205,7 @@ TEST_F(ListingTest, ErrorsOnlyLeavesOnlyTheHeadingOfACleanVolume) {
 
 TEST_F(ListingTest, ErrorsOnlyFlagsEveryKindOfBadPointer) {
   const int32_t f = First(42);
-  for (int32_t bad : {-1, HdrCount(), HdrCount() + 5, f + 2 /* a docket, not an issuer */}) {
+  for (int32_t bad : {-2, HdrCount(), HdrCount() + 5, f + 2 /* a docket, not an issuer */}) {
     PutI32(Hdr(f + 3).data() + 42, bad);
     listing_.Start(TListingKind::ErrorsOnly);
     EXPECT_TRUE(listing_.ListVolume(Vol(42), "Gas Co: x", nullptr)) << bad;
@@ -213,6 +213,16 @@ TEST_F(ListingTest, ErrorsOnlyFlagsEveryKindOfBadPointer) {
     ASSERT_EQ(t.size(), 4u) << bad;
     EXPECT_EQ(t[2], "1:  1       Original Sheet No. 1") << bad;
   }
+}
+
+// A sheet imported from a filing without type 5 or type 6 records points at
+// no issuer or docket (-1): nothing is wrong with it.
+TEST_F(ListingTest, ErrorsOnlyTakesMinusOneForNoRecord) {
+  const int32_t f = First(42);
+  PutI32(Hdr(f + 3).data() + 42, -1);
+  listing_.Start(TListingKind::ErrorsOnly);
+  EXPECT_FALSE(listing_.ListVolume(Vol(42), "Gas Co: x", nullptr));
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"Gas Co:"}));
 }
 
 TEST_F(ListingTest, ErrorsOnlyListsAnEmptyIssuerAndItsSheets) {
