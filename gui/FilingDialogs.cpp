@@ -49,6 +49,7 @@ bool RunVerify(TVerifyDlg& model, QWidget* parent) {
   QDialog dialog(parent);
   dialog.setObjectName("verifyCompanyDialog");
   dialog.setWindowTitle(ToQt(model.Caption()));
+  dialog.setMinimumWidth(520);  // company names run to 60 characters
   auto* name = new QLineEdit(ToQt(model.BufferName));
   auto* id = new QLineEdit(ToQt(model.BufferID));
   name->setReadOnly(true);

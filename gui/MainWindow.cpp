@@ -566,7 +566,7 @@ void TMainWindow::SyncOutputView(TToDisplay* model, TToDisplay*& shown, TToDispl
   }
   shown = model;
   if (!model) return;
-  view = new TToDisplayView(*model, main_.Env());
+  view = new TToDisplayView(*model, main_.Env(), model == main_.Windows().copyOutput);
   view->SetRunning(running_);
   connect(view, &TToDisplayView::enoughClicked, this, [this] { main_.VolumeList().EnoughClick(); });
   window = AddWindow(view, {640, 300});

@@ -88,7 +88,7 @@ void TExportDocketsView::refresh() {
 
 // ---- the output-volume window -----------------------------------------------------------------
 
-TToDisplayView::TToDisplayView(TToDisplay& model, TEnv& env, QWidget* parent)
+TToDisplayView::TToDisplayView(TToDisplay& model, TEnv& env, bool copyLog, QWidget* parent)
     : QWidget(parent), model_(&model), env_(env) {
   setObjectName("toDisplay");
   table_ = new QTableWidget(0, 7);
@@ -100,6 +100,11 @@ TToDisplayView::TToDisplayView(TToDisplay& model, TEnv& env, QWidget* parent)
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->horizontalHeader()->setStretchLastSection(true);
+  table_->setWordWrap(false);
+  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+  table_->setColumnWidth(0, 250);
+  table_->setColumnWidth(1, 130);
+  for (int c = 2; c < 6; ++c) table_->setColumnWidth(c, 64);
   mode_ = new QLabel;
   mode_->setObjectName("Modelabel");
   QFont bold = mode_->font();
@@ -115,6 +120,7 @@ TToDisplayView::TToDisplayView(TToDisplay& model, TEnv& env, QWidget* parent)
   enough_->hide();
   saveLog_ = new QPushButton("Save Copy Log...");
   saveLog_->setToolTip("Save the copy log under another name");
+  saveLog_->setVisible(copyLog);
   auto* bar = new QHBoxLayout;
   bar->addWidget(mode_);
   bar->addWidget(status_, 1);

@@ -52,7 +52,8 @@ class TToDisplayView : public QWidget {
   Q_OBJECT
 
  public:
-  TToDisplayView(TToDisplay& model, TEnv& env, QWidget* parent = nullptr);
+  // copyLog: the window of a copy, which offers its copy log.
+  TToDisplayView(TToDisplay& model, TEnv& env, bool copyLog, QWidget* parent = nullptr);
   ~TToDisplayView() override;
   void Detach();
   void refresh();

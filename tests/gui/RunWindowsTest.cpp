@@ -45,16 +45,16 @@ using namespace vorne::testing;
 
 namespace {
 
-TSheetSpec Sheet(const std::string& no, const std::string& docket) {
-  TSheetSpec s;
+TSheetPlan Sheet(const std::string& no, const std::string& docket) {
+  TSheetPlan s;
   s.sheetNo = no;
   s.lines = {"Original Sheet No. " + no, "", "rate & terms of sheet " + no};
   s.docket = docket;
   return s;
 }
 
-TVolumeSpec Volume(uint32_t code, const char* company, int sheets) {
-  TVolumeSpec v;
+TVolumePlan Volume(uint32_t code, const char* company, int sheets) {
+  TVolumePlan v;
   v.companyCode = code;
   v.company = company;
   for (int i = 1; i <= sheets; ++i) v.sheets.push_back(Sheet(std::to_string(i), "RP0" + std::to_string(i % 2) + "-1-000"));
@@ -362,7 +362,7 @@ class RunWindowsTest : public QObject {
     TScriptedPort scripted;
     TEnv env{RealFileSystem(), scripted};
     const QString lib = dir_.path() + "/checks";
-    TVolumeSpec bad = Volume(40, "Delta Gas Company", 2);
+    TVolumePlan bad = Volume(40, "Delta Gas Company", 2);
     bad.sheets[1].lines[0] = "Original Sheet No. 9";
     BuildLibrary(env, lib.toStdString(), false, {bad, Volume(50, "Epsilon Gas Company", 1)});
 

@@ -2,12 +2,16 @@
 // library guard, prime file detection, Multiple In and the Browse run.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "platform/Paths.h"
 #include "filings/Verifier.h"
 #include "shell/MainUnit.h"
 #include "shell/Whenunit.h"
 #include "copy/outWindow.h"
 #include "output/Fileprnt.h"
+#include "filings/Addsheet.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
@@ -293,11 +297,11 @@ TEST_F(MainTest, PublishRunsAskTheRegisteredPrintDialogView) {
 
 // The gauge of a publishing run counts each volume's sheets once.
 TEST_F(MainTest, PublishGaugeCountsEachVolumeOnce) {
-  TVolumeSpec a, b;
+  TVolumePlan a, b;
   a.company = "Alpha Gas";
   b.company = "Beta Gas";
-  for (TVolumeSpec* v : {&a, &b}) {
-    TSheetSpec s;
+  for (TVolumePlan* v : {&a, &b}) {
+    TSheetPlan s;
     s.sheetNo = "1";
     s.lines = {"original sheet no. 1", "text"};
     v->sheets = {s};
@@ -318,15 +322,45 @@ TEST_F(MainTest, PublishGaugeCountsEachVolumeOnce) {
   EXPECT_EQ(seen, (std::vector<int64_t>{0, 1}));
 }
 
+// Each filing's error log is registered while it is offered for saving, so
+// that the desktop shows it then.
+TEST_F(MainTest, TheImportRegistersItsErrorLogWhileOfferingIt) {
+  const std::string source = __FILE__;  // tests/shell/MainTest.cpp
+  std::ifstream in(source.substr(0, source.rfind("/tests/")) + "/samples/AVI0105.ASC", std::ios::binary);
+  ASSERT_TRUE(in);
+  std::stringstream text;
+  text << in.rdbuf();
+  mem_.MakeDir("/w/in");
+  const std::string filing = text.str();
+  mem_.Open("/w/in/AVI0105.ASC", TOpenMode::Create)->Write(0, filing.data(), filing.size());
+  TRunState& st = main_.State();
+  main_.ModeChanged(ChooseMode(st, TRunMode::AddNewFiling));
+  st.ToPrimePath = "/w/out/Prime4";
+  st.ToDir = "/w/out";
+  port_.QueueFile("/w/in/AVI0105.ASC");  // the filing
+  std::vector<std::string> shown;
+  main_.Windows().onChanged = [&] {
+    if (TAddFilings* log = main_.Windows().errorLog) {
+      shown = log->ErrorBox();
+      port_.QueueFile("/w/out/avi.log");  // the save dialog comes next
+    }
+  };
+  EXPECT_EQ(main_.GoDoIt(), TGoResult::Ran);
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(main_.Windows().errorLog, nullptr);
+  EXPECT_TRUE(mem_.Exists("/w/out/avi.log"));
+  EXPECT_NE(mem_.Bytes("/w/out/avi.log").find(shown.back()), std::string::npos);
+}
+
 // The output-volume window tells its view of every volume copied, and
 // "Enough!" pressed while a volume is copied ends the run after that volume.
 TEST_F(MainTest, CopyWindowReportsEachVolumeAndEnoughStopsAfterIt) {
-  TVolumeSpec a, b, c;
+  TVolumePlan a, b, c;
   a.company = "Alpha Gas";
   b.company = "Beta Gas";
   c.company = "Gamma Gas";
-  for (TVolumeSpec* v : {&a, &b, &c}) {
-    TSheetSpec s;
+  for (TVolumePlan* v : {&a, &b, &c}) {
+    TSheetPlan s;
     s.sheetNo = "1";
     s.lines = {"original sheet no. 1", "text"};
     v->sheets = {s};
