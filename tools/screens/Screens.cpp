@@ -278,7 +278,7 @@ int Run(const QString& library, const QString& out) {
   if (window.CopyOutputView()) s.Shot(window.CopyOutputView()->parentWidget(), "output-volumes-after-copy");
   // The false-duplicate report as a copy that met two of them shows it.
   TCopyErrors dups;
-  dups.SetVolume("Alpha Pipeline Company: FERC Gas Tariff Original Volume No. 1");
+  dups.SetVolume("Alpha Pipeline Company: ZOAK Gas Tariff Original Volume No. 1");
   dups.ReportDocket("RP96-200-000");
   dups.ReportSheet("Second Revised Sheet No. 12");
   dups.ReportUsedIn("RP95-112-000");
