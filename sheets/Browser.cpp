@@ -213,6 +213,7 @@ bool TSheetDisplay::SearchSheet(const TSheetPtr& sheet, const std::string& phras
   } while (page.FindPhrase());
   statusLabel_ = StatusName(sheet_->body.status);
   orientationLabel_ = sheet_->body.orientation == 'P' ? "Portrait" : "Landscape";
+  pitchLabel_ = std::to_string(PitchCpi(std::clamp<int>(sheet_->body.pitchCode, 1, 4))) + " cpi";
   if (onSheetShown) onSheetShown(sheet_);
   Changed();
   return true;
