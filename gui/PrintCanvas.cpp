@@ -2,6 +2,8 @@
 
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QHash>
+#include <cstdio>
 #include <memory>
 #include <QFontMetrics>
 #include <QPageLayout>
@@ -14,9 +16,20 @@
 
 namespace vorne {
 
+namespace {
+
+bool HasFamily(const QString& family) {
+  static QHash<QString, bool> known;
+  auto it = known.find(family);
+  if (it == known.end()) it = known.insert(family, QFontDatabase::hasFamily(family));
+  return *it;
+}
+
+}  // namespace
+
 QFont ResolvedFont(const TCanvasFont& f) {
   QString family = ToQt(f.name);
-  if (!QFontDatabase::hasFamily(family)) {
+  if (!HasFamily(family)) {
     if (family.compare("Courier New", Qt::CaseInsensitive) == 0 || family.compare("Courier", Qt::CaseInsensitive) == 0)
       family = "Liberation Mono";
     else if (family.compare("Times New Roman", Qt::CaseInsensitive) == 0)
@@ -34,21 +47,30 @@ QFont ResolvedFont(const TCanvasFont& f) {
 
 // ---- the canvas ---------------------------------------------------------------
 
-QFont TQtCanvas::Font() const { return ResolvedFont(font); }
+const QFont& TQtCanvas::Font() {
+  if (cachedFor_ != font) {
+    cachedFor_ = font;
+    font_ = ResolvedFont(font);
+    metrics_.emplace(font_, painter_.device());
+  }
+  return font_;
+}
+
+const QFontMetrics& TQtCanvas::Metrics() {
+  Font();
+  return *metrics_;
+}
 
 int TQtCanvas::PixelsPerInch() const { return painter_.device() ? painter_.device()->logicalDpiY() : 96; }
 
-int TQtCanvas::TextWidth(const std::string& text) {
-  return QFontMetrics(Font(), painter_.device()).horizontalAdvance(ToQt(text));
-}
+int TQtCanvas::TextWidth(const std::string& text) { return Metrics().horizontalAdvance(ToQt(text)); }
 
-int TQtCanvas::TextHeight(const std::string&) { return QFontMetrics(Font(), painter_.device()).height(); }
+int TQtCanvas::TextHeight(const std::string&) { return Metrics().height(); }
 
 void TQtCanvas::TextOut(int x, int y, const std::string& text) {
-  const QFont f = Font();
-  painter_.setFont(f);
+  if (painter_.font() != Font()) painter_.setFont(Font());
   painter_.setPen(Qt::black);
-  painter_.drawText(x, y + QFontMetrics(f, painter_.device()).ascent(), ToQt(text));
+  painter_.drawText(x, y + Metrics().ascent(), ToQt(text));
 }
 
 void TQtCanvas::FillWhite(const TRect& r) { painter_.fillRect(QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom)), Qt::white); }
@@ -116,6 +138,15 @@ TPrintCount WritePdfFile(TFileCluster* cluster, const std::vector<TSheetPtr>& sh
                          std::string& error) {
   std::unique_ptr<QGuiApplication> app;
   if (!QCoreApplication::instance()) {
+    // Qt's notes about its runtime folder are no concern of a batch print.
+    static QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+          if (message.startsWith("QStandardPaths:")) return;
+          if (previous)
+            previous(type, context, message);
+          else
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+        });
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "vorne-batch";

@@ -9,7 +9,9 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,8 +35,14 @@ class TQtCanvas : public TPrintCanvas {
   void Frame(const TRect& r) override;
 
  private:
-  QFont Font() const;
+  // The resolved font and its metrics, made again only when the font changes:
+  // resolving a family and measuring it cost more than drawing a line.
+  const QFont& Font();
+  const QFontMetrics& Metrics();
   QPainter& painter_;
+  std::optional<TCanvasFont> cachedFor_;
+  QFont font_;
+  std::optional<QFontMetrics> metrics_;
 };
 
 // A document over a paged device: BeginDoc after an EndDoc goes on with a new
