@@ -397,7 +397,9 @@ void TAddFilings::Type5(const std::string& r) {
     return;
   }
   auto e = std::make_shared<T5Entry>();
-  e->name = TrimRight(TextField(r, 5, 54));
+  // As it stands: trailing blanks make another issuer. Readers show it
+  // through IssuerName, which trims.
+  if (r.size() > 5) e->name = TextField(r, 5, 54);
   issuer_ = hdr_->AddIssuer(e);
 }
 
@@ -418,7 +420,7 @@ void TAddFilings::Type6(const std::string& r) {
     b.effectiveDate = SixDigitDate(FieldAt(r, 37, 6));
     b.orderDate = 0;
     b.docket = PadRight(filingDocket_.substr(0, 20), 20);
-    b.citevalue = TZoakCite{};
+    b.citevalue = TZoakCite::None();  // until a type 7 record sets it
     e->docketText = FormatDocket(b).substr(0, 20);
   }
   docket_ = hdr_->AddDocket(e);
@@ -506,8 +508,6 @@ void TAddFilings::CompleteSheet() {
     Recycle(std::move(s));
     return;
   }
-  if (!issuer_) issuer_ = hdr_->AddIssuer(std::make_shared<T5Entry>());
-  if (!docket_) docket_ = hdr_->AddDocket(T6Entry::Placeholder());
   for (size_t i = kMaxSheetLines; i < s->lines.size(); ++i)
     if (s->lines[i] != "   ") log_.Add(std::string(s->lines[i]).append(" Lost"));
   LayoutCheck(*s, log_, longestLine_);
@@ -532,6 +532,8 @@ void TAddFilings::CompleteSheet() {
   s->body.text = *pos;
   // The title line stays first: the layout check only drops trailing lines.
   const std::string_view title = s->lines.front().substr(0, 40);
+  // Without a type 5 or type 6 record the sheet has none: IssuePos or
+  // DocketPos -1, and no record is invented for it.
   hdr_->AddSheet(title, titleKey_, s->body, issuer_.get(), docket_.get());
   if (sheetList_) sheetList_->AddCopiedLine(std::string(title));
   Recycle(std::move(s));

@@ -79,20 +79,13 @@ std::optional<int64_t> DecimalNumber(std::string_view text) {
 
 TZoakCite FilingCitation(std::string_view record) {
   std::string f = record.size() < 42 ? FieldAt(record, 5, 9) : FieldAt(record, 44, 9);
+  if (f.compare(4, 3, " -1") == 0) return TZoakCite::None();
   TZoakCite c;
-  if (f.compare(4, 3, " -1") == 0) {
-    c.volume = 0;
-    c.series = 0;
-    c.paragraph = -1;
-    c.year = 0;
-    return c;
-  }
-  int volume = TwoDigitNumber(f[0], f[1]);
-  if (volume < 50) volume += 100;
-  c.volume = uint8_t(volume);
+  const int volume = TwoDigitNumber(f[0], f[1]);
+  c.volume = uint8_t(volume < 50 ? volume + 100 : volume);
   c.series = TwoDigitNumber(f[2], f[3]);
   c.paragraph = int16_t(ThreeDigitNumber(f.substr(4, 3)));
-  c.year = uint8_t((volume - 50) / 4 + 90);
+  c.year = CitationYear(volume);
   return c;
 }
 

@@ -51,7 +51,8 @@ std::optional<int64_t> DecimalNumber(std::string_view text);
 
 // The citation of a type 7 record: positions 5-13 when the record is shorter
 // than 42 characters, else 44-52. A volume below 50 has 100 added; the year
-// is always derived from the volume; " -1" as item clears the citation.
+// is always derived from the two-digit volume (CitationYear); " -1" as item
+// clears the citation.
 TZoakCite FilingCitation(std::string_view record);
 
 // The name the error log of a filing is proposed under: the filing's file

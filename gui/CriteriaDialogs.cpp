@@ -78,7 +78,7 @@ void TCriteriaDialog::reject() {
 // ---- "Status Dialog" -----------------------------------------------------------------------
 
 TStatusDialogView::TStatusDialogView(TMain& main, QWidget* parent)
-    : TCriteriaDialog(main, TStatusDialog::kCaption, parent), model_(main.State().Selection, main.State().ExpertMode) {
+    : TModelDialog(main, parent, main.State().Selection, main.State().ExpertMode) {
   auto* row = new QHBoxLayout;
   auto* group = new QGroupBox;
   auto* boxes = new QVBoxLayout(group);
@@ -131,7 +131,7 @@ void TStatusDialogView::Refresh() {
 // ---- "Select Sheets by Date" -----------------------------------------------------------
 
 TDateDialogView::TDateDialogView(TMain& main, QWidget* parent)
-    : TCriteriaDialog(main, TDateDialog::kCaption, parent), model_(main.State().Selection, main.Env().port) {
+    : TModelDialog(main, parent, main.State().Selection, main.Env().port) {
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(8);
   for (int k = 1; k <= 4; ++k) {
@@ -161,7 +161,7 @@ void TDateDialogView::StoreFields() {
 // ---- "Sheet Type (Text ID field)" --------------------------------------------------------
 
 TTypeDialogView::TTypeDialogView(TMain& main, QWidget* parent)
-    : TCriteriaDialog(main, TTypeDialog::kCaption, parent), model_(main.State().Selection) {
+    : TModelDialog(main, parent, main.State().Selection) {
   auto* group = new QGroupBox;
   auto* boxes = new QVBoxLayout(group);
   for (size_t i = 0; i < model_.Boxes().size(); ++i) {
@@ -177,7 +177,7 @@ TTypeDialogView::TTypeDialogView(TMain& main, QWidget* parent)
 // ---- "PickSheetno" -------------------------------------------------------------------------
 
 TSheetNoDialogView::TSheetNoDialogView(TMain& main, QWidget* parent)
-    : TCriteriaDialog(main, TSheetNoDialog::kCaption, parent), model_(main.State().Selection, main.Env().port) {
+    : TModelDialog(main, parent, main.State().Selection, main.Env().port) {
   auto* form = new QFormLayout;
   from_ = new QLineEdit(ToQt(model_.FromField()));
   to_ = new QLineEdit(ToQt(model_.ToField()));
@@ -201,7 +201,7 @@ void TSheetNoDialogView::StoreFields() {
 // ---- "Available dockets" --------------------------------------------------------------------
 
 TDocketDialogView::TDocketDialogView(TMain& main, const std::vector<std::string>& docketLines, QWidget* parent)
-    : TCriteriaDialog(main, TDocketDialog::kCaption, parent), model_(main.State().Selection, docketLines) {
+    : TModelDialog(main, parent, main.State().Selection, docketLines) {
   const QFont fixed = FixedPitchFont();
   list_ = new QListWidget;
   list_->setFont(fixed);

@@ -16,6 +16,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "volumes/Selectors.h"
@@ -73,32 +74,43 @@ class TCriteriaDialog : public QDialog {
   TDialogResult result_;
 };
 
-// "Status Dialog": seven boxes ("Deleted" only in ExpertMode) and the buttons
-// "Current", "&Archive" and "Clear".
-class TStatusDialogView : public TCriteriaDialog {
-  Q_OBJECT
-
+// A dialog over its model: OK, Go and Cancel are the model's own.
+template <class TModel>
+class TModelDialog : public TCriteriaDialog {
  public:
-  explicit TStatusDialogView(TMain& main, QWidget* parent = nullptr);
-  const TStatusDialog& Model() const { return model_; }
-  // The box of the model's box index (StatusBoxes() order).
-  QCheckBox* Box(size_t index) const { return boxes_.at(index); }
+  const TModel& Model() const { return model_; }
 
  protected:
+  template <class... TArgs>
+  TModelDialog(TMain& main, QWidget* parent, TArgs&&... modelArgs)
+      : TCriteriaDialog(main, TModel::kCaption, parent), model_(std::forward<TArgs>(modelArgs)...) {}
+
   TDialogResult ModelOK() override { return model_.OK(); }
   TDialogResult ModelGo(bool xcpt) override { return model_.Go(xcpt); }
   TDialogResult ModelCancel() override { return model_.Cancel(); }
 
+  TModel model_;
+};
+
+// "Status Dialog": seven boxes ("Deleted" only in ExpertMode) and the buttons
+// "Current", "&Archive" and "Clear".
+class TStatusDialogView : public TModelDialog<TStatusDialog> {
+  Q_OBJECT
+
+ public:
+  explicit TStatusDialogView(TMain& main, QWidget* parent = nullptr);
+  // The box of the model's box index (StatusBoxes() order).
+  QCheckBox* Box(size_t index) const { return boxes_.at(index); }
+
  private:
   void Refresh();
 
-  TStatusDialog model_;
   std::vector<QCheckBox*> boxes_;
 };
 
 // "Select Sheets by Date": four rows of From/To fields showing the current
 // ranges.
-class TDateDialogView : public TCriteriaDialog {
+class TDateDialogView : public TModelDialog<TDateDialog> {
   Q_OBJECT
 
  public:
@@ -107,35 +119,25 @@ class TDateDialogView : public TCriteriaDialog {
 
  protected:
   void StoreFields() override;
-  TDialogResult ModelOK() override { return model_.OK(); }
-  TDialogResult ModelGo(bool xcpt) override { return model_.Go(xcpt); }
-  TDialogResult ModelCancel() override { return model_.Cancel(); }
 
  private:
-  TDateDialog model_;
   std::array<std::array<QLineEdit*, 2>, 4> fields_{};
 };
 
 // "Sheet Type (Text ID field)": the ten type boxes, none checked.
-class TTypeDialogView : public TCriteriaDialog {
+class TTypeDialogView : public TModelDialog<TTypeDialog> {
   Q_OBJECT
 
  public:
   explicit TTypeDialogView(TMain& main, QWidget* parent = nullptr);
   QCheckBox* Box(size_t index) const { return boxes_.at(index); }
 
- protected:
-  TDialogResult ModelOK() override { return model_.OK(); }
-  TDialogResult ModelGo(bool xcpt) override { return model_.Go(xcpt); }
-  TDialogResult ModelCancel() override { return model_.Cancel(); }
-
  private:
-  TTypeDialog model_;
   std::vector<QCheckBox*> boxes_;
 };
 
 // "PickSheetno": the fields "From :" and "To:", 8 characters each.
-class TSheetNoDialogView : public TCriteriaDialog {
+class TSheetNoDialogView : public TModelDialog<TSheetNoDialog> {
   Q_OBJECT
 
  public:
@@ -145,12 +147,8 @@ class TSheetNoDialogView : public TCriteriaDialog {
 
  protected:
   void StoreFields() override;
-  TDialogResult ModelOK() override { return model_.OK(); }
-  TDialogResult ModelGo(bool xcpt) override { return model_.Go(xcpt); }
-  TDialogResult ModelCancel() override { return model_.Cancel(); }
 
  private:
-  TSheetNoDialog model_;
   QLineEdit* from_;
   QLineEdit* to_;
 };
@@ -158,7 +156,7 @@ class TSheetNoDialogView : public TCriteriaDialog {
 // "Available dockets": the given docket lines sorted in a multi-select list
 // and, as given, in a combo box. Creating it empties ChosenDockets. Leaving
 // the combo box selects the list line of the combo's chosen item.
-class TDocketDialogView : public TCriteriaDialog {
+class TDocketDialogView : public TModelDialog<TDocketDialog> {
   Q_OBJECT
 
  public:
@@ -169,14 +167,10 @@ class TDocketDialogView : public TCriteriaDialog {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void StoreFields() override;
-  TDialogResult ModelOK() override { return model_.OK(); }
-  TDialogResult ModelGo(bool xcpt) override { return model_.Go(xcpt); }
-  TDialogResult ModelCancel() override { return model_.Cancel(); }
 
  private:
   void ShowSelection();
 
-  TDocketDialog model_;
   QListWidget* list_;
   QComboBox* combo_;
 };

@@ -56,7 +56,7 @@ constexpr std::array<bool, 256> kKeptAsIs = [] {
 }();
 
 // Index of the first byte from i on that is not kept as is; line.size() when none.
-size_t NextSpecial(std::string_view line, size_t i) {
+size_t NextEscaped(std::string_view line, size_t i) {
 #if defined(__SSE2__)
   // Sixteen bytes at a time: every byte of every published sheet passes here.
   // Shifted by 96, the printable 32..126 become -128..-34 as signed bytes and
@@ -64,21 +64,21 @@ size_t NextSpecial(std::string_view line, size_t i) {
   // '>' only in bit 1: one comparison finds each pair.
   const __m128i shift = _mm_set1_epi8(96), printableEnd = _mm_set1_epi8(-34), bit2 = _mm_set1_epi8(4),
                 quoteAmp = _mm_set1_epi8('&'), bit1 = _mm_set1_epi8(2), angles = _mm_set1_epi8('>');
-  auto specials = [&](__m128i v) {
+  auto toEscape = [&](__m128i v) {
     __m128i m = _mm_cmpgt_epi8(_mm_add_epi8(v, shift), printableEnd);
     m = _mm_or_si128(m, _mm_cmpeq_epi8(_mm_or_si128(v, bit2), quoteAmp));
     m = _mm_or_si128(m, _mm_cmpeq_epi8(_mm_or_si128(v, bit1), angles));
     return unsigned(_mm_movemask_epi8(m));
   };
   for (; i + 16 <= line.size(); i += 16) {
-    const unsigned mask = specials(_mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i)));
+    const unsigned mask = toEscape(_mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i)));
     if (mask != 0) return i + size_t(__builtin_ctz(mask));
   }
   if (i == line.size()) return i;
   if (line.size() >= 16) {
     // The last sixteen bytes, overlapping those already looked at.
     const size_t from = line.size() - 16;
-    const unsigned mask = specials(_mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + from))) >>
+    const unsigned mask = toEscape(_mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + from))) >>
                           (i - from);
     return mask != 0 ? i + size_t(__builtin_ctz(mask)) : line.size();
   }
@@ -108,7 +108,7 @@ void AppendHtmlBodyLine(std::string& out, std::string_view line) {
   size_t room = kMaxBodyLine;
   size_t i = 0;
   while (i < line.size()) {
-    const size_t j = NextSpecial(line, i);
+    const size_t j = NextEscaped(line, i);
     const size_t run = std::min(j - i, room);
     out.append(line.data() + i, run);
     room -= run;
@@ -155,7 +155,7 @@ std::string ComplianceText(std::string_view dkt) {
   return std::string(dkt.substr(0, end));
 }
 
-std::string DescribedStem(std::string_view codeText) {
+std::string CodeStem(std::string_view codeText) {
   return std::string(codeText.size() > 1 ? codeText.substr(1, 5) : codeText);
 }
 

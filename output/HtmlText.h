@@ -31,11 +31,11 @@ std::string HtmlName(std::string_view name);
 std::string ComplianceText(std::string_view complianceDkt20);
 bool IsBlankField(std::string_view field);
 
-// The described file-name stem of a company code text (characters 2 to 6 of
-// its 6-digit code: "012345" gives "12345").
-std::string DescribedStem(std::string_view codeText);
-// A stem for a company whose described stem is taken by another company in
-// the same run: "X" and its full code text (it cannot meet a digit stem).
+// The file-name stem of a company's pages: characters 2 to 6 of its 6-digit
+// code text ("012345" gives "12345").
+std::string CodeStem(std::string_view codeText);
+// A stem for a company whose code stem is taken by another company in the
+// same run: "X" and its full code text (it cannot meet a digit stem).
 std::string CollisionStem(std::string_view codeText);
 // The page-file part of a sheet page name: "0".."9", "A".."Z" for the first
 // 36 files of a company, then "_036", "_037", ... (a "_" never appears in a

@@ -182,12 +182,12 @@ void HTMLPrintThing::Create() {
 std::string HTMLPrintThing::CompanyStem(const std::string& code) {
   auto known = stems_.find(code);
   if (known != stems_.end()) return known->second;
-  std::string stem = DescribedStem(code);
+  std::string stem = CodeStem(code);
   auto user = stemUser_.find(stem);
   if (user != stemUser_.end()) {
     const std::string other = user->second;
     stem = CollisionStem(code);
-    log_.AddLine("Company " + code + " has the file stem " + DescribedStem(code) + " of company " + other +
+    log_.AddLine("Company " + code + " has the file stem " + CodeStem(code) + " of company " + other +
                  "; its pages are named " + stem);
   }
   stems_[code] = stem;

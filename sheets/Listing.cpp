@@ -91,6 +91,8 @@ void TRecordListing::Start(TListingKind kind) {
   listedIssuers_.clear();
   listedDockets_.clear();
   showDocketNumbers_.clear();
+  referenced_.clear();
+  recordLines_.clear();
   cluster_ = nullptr;
   whoops_ = false;
   top_ = 0;
@@ -98,18 +100,37 @@ void TRecordListing::Start(TListingKind kind) {
   status_.clear();
 }
 
-void TRecordListing::Add(std::string text, char type, int32_t recNo) {
-  lines_.push_back({std::move(text), type, recNo});
+void TRecordListing::Add(std::string text) { lines_.push_back({std::move(text)}); }
+
+void TRecordListing::AddRecordLine(std::string text, char type, int32_t recNo) {
+  lines_.push_back({std::move(text), type, recNo, cluster_});
+  if (kind_ != TListingKind::Test) return;
+  const TRecordKey key{cluster_, type, recNo};
+  recordLines_[key].push_back(lines_.size() - 1);
+  // A sheet listed before the record, in this volume or an earlier one.
+  if (referenced_.count(key) && lines_.back().text.size() > 2) lines_.back().text[2] = '*';
 }
 
 void TRecordListing::ScrollTo(size_t index) {
   if (index > 10) top_ = int(index) - 10;
 }
 
-void TRecordListing::MarkReferenced(size_t from, char type, int32_t recNo) {
-  for (size_t i = from; i < lines_.size(); ++i) {
-    TListingLine& l = lines_[i];
-    if (l.recordType == type && l.recNo == recNo && l.text.size() > 2 && l.text[2] == ' ') l.text[2] = '*';
+void TRecordListing::MarkReferenced(char type, int32_t recNo) {
+  const TRecordKey key{cluster_, type, recNo};
+  if (!referenced_.insert(key).second) return;  // its lines carry the mark already
+  auto at = recordLines_.find(key);
+  if (at == recordLines_.end()) return;
+  for (size_t i : at->second) {
+    std::string& text = lines_[i].text;
+    if (text.size() > 2 && text[2] == ' ') text[2] = '*';
+  }
+}
+
+void TRecordListing::IndexRecordLines() {
+  recordLines_.clear();
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    const TListingLine& l = lines_[i];
+    if (l.recordType != 0) recordLines_[{l.cluster, l.recordType, l.recNo}].push_back(i);
   }
 }
 
@@ -117,7 +138,7 @@ bool TRecordListing::ListVolume(TPrimeRef& volume, const std::string& caption, c
   TFileCluster& cluster = *volume.cluster;
   cluster_ = &cluster;
   const bool test = kind_ == TListingKind::Test;
-  Add(ListHeadingLine(caption, details_));
+  const std::string heading = ListHeadingLine(caption, details_);
   const size_t volumeStart = lines_.size();
   const size_t issuersBefore = listedIssuers_.size(), docketsBefore = listedDockets_.size();
 
@@ -125,8 +146,8 @@ bool TRecordListing::ListVolume(TPrimeRef& volume, const std::string& caption, c
   if (!cluster.OpenHdr()) return true;
   const int32_t size = cluster.HdrSize();
   if (volume.record.firstHdr < 0 || volume.record.firstHdr >= size) {
+    // A message, not a line: the listing shows records only.
     env_.port.Error(kBadPrimeEntry);
-    Add(kBadPrimeEntry);
     if (!hdrWasOpen) cluster.CloseHdr();
     return true;
   }
@@ -153,20 +174,24 @@ bool TRecordListing::ListVolume(TPrimeRef& volume, const std::string& caption, c
     }
   };
   // A pointer is suspicious when it leaves the file, names a record of
-  // another type, or names a suspicious record.
+  // another type, or names a suspicious record. -1 is no record at all: the
+  // import writes it for a sheet whose filing gave no issuer or docket.
   auto badPointer = [&](int32_t pos, uint8_t type) {
+    if (pos == -1) return false;
     if (pos < 0 || pos >= size) return true;
     THdrRecord target;
     if (!cluster.ReadHdrKeepingPlace(pos, target) || target[0] != type) return true;
     return type == kIssuerRecord ? SuspiciousIssuer(target) : SuspiciousDocket(target);
   };
 
-  std::set<int32_t> usedIssuers, usedDockets;
   int passed = 0;
-  bool unknown = false;
+  constexpr size_t kNoLine = size_t(-1);
+  size_t firstHeading = kNoLine;
   auto visit = [&](int32_t n, const THdrRecord& rec) {
     switch (rec[0]) {
       case kVolumeRecord:
+        if (firstHeading == kNoLine) firstHeading = lines_.size();
+        Add(heading);
         Add(ListVolumeLine(n, rec));
         ScrollTo(lines_.size() - 1);
         multiVisible_ = false;
@@ -179,10 +204,8 @@ bool TRecordListing::ListVolume(TPrimeRef& volume, const std::string& caption, c
           ++sheetCounter_;
           Add(ListSheetLine(n, body, nameOf(body, n), details_));
           // Records listed before the sheet are marked now, later ones when listed.
-          usedIssuers.insert(body.issuePos);
-          usedDockets.insert(body.docketPos);
-          MarkReferenced(volumeStart, '5', body.issuePos);
-          MarkReferenced(volumeStart, '6', body.docketPos);
+          MarkReferenced('5', body.issuePos);
+          MarkReferenced('6', body.docketPos);
           break;
         }
         const bool bad5 = type5_ && badPointer(body.issuePos, kIssuerRecord);
@@ -201,16 +224,14 @@ bool TRecordListing::ListVolume(TPrimeRef& volume, const std::string& caption, c
       }
       case kIssuerRecord:
         if (test || SuspiciousIssuer(rec)) {
-          Add(ListIssuerLine(n, rec), '5', n);
+          AddRecordLine(ListIssuerLine(n, rec), '5', n);
           listedIssuers_.push_back(n);
-          if (test && usedIssuers.count(n)) lines_.back().text[2] = '*';
         }
         break;
       case kDocketRecord:
         if (test || SuspiciousDocket(rec)) {
-          Add(ListDocketLine(n, TDocketBody::Decode(rec)), '6', n);
+          AddRecordLine(ListDocketLine(n, TDocketBody::Decode(rec)), '6', n);
           listedDockets_.push_back(n);
-          if (test && usedDockets.count(n)) lines_.back().text[2] = '*';
         }
         break;
       case kEndRecord:
@@ -224,7 +245,6 @@ bool TRecordListing::ListVolume(TPrimeRef& volume, const std::string& caption, c
       default:
         Add(ListOtherLine(rec));
         whoops_ = true;
-        unknown = true;
         break;
     }
     return true;
@@ -240,10 +260,9 @@ bool TRecordListing::ListVolume(TPrimeRef& volume, const std::string& caption, c
   if (!hdrWasOpen) cluster.CloseHdr();
   env_.port.ProcessEvents();
 
-  if (test) return true;
-  if (passed > 0 || unknown) return true;
-  // Nothing wrong that a sheet uses: only the heading stays.
-  lines_.resize(volumeStart);
+  if (test || passed > 0) return true;
+  // Nothing wrong that a sheet uses: only the first heading stays.
+  lines_.resize(firstHeading == kNoLine ? volumeStart : firstHeading + 1);
   listedIssuers_.resize(issuersBefore);
   listedDockets_.resize(docketsBefore);
   return false;
@@ -254,7 +273,7 @@ void TRecordListing::End() {
     for (int32_t pos : showDocketNumbers_) {
       THdrRecord rec;
       if (cluster_->ReadHdrKeepingPlace(pos, rec) && rec[0] == kDocketRecord)
-        Add(ListDocketLine(pos, TDocketBody::Decode(rec)), '6', pos);
+        AddRecordLine(ListDocketLine(pos, TDocketBody::Decode(rec)), '6', pos);
       else
         Add("6: " + std::to_string(pos) + " ?");
     }
@@ -270,6 +289,7 @@ void TRecordListing::AbbrevBtnClick() {
     if ((l.recordType == '5' || l.recordType == '6') && l.text.size() > 2 && l.text[2] == ' ')
       lines_.erase(lines_.begin() + long(i));
   }
+  IndexRecordLines();
 }
 
 std::string TRecordListing::Text() const {

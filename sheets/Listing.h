@@ -1,9 +1,10 @@
 // The header record listing of the sheet list window's "Tech Stuff" page:
 // one numbered line per header record of each volume's chain, for a
-// maintainer inspecting the header file. In Test every record is listed and
-// the issuer and docket lines some sheet of the volume refers to carry a
-// "*"; in Errors Only only suspicious records and the sheets pointing at
-// them are listed. The Test and Errors Only runs fill it.
+// maintainer examining the header file. In Test every record is listed and
+// the issuer and docket lines some listed sheet refers to carry a "*",
+// whichever volume of the run listed the record or the sheet; in Errors Only
+// only suspicious records and the sheets pointing at them are listed. The
+// Test and Errors Only runs fill it.
 //
 // Nothing read from a damaged record leaves the record: pointers are
 // checked against the header file, dates use the safe form, a missing or
@@ -11,9 +12,11 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/UserPort.h"
@@ -51,6 +54,7 @@ struct TListingLine {
   std::string text;
   char recordType = 0;  // '5' or '6' for issuer and docket lines, else 0
   int32_t recNo = -1;   // kept with issuer and docket lines
+  const TFileCluster* cluster = nullptr;  // whose record it is (issuer and docket lines)
 };
 
 class TRecordListing {
@@ -75,11 +79,13 @@ class TRecordListing {
   // ---- the run ----
   // A new listing: lines, number lists and "Whoops!" cleared.
   void Start(TListingKind kind);
-  // Lists the volume's chain under a heading made from caption. filter
-  // (may be nullptr) skips the sheets it refuses before they are counted.
-  // Returns whether the volume has something to show: always in Test; in
-  // Errors Only a volume without a suspicious sheet or an unknown record
-  // keeps only its heading and gives false.
+  // Lists the volume's chain; every VolumeRecord met starts with a heading
+  // made from caption. filter (may be nullptr) skips the sheets it refuses
+  // before they are counted. A FirstHdr outside the header file is reported
+  // through the port and lists nothing. Returns whether the volume has
+  // something to show: always in Test; in Errors Only a volume that passed
+  // no sheet on keeps only its first heading and gives false (records of
+  // unknown types still show "Whoops!").
   bool ListVolume(TPrimeRef& volume, const std::string& caption, const TSheetFilter* filter);
   // The end of an Errors Only listing: with "Show Dockets" the collected
   // docket records are listed; the number lists are emptied.
@@ -100,9 +106,17 @@ class TRecordListing {
   const std::vector<int32_t>& ShowDocketNumbers() const { return showDocketNumbers_; }
 
  private:
-  void Add(std::string text, char type = 0, int32_t recNo = -1);
+  // An issuer or docket record of a cluster, as the marks know it.
+  using TRecordKey = std::tuple<const TFileCluster*, char, int32_t>;
+
+  void Add(std::string text);
+  void AddRecordLine(std::string text, char type, int32_t recNo);
   void ScrollTo(size_t index);
-  void MarkReferenced(size_t from, char type, int32_t recNo);
+  // A listed sheet refers to the record: its lines, listed or still to come,
+  // carry the mark.
+  void MarkReferenced(char type, int32_t recNo);
+  // The record lines' index, again after lines were removed.
+  void IndexRecordLines();
 
   TEnv& env_;
   TListingKind kind_ = TListingKind::Test;
@@ -111,6 +125,10 @@ class TRecordListing {
   bool type6_ = true;
   bool showDockets_ = false;
   std::vector<TListingLine> lines_;
+  // Test: the records some listed sheet refers to, and where each issuer and
+  // docket record's lines stand, over the whole run.
+  std::set<TRecordKey> referenced_;
+  std::map<TRecordKey, std::vector<size_t>> recordLines_;
   std::vector<int32_t> listedIssuers_, listedDockets_, showDocketNumbers_;
   TFileCluster* cluster_ = nullptr;  // of the last volume listed
   bool whoops_ = false;

@@ -159,7 +159,9 @@ void TCommandLine::FromPath(const std::string& value, std::string_view next) {
 
 void TCommandLine::ToPath(const std::string& value, std::string_view next) {
   st_.ToDir = TypedFolder(value);
-  std::string name = UpperCase(TypedName(value)).substr(0, 20);
+  // The whole last name component: file names here are longer than 20
+  // characters, and a "." after the 20th still makes a file.
+  std::string name = UpperCase(TypedName(value));
   if (!Contains(name, "PRIME") && !Contains(name, ".")) {
     // A folder: the prime file's name follows from the mode, which is the
     // mode at the moment "TO" is read.

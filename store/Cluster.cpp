@@ -50,6 +50,7 @@ bool TFileCluster::Open(const std::string& primePath, bool isOutput) {
   CloseHdr();
   lock_.reset();
   opened_ = false;
+  rewritten_ = false;
   isOutput_ = isOutput;
   dir_ = DirPart(primePath);
   const TFormNames& names = compressed_ ? kCompressedNames : kUncompressedNames;
@@ -118,6 +119,7 @@ bool TFileCluster::OpenOutput() {
         lock_ = env_.fs.Open(hdrPath_, TOpenMode::Create);
       volumes_.clear();
       sorted_ = false;
+      rewritten_ = true;
       if (!mode.keepRewrite) {
         mode.rewrite = false;
         mode.append = true;
@@ -469,7 +471,9 @@ std::string TFileCluster::VolumeNameOf(int32_t firstHdr) {
 
 void TFileCluster::ReadAll(const TPrimeFilter& accept) {
   volumes_.clear();
-  sorted_ = true;
+  // A library recreated by this open keeps its volumes in the order they
+  // were made, also when its prime file is read again.
+  sorted_ = !rewritten_;
   std::string bytes = env_.fs.ReadAll(primePath_);
   const bool hdrWasOpen = hdr_ != nullptr;
   bool names = !isOutput_ && env_.fs.Exists(hdrPath_);

@@ -164,6 +164,7 @@ class TFileCluster {
   TOutputMode ownMode_;
   TOutputMode* mode_ = &ownMode_;
   bool sorted_ = true;
+  bool rewritten_ = false;  // Open recreated the files: the volume list stays unsorted
   std::vector<std::unique_ptr<TPrimeRef>> volumes_;
 
   std::unique_ptr<TFile> hdr_;

@@ -68,20 +68,18 @@ static int DigitsValue(std::string_view s) {
   return v;
 }
 
+uint8_t CitationYear(int twoDigitVolume) { return uint8_t((twoDigitVolume - 50) / 4 + 90); }
+
 TZoakCite TZoakCite::FromFilingText(std::string_view text9) {
   std::string t = PadRight(text9.substr(0, text9.size() < 9 ? text9.size() : 9), 9);
+  if (t.compare(4, 3, " -1") == 0) return None();
   TZoakCite c;
-  if (t.compare(4, 3, " -1") == 0) {
-    c.paragraph = -1;
-    return c;
-  }
-  int volume = DigitsValue(t.substr(0, 2));
-  if (volume < 50) volume += 100;
-  c.volume = uint8_t(volume);
+  const int volume = DigitsValue(t.substr(0, 2));
+  c.volume = uint8_t(volume < 50 ? volume + 100 : volume);
   c.series = uint8_t(DigitsValue(t.substr(2, 2)));
   c.paragraph = int16_t(DigitsValue(t.substr(4, 3)));
   if (t[7] == ' ')
-    c.year = uint8_t((volume - 50) / 4 + 90);
+    c.year = CitationYear(volume);
   else
     c.year = uint8_t(DigitsValue(t.substr(7, 2)));
   return c;
@@ -307,7 +305,7 @@ std::shared_ptr<T6Entry> T6Entry::Placeholder() {
   auto e = std::make_shared<T6Entry>();
   e->docketText = "Docket missing";
   e->body.complianceDkt = std::string(20, '\0');
-  e->body.citevalue = TZoakCite{};  // no citation, so it never reads as a real one
+  e->body.citevalue = TZoakCite::None();  // no citation, so it never reads as a real one
   return e;
 }
 

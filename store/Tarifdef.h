@@ -69,13 +69,16 @@ int PitchCpi(int code);               // 1-4 -> 10, 12, 15, 17; else 0
 
 // ---- the packed order citation -----------------------------------------
 
+// A new record's citation is all zero bytes; "no citation" (paragraph -1,
+// stored as 65535) is set where it is meant: None().
 struct TZoakCite {
   uint8_t volume = 0;
   uint8_t series = 0;
-  int16_t paragraph = -1;  // -1: no citation
-  uint8_t year = 0;        // year - 1900
+  int16_t paragraph = 0;  // -1: no citation
+  uint8_t year = 0;       // year - 1900
 
   static constexpr int kSize = 5;
+  static constexpr TZoakCite None() { return {0, 0, -1, 0}; }
   static TZoakCite Decode(const uint8_t* p);
   void Encode(uint8_t* p) const;
   bool IsEmpty() const { return paragraph < 0; }
@@ -87,6 +90,11 @@ struct TZoakCite {
   static std::optional<TZoakCite> FromTypedText(std::string_view text);
   bool operator==(const TZoakCite&) const = default;
 };
+
+// The year (minus 1900) a citation without one is given: from the two-digit
+// volume as written, before 100 is added to a volume below 50 (volume 30
+// gives 85, volume 90 gives 100).
+uint8_t CitationYear(int twoDigitVolume);
 
 // ---- record bodies --------------------------------------------------------
 
@@ -135,7 +143,7 @@ struct TDocketBody {
   uint16_t complianceDate = 0;
   std::string docket = std::string(20, '\0');         // char[20], NUL or space padded
   std::string complianceDkt = std::string(20, ' ');   // char[20]
-  TZoakCite citevalue;
+  TZoakCite citevalue = TZoakCite::None();
 
   static constexpr int kSize = 53;
   static TDocketBody Decode(const THdrRecord& r);
@@ -306,7 +314,7 @@ struct THeaderEdit {
   uint16_t filingDate = 0;
   uint8_t status = 7;  // 7 or more: unchanged
   uint8_t orderType = 0;
-  TZoakCite orderCite;
+  TZoakCite orderCite = TZoakCite::None();
   uint8_t refundFlag = 0;
   bool keepRefund = false;
   uint8_t sheetType = 0;

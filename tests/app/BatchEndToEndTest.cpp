@@ -40,24 +40,24 @@ class BatchTest : public ::testing::Test {
   std::string Library(bool compressed) {
     TScriptedPort port;
     TEnv env{RealFileSystem(), port};
-    TVolumeSpec a;
+    TVolumePlan a;
     a.companyCode = 123;
     a.company = "Zeta Gas Company";
     a.volumeName = "Original Volume No. 1";
-    TSheetSpec s1;
+    TSheetPlan s1;
     s1.sheetNo = "1";
     s1.lines = {"original sheet no. 1", "  Rates"};
     s1.filingDate = PackDate(2001, 1, 2);
     s1.updDate = PackDate(2001, 2, 3);
-    TSheetSpec s2 = s1;
+    TSheetPlan s2 = s1;
     s2.sheetNo = "2";
     s2.lines = {"original sheet no. 2", "  Terms"};
     s2.status = kPending;
     a.sheets = {s1, s2};
-    TVolumeSpec b;
+    TVolumePlan b;
     b.companyCode = 7;
     b.company = "Alpha Pipeline Company";
-    TSheetSpec s3 = s1;
+    TSheetPlan s3 = s1;
     s3.sheetNo = "10";
     s3.lines = {"first revised sheet no. 10", "text"};
     s3.rev = 1;
@@ -92,6 +92,16 @@ TEST_F(BatchTest, DatabaseExportOfBothForms) {
   }
 }
 
+// A name longer than 20 characters with its "." after the 20th is a file,
+// not a folder the export cannot write to.
+TEST_F(BatchTest, DatabaseExportToALongFileName) {
+  std::string lib = Library(true);
+  std::string out = (dir_ / "quarterly_database_export.csv").string();
+  TResult r = Batch({"FROM", lib, "DATA", "TO", out, "ALL"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(Slurp(out).find("Original Sheet No. 2"), std::string::npos);
+}
+
 TEST_F(BatchTest, StatusWordsNarrowTheExport) {
   std::string lib = Library(true);
   std::string out = (dir_ / "pending.txt").string();
@@ -106,7 +116,7 @@ TEST_F(BatchTest, BrowsePrintsTheSheetLists) {
   std::string lib = Library(true);
   TResult r = Batch({"FROM", lib, "BROWSE", "ALL"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("Alpha Pipeline Company: FERC Gas Tariff"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Alpha Pipeline Company: ZOAK Gas Tariff"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("First Revised Sheet No. 10"), std::string::npos);
   EXPECT_NE(r.out.find("Zeta Gas Company: Original Volume No. 1"), std::string::npos);
 }

@@ -22,9 +22,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TSheetSpec Sheet(const std::string& no, int rev, const std::string& title, uint8_t status, uint16_t filed,
+TSheetPlan Sheet(const std::string& no, int rev, const std::string& title, uint8_t status, uint16_t filed,
                  const std::string& docket = "RP96-1-000") {
-  TSheetSpec s;
+  TSheetPlan s;
   s.sheetNo = no;
   s.rev = rev;
   s.lines = {title, "  Rates and charges", std::string(200, 'x'), ""};
@@ -47,8 +47,8 @@ class CopyBatchTest : public ::testing::Test {
   }
   ~CopyBatchTest() override { fs::remove_all(dir_); }
 
-  std::vector<TVolumeSpec> Volumes() {
-    TVolumeSpec a;
+  std::vector<TVolumePlan> Volumes() {
+    TVolumePlan a;
     a.companyCode = 123;
     a.company = "Zeta Gas Company";
     a.volumeName = "Original Volume No. 1";
@@ -56,17 +56,17 @@ class CopyBatchTest : public ::testing::Test {
                 Sheet("10", 0, "Original Sheet No. 10", kSuperseded, PackDate(2000, 1, 2)),
                 Sheet("2", 0, "Original Sheet No. 2", kPending, PackDate(2002, 3, 4), "RP02-15-000"),
                 Sheet("0", 0, "Title Page", kEffective, PackDate(2000, 1, 2))};
-    TVolumeSpec b;
+    TVolumePlan b;
     b.companyCode = 7;
     b.company = "Alpha Pipeline Company";
     b.sheets = {Sheet("1", 0, "Original Sheet No. 1", kEffective, PackDate(1999, 5, 6), "CP99-3-001")};
-    TVolumeSpec c = b;
+    TVolumePlan c = b;
     c.volId = "2";
     c.sheets = {Sheet("5A", 0, "Original Sheet No. 5A", kEffective, PackDate(2003, 5, 6))};
     return {a, b, c};
   }
 
-  std::string Library(const std::string& name, bool compressed, const std::vector<TVolumeSpec>& volumes) {
+  std::string Library(const std::string& name, bool compressed, const std::vector<TVolumePlan>& volumes) {
     TScriptedPort port;
     TEnv env{RealFileSystem(), port};
     std::string lib = (dir_ / name).string();

@@ -33,22 +33,22 @@ class PublishBatchTest : public ::testing::Test {
     lib_ = (dir_ / "lib").string();
     TScriptedPort port;
     TEnv env{RealFileSystem(), port};
-    TVolumeSpec a;
+    TVolumePlan a;
     a.companyCode = 123;
     a.company = "Zeta & Sons <Gas> Company";
     for (int i = 1; i <= 130; ++i) {
-      TSheetSpec s;
+      TSheetPlan s;
       s.sheetNo = std::to_string(i);
       s.lines = {"original sheet no. " + std::to_string(i), i % 2 ? "" : "first sheet", "rate <b> & \"x\""};
       s.docket = "RP0" + std::to_string(i % 3) + "-1-000";
       s.complianceDkt = i % 3 == 0 ? "RP88-1-000" : "";
       a.sheets.push_back(s);
     }
-    TVolumeSpec a2 = a;
+    TVolumePlan a2 = a;
     a2.volId = "2";
     a2.sheets.resize(5);
-    TVolumeSpec b;
-    b.companyCode = 1001230;  // the same described stem as 123
+    TVolumePlan b;
+    b.companyCode = 1001230;  // the same code stem as 123
     b.company = "Alpha Pipeline Company";
     b.sheets = {a.sheets[0]};
     BuildLibrary(env, lib_, true, {a, a2, b});
@@ -138,6 +138,16 @@ TEST_F(PublishBatchTest, PrintWritesOneFilePerCompanyOrOneFile) {
   for (size_t at = all.find('\f'); at != std::string::npos; at = all.find('\f', at + 1)) ++sheets;
   EXPECT_EQ(sheets, 136u);
   EXPECT_FALSE(fs::exists(one.parent_path() / "000123.PRN"));
+}
+
+// A file name longer than 20 characters whose "." comes later is a file.
+TEST_F(PublishBatchTest, PrintToALongFileNameWritesThatFile) {
+  const fs::path one = dir_ / "one" / "every_sheet_of_the_library.prn";
+  fs::create_directories(one.parent_path());
+  ASSERT_EQ(Batch({"FROM", lib_, "PRINT", "TO", one.string(), "ALL"}), 0) << err_;
+  ASSERT_TRUE(fs::is_regular_file(one));
+  EXPECT_EQ(Slurp(one).substr(0, 7), "1:000\r\n");
+  EXPECT_FALSE(fs::exists(one / "000123.PRN"));
 }
 
 }  // namespace

@@ -16,9 +16,9 @@
 namespace vorne::testing {
 namespace {
 
-TSheetSpec Sheet(const std::string& no, const std::string& title, uint8_t status = kEffective,
+TSheetPlan Sheet(const std::string& no, const std::string& title, uint8_t status = kEffective,
                  uint16_t filed = PackDate(2001, 1, 2), uint16_t upd = PackDate(2001, 2, 3)) {
-  TSheetSpec s;
+  TSheetPlan s;
   s.sheetNo = no;
   s.lines = {title, "  body of " + title};
   s.status = status;
@@ -27,9 +27,9 @@ TSheetSpec Sheet(const std::string& no, const std::string& title, uint8_t status
   return s;
 }
 
-TVolumeSpec Volume(const std::vector<TSheetSpec>& sheets, uint32_t code = 7,
+TVolumePlan Volume(const std::vector<TSheetPlan>& sheets, uint32_t code = 7,
                    const std::string& company = "Alpha Pipeline Company") {
-  TVolumeSpec v;
+  TVolumePlan v;
   v.companyCode = code;
   v.company = company;
   v.sheets = sheets;
@@ -50,7 +50,7 @@ class CopyVolumeTest : public ::testing::Test {
   }
 
   // A source library of the volumes; returns its open input cluster.
-  TFileCluster& Source(const std::vector<TVolumeSpec>& volumes, const std::string& dir = "/w/src") {
+  TFileCluster& Source(const std::vector<TVolumePlan>& volumes, const std::string& dir = "/w/src") {
     std::string prime = BuildLibrary(env_, dir, true, volumes);
     sources_.push_back(std::make_unique<TFileCluster>(env_, true));
     EXPECT_TRUE(sources_.back()->Open(prime, false));
@@ -237,13 +237,13 @@ TEST_F(CopyVolumeTest, LowerStatusReplacesEvenWithoutALaterUpdate) {
 }
 
 TEST_F(CopyVolumeTest, PendingNeverReplacesAndADifferentFilingIsAFalseDuplicate) {
-  TSheetSpec stored = Sheet("1", "Original Sheet No. 1", kPending, PackDate(2001, 1, 2));
+  TSheetPlan stored = Sheet("1", "Original Sheet No. 1", kPending, PackDate(2001, 1, 2));
   TFileCluster& first = Source({Volume({stored})}, "/w/a");
   OpenOutput();
   CopyAll(first);
-  TSheetSpec later = Sheet("1", "Original Sheet No. 1", kPending, PackDate(2002, 5, 6), PackDate(2004, 1, 1));
+  TSheetPlan later = Sheet("1", "Original Sheet No. 1", kPending, PackDate(2002, 5, 6), PackDate(2004, 1, 1));
   later.docket = "RP02-7-000";
-  TSheetSpec same = Sheet("2", "Original Sheet No. 2", kPending);
+  TSheetPlan same = Sheet("2", "Original Sheet No. 2", kPending);
   TFileCluster& second = Source({Volume({later})}, "/w/b");
   OpenOutput();
   CopyAll(second);
@@ -275,8 +275,8 @@ TEST_F(CopyVolumeTest, SheetNumberZeroIsMatchedByFilingDate) {
   OpenOutput();
   CopyAll(first);
   // Two incoming title pages: only the one filed on the stored date replaces it.
-  TSheetSpec other = Sheet("0", "Title Page", kSuperseded, PackDate(2002, 2, 2), PackDate(2005, 5, 5));
-  TSheetSpec match = Sheet("0", "Title Page", kSuperseded, PackDate(2001, 1, 2), PackDate(2004, 4, 4));
+  TSheetPlan other = Sheet("0", "Title Page", kSuperseded, PackDate(2002, 2, 2), PackDate(2005, 5, 5));
+  TSheetPlan match = Sheet("0", "Title Page", kSuperseded, PackDate(2001, 1, 2), PackDate(2004, 4, 4));
   TFileCluster& second = Source({Volume({other, match})}, "/w/b");
   OpenOutput();
   CopyAll(second);
@@ -311,7 +311,7 @@ class DocketCheckTest : public CopyVolumeTest {
     TFileCluster& first = Source({Volume({Sheet("1", "Original Sheet No. 1")})}, "/w/a");
     OpenOutput();
     CopyAll(first);
-    TSheetSpec in = Sheet("1", "Original Sheet No. 1", kSuperseded, PackDate(2001, 1, 2), PackDate(2006, 6, 6));
+    TSheetPlan in = Sheet("1", "Original Sheet No. 1", kSuperseded, PackDate(2001, 1, 2), PackDate(2006, 6, 6));
     in.docket = "RP05-9-000";
     TFileCluster& second = Source({Volume({in, Sheet("2", "Original Sheet No. 2")})}, "/w/b");
     OpenOutput();
@@ -391,7 +391,7 @@ TEST_F(CopyVolumeTest, AVolumeWithNoSelectedSheetsWritesNothing) {
 TEST(CopyErrorsTest, HeadingOncePerVolumeAndDocketLinesOnChange) {
   TCopyErrors e;
   EXPECT_FALSE(e.HasEntries());
-  e.SetVolume("Alpha Pipeline Company: FERC Gas Tariff");
+  e.SetVolume("Alpha Pipeline Company: ZOAK Gas Tariff");
   e.ReportDocket("RP1");
   e.ReportSheet("A");
   e.ReportDocket("RP1");
@@ -409,7 +409,7 @@ TEST(CopyErrorsTest, HeadingOncePerVolumeAndDocketLinesOnChange) {
 TEST_F(CopyVolumeTest, ZipBatchHasOneLinePerCompanyAndTheIncludesPage) {
   TFileCluster& src = Source({Volume({Sheet("1", "Original Sheet No. 1")}, 7, "Beta & Gamma Gas"),
                               Volume({Sheet("1", "Original Sheet No. 1")}, 3, "Alpha Pipeline Company")});
-  TVolumeSpec second = Volume({Sheet("9", "Original Sheet No. 9")}, 3, "Alpha Pipeline Company");
+  TVolumePlan second = Volume({Sheet("9", "Original Sheet No. 9")}, 3, "Alpha Pipeline Company");
   second.volId = "2";
   OpenOutput();
   out_->SetBase("/w");

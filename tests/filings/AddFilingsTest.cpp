@@ -3,6 +3,8 @@
 // text the library holds afterwards (read back through the store's readers).
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "filings/Addsheet.h"
 #include "filings/Type0dlg.h"
 #include "store/Cluster.h"
@@ -332,7 +334,8 @@ TEST_F(AddFilingsTest, EachNewVolumeStartsFromAFreshPrimeRecord) {
   EXPECT_EQ(v2.prime.fromSheet, "       3");
   EXPECT_EQ(v2.prime.toSheet, "       3");
   EXPECT_NE(v2.prime.firstHdr, v1.prime.firstHdr);
-  EXPECT_EQ(Types(v2), (std::vector<uint8_t>{kVolumeRecord, kIssuerRecord, kDocketRecord, kSheetRecord, kEndRecord}));
+  // Issuer and docket do not carry over from the volume before.
+  EXPECT_EQ(Types(v2), (std::vector<uint8_t>{kVolumeRecord, kSheetRecord, kEndRecord}));
 }
 
 TEST_F(AddFilingsTest, TheRangeTakesTheLowestAndHighestSheetNumbers) {
@@ -401,10 +404,10 @@ TEST_F(AddFilingsTest, ACompanyWithoutFilingRecordAsksForTheDocket) {
   EXPECT_EQ(Log().front(), "**** Missing type 0 record ****");
   EXPECT_EQ(port_.transcript.front(), "dialog: Please supply Docket and Filing date -> Cancel");
   auto lib = ReadBack();
-  // No issuer was given: an empty one is written before the docket.
-  EXPECT_EQ(DecodeIssuer(lib[0].chain[1]), "");
-  EXPECT_EQ(TDocketBody::Decode(lib[0].chain[2]).docket, R(std::string(17, '*'), 20));
-  EXPECT_EQ(TSheetBody::Decode(lib[0].chain[3]).filingDate, 0);
+  // No issuer was given: none is written, the docket follows the VolumeRecord.
+  EXPECT_EQ(Types(lib[0]), (std::vector<uint8_t>{kVolumeRecord, kDocketRecord, kSheetRecord, kEndRecord}));
+  EXPECT_EQ(TDocketBody::Decode(lib[0].chain[1]).docket, R(std::string(17, '*'), 20));
+  EXPECT_EQ(TSheetBody::Decode(lib[0].chain[2]).filingDate, 0);
 }
 
 TEST_F(AddFilingsTest, TheDocketDialogSuppliesDocketAndDate) {
@@ -423,8 +426,8 @@ TEST_F(AddFilingsTest, TheDocketDialogSuppliesDocketAndDate) {
           T3("1", 0, "ORIGINAL SHEET NO. 1"), "text"});
   EXPECT_EQ(port_.messages, (std::vector<std::string>{"Error in date field"}));
   auto lib = ReadBack();
-  EXPECT_EQ(TDocketBody::Decode(lib[0].chain[2]).docket, R("CP06-77-000", 20));
-  EXPECT_EQ(TSheetBody::Decode(lib[0].chain[3]).filingDate, PackDate(2005, 2, 3));
+  EXPECT_EQ(TDocketBody::Decode(lib[0].chain[1]).docket, R("CP06-77-000", 20));  // no issuer record before it
+  EXPECT_EQ(TSheetBody::Decode(lib[0].chain[2]).filingDate, PackDate(2005, 2, 3));
 }
 
 TEST_F(AddFilingsTest, TitleChecksReportMismatchesUnderTheSheet) {
@@ -624,6 +627,113 @@ TEST_P(AddFilingsWriteFailure, AFailureAtTheVolumesEndIsLoggedToo) {
   EXPECT_TRUE(Logged("   The text could not be written; the sheets of this volume are not added"));
   EXPECT_EQ(run_->SheetsAdded(), 0);
   EXPECT_TRUE(ReadBack().empty());
+}
+
+// ---- the records an import writes, and no others ----------------------------
+
+// A volume without a type 5 record has no issuer, one without a type 6 no
+// docket: nothing is invented for them on disk, and readers see the
+// placeholders.
+TEST_F(AddFilingsTest, WithoutTypes5Or6NoIssuerOrDocketRecordIsWritten) {
+  Import({T0("RP05-12-000", "010505"), T1("000123", "ZETA GAS PIPELINE COMPANY"),
+          T2("1", "000", "NO ISSUER"), T6("010505", "000000", "", "020105"), T3("1", 0, "ORIGINAL SHEET NO. 1"),
+          "text", T2("2", "000", "NO DOCKET"), T5("John Q. Public"), T3("1", 0, "ORIGINAL SHEET NO. 1"), "text",
+          T2("3", "000", "NEITHER"), T3("1", 0, "ORIGINAL SHEET NO. 1"), "text"});
+  EXPECT_TRUE(Log().empty()) << Log().front();
+  auto lib = ReadBack();
+  ASSERT_EQ(lib.size(), 3u);
+  EXPECT_EQ(Types(lib[0]), (std::vector<uint8_t>{kVolumeRecord, kDocketRecord, kSheetRecord, kEndRecord}));
+  EXPECT_EQ(Types(lib[1]), (std::vector<uint8_t>{kVolumeRecord, kIssuerRecord, kSheetRecord, kEndRecord}));
+  EXPECT_EQ(Types(lib[2]), (std::vector<uint8_t>{kVolumeRecord, kSheetRecord, kEndRecord}));
+  const TSheetBody noIssuer = TSheetBody::Decode(lib[0].chain[2]);
+  EXPECT_EQ(noIssuer.issuePos, -1);
+  EXPECT_EQ(noIssuer.docketPos, lib[0].prime.firstHdr + 1);
+  const TSheetBody noDocket = TSheetBody::Decode(lib[1].chain[2]);
+  EXPECT_EQ(noDocket.issuePos, lib[1].prime.firstHdr + 1);
+  EXPECT_EQ(noDocket.docketPos, -1);
+  const TSheetBody neither = TSheetBody::Decode(lib[2].chain[1]);
+  EXPECT_EQ(neither.issuePos, -1);
+  EXPECT_EQ(neither.docketPos, -1);
+
+  // Through the store: the placeholders, in memory only.
+  TFileCluster in(env_, false);
+  ASSERT_TRUE(in.Open("/lib/Prime4", false));
+  in.ReadAll();
+  ASSERT_EQ(in.Volumes().size(), 3u);
+  for (auto& v : in.Volumes()) {
+    THdrList list(*v, nullptr);
+    ASSERT_GE(list.Load(), 0);
+    ASSERT_EQ(list.VersionCount(), 1u);
+    const TSheet& sheet = *list.Groups()[0].versions[0];
+    const bool hasIssuer = v->record.volId == "2", hasDocket = v->record.volId == "1";
+    EXPECT_EQ(sheet.Issuer()->IsMissing(), !hasIssuer) << v->record.volId;
+    EXPECT_EQ(sheet.Issuer()->position < 0, !hasIssuer) << v->record.volId;
+    EXPECT_EQ(sheet.Docket()->IsMissing(), !hasDocket) << v->record.volId;
+    EXPECT_EQ(sheet.Docket()->position < 0, !hasDocket) << v->record.volId;
+    EXPECT_EQ(sheet.Issuer()->name, hasIssuer ? "John Q.Public" : "Name Missing");
+    EXPECT_EQ(sheet.Docket()->docketText, hasDocket ? "RP05- 12-000" : "Docket missing");
+  }
+}
+
+// The order citation of a new SheetRecord is five zero bytes; the docket's
+// citation stays "none" (65535) until a type 7 record sets it.
+TEST_F(AddFilingsTest, ANewSheetRecordsOrderCitationIsZeroBytes) {
+  auto lines = Head();
+  lines.push_back(T3("1", 0, "ORIGINAL SHEET NO. 1"));
+  lines.push_back("text");
+  Import(lines);
+  auto lib = ReadBack();
+  ASSERT_EQ(Types(lib[0]), (std::vector<uint8_t>{kVolumeRecord, kIssuerRecord, kDocketRecord, kSheetRecord,
+                                                 kEndRecord}));
+  const THdrRecord& sheet = lib[0].chain[3];
+  EXPECT_EQ(std::vector<uint8_t>(sheet.begin() + 52, sheet.begin() + 57), std::vector<uint8_t>(5, 0));
+  EXPECT_EQ(sheet[51], 0);  // no order type
+  const THdrRecord& docket = lib[0].chain[2];
+  EXPECT_EQ(std::vector<uint8_t>(docket.begin() + 49, docket.begin() + 54),
+            (std::vector<uint8_t>{0, 0, 0xFF, 0xFF, 0}));
+  EXPECT_EQ(TDocketBody::Decode(docket).citevalue.Display(), " ");
+}
+
+// A type 5 issuer is the text as it stands: trailing blanks make another
+// issuer, and a record of exactly five characters an empty one. Readers
+// show the names trimmed.
+TEST_F(AddFilingsTest, AType5IssuerIsTakenAsItStands) {
+  Import({T0("RP05-12-000", "010505"), T1("000123", "ZETA GAS"), T2("1", "000", "VOL"),
+          T5("John Q. Public  "), T6("010505", "000000", "", "020105"), T3("1", 0, "ORIGINAL SHEET NO. 1"), "text",
+          T5("John Q. Public"), T3("2", 0, "ORIGINAL SHEET NO. 2"), "text", "TF05X",
+          T3("3", 0, "ORIGINAL SHEET NO. 3"), "text"});
+  EXPECT_TRUE(Log().empty()) << Log().front();
+  auto lib = ReadBack();
+  std::vector<std::string> issuers;
+  for (const THdrRecord& rec : lib[0].chain)
+    if (rec[0] == kIssuerRecord) issuers.push_back(DecodeIssuer(rec));
+  EXPECT_EQ(issuers, (std::vector<std::string>{"John Q. Public  ", "John Q. Public", ""}));
+  std::set<int32_t> issuePos;
+  for (const THdrRecord& rec : lib[0].chain)
+    if (rec[0] == kSheetRecord) issuePos.insert(TSheetBody::Decode(rec).issuePos);
+  EXPECT_EQ(issuePos.size(), 3u);
+  TFileCluster in(env_, false);
+  ASSERT_TRUE(in.Open("/lib/Prime4", false));
+  in.ReadAll();
+  THdrList list(*in.Volumes()[0], nullptr);
+  list.Load();
+  EXPECT_EQ(list.Groups()[0].versions[0]->Issuer()->name, "John Q.Public");  // IssuerName's form
+}
+
+// A new library lists its volumes in the order the import made them.
+TEST_F(AddFilingsTest, ANewLibraryKeepsTheOrderItsVolumesWereMadeIn) {
+  Import({T0("RP05-12-000", "010505"), T1("000123", "ZETA GAS PIPELINE COMPANY"), T2("1", "000", "VOL"),
+          T3("1", 0, "ORIGINAL SHEET NO. 1"), "text", T0("RP05-13-000", "010505"), T1("000007", "ALPHA GAS COMPANY"), T2("2", "000", "VOL"),
+          T3("1", 0, "ORIGINAL SHEET NO. 1"), "text", T2("1", "000", "VOL"), T3("1", 0, "ORIGINAL SHEET NO. 1"),
+          "text"});
+  const std::string bytes = fs_.ReadAll("/lib/Prime4");
+  ASSERT_EQ(bytes.size(), 3 * size_t(kPrimeRecordSize));
+  std::vector<std::string> order;
+  for (size_t i = 0; i < 3; ++i) {
+    TPrimeRecord r = TPrimeRecord::Decode(reinterpret_cast<const uint8_t*>(bytes.data()) + i * kPrimeRecordSize);
+    order.push_back(std::to_string(r.companyCode) + ":" + r.volId);
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"123:1", "7:2", "7:1"}));
 }
 
 TEST(LayoutCheck, ASeventyCharacterLineTurnsASmallSheetLandscape) {

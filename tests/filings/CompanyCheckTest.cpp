@@ -17,7 +17,7 @@ class CompanyCheckTest : public ::testing::Test {
  protected:
   CompanyCheckTest() : oldRoot_(DriveRoot()) {
     SetDriveRoot("/drives");
-    std::vector<TVolumeSpec> v(4);
+    std::vector<TVolumePlan> v(4);
     v[0].company = "ALPHA PIPELINE COMPANY";
     v[0].companyCode = 11;
     v[1].company = "Northern Plains Natural Gas Company";

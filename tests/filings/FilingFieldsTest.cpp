@@ -87,12 +87,17 @@ TEST(FilingCitation, FortyTwoCharactersMoveItToPosition44) {
   EXPECT_EQ(FilingCitation(exactly42).volume, 100);  // blank field at 44: volume 0 + 100
 }
 
-TEST(FilingCitation, VolumeBelow50GainsACenturyAndYearFollowsTheVolume) {
+// The year follows the two-digit volume as written, before a volume below
+// 50 gains its century: volume 30 gives 85 (1985), volume 90 gives 100 (2000).
+TEST(FilingCitation, VolumeBelow50GainsACenturyAndYearFollowsTheWrittenVolume) {
   TZoakCite c = FilingCitation("TF0705010010");
   EXPECT_EQ(c.volume, 105);
-  EXPECT_EQ(c.year, (105 - 50) / 4 + 90);
+  EXPECT_EQ(c.year, (5 - 50) / 4 + 90);  // 79: truncated toward zero
   EXPECT_EQ(FilingCitation("TF0790000001").year, 100);
-  EXPECT_EQ(FilingCitation("TF0730000001").volume, 130);
+  TZoakCite thirty = FilingCitation("TF0730000001");
+  EXPECT_EQ(thirty.volume, 130);
+  EXPECT_EQ(thirty.year, 85);
+  EXPECT_EQ(thirty.Display(), "  130 ZOAK \xB6 0,000 (1985)");
 }
 
 TEST(FilingCitation, MinusOneClearsIt) {

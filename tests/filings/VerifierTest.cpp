@@ -13,8 +13,8 @@
 namespace vorne::testing {
 namespace {
 
-TSheetSpec Sheet(const std::string& no, int rev, const std::string& title) {
-  TSheetSpec s;
+TSheetPlan Sheet(const std::string& no, int rev, const std::string& title) {
+  TSheetPlan s;
   s.sheetNo = no;
   s.rev = rev;
   s.lines = {title, "text"};
@@ -25,12 +25,12 @@ class VerifyTest : public ::testing::Test {
  protected:
   VerifyTest() {
     mem_.MakeDir("/w");
-    TVolumeSpec good;
+    TVolumePlan good;
     good.companyCode = 1;
     good.company = "Good Gas Company";
     good.sheets = {Sheet("1", 0, "original sheet no. 1"), Sheet("2", 1, "first revised sheet no. 2"),
                    Sheet("3", 2, "second revised sheet no. 3")};
-    TVolumeSpec bad;
+    TVolumePlan bad;
     bad.companyCode = 2;
     bad.company = "Bad Gas Company";
     bad.sheets = {Sheet("1", 0, "original sheet no. 1"), Sheet("5", 0, "original sheet no. 6"),

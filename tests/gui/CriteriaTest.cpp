@@ -29,8 +29,8 @@
 
 using namespace vorne;
 using vorne::testing::TScriptedPort;
-using vorne::testing::TSheetSpec;
-using vorne::testing::TVolumeSpec;
+using vorne::testing::TSheetPlan;
+using vorne::testing::TVolumePlan;
 
 namespace {
 
@@ -44,13 +44,13 @@ void Shoot(QWidget& window, const QString& name) {
   QVERIFY2(window.grab().save(QDir(dir).filePath(name + QStringLiteral(".png"))), qPrintable(name));
 }
 
-TVolumeSpec Volume(const char* company, uint32_t code, std::vector<std::pair<const char*, uint16_t>> dockets) {
-  TVolumeSpec v;
+TVolumePlan Volume(const char* company, uint32_t code, std::vector<std::pair<const char*, uint16_t>> dockets) {
+  TVolumePlan v;
   v.company = company;
   v.companyCode = code;
   int n = 1;
   for (auto [docket, effective] : dockets) {
-    TSheetSpec s;
+    TSheetPlan s;
     s.sheetNo = std::to_string(n++);
     s.lines = {"Original Sheet No. " + s.sheetNo};
     s.docket = docket;

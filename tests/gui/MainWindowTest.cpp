@@ -36,19 +36,19 @@ using namespace vorne::testing;
 
 namespace {
 
-TSheetSpec Sheet(const char* no, const char* title, uint8_t status = kEffective) {
-  TSheetSpec s;
+TSheetPlan Sheet(const char* no, const char* title, uint8_t status = kEffective) {
+  TSheetPlan s;
   s.sheetNo = no;
   s.lines = {title, "text of the sheet"};
   s.status = status;
   return s;
 }
 
-TVolumeSpec Volume(uint32_t code, const char* company, uint16_t updated, std::vector<TSheetSpec> sheets) {
-  TVolumeSpec v;
+TVolumePlan Volume(uint32_t code, const char* company, uint16_t updated, std::vector<TSheetPlan> sheets) {
+  TVolumePlan v;
   v.companyCode = code;
   v.company = company;
-  for (TSheetSpec& s : sheets) s.updDate = updated;
+  for (TSheetPlan& s : sheets) s.updDate = updated;
   v.sheets = std::move(sheets);
   return v;
 }

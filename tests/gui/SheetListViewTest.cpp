@@ -20,8 +20,8 @@ using namespace vorne::testing;
 
 namespace {
 
-TSheetSpec Sheet(const char* no, const char* title, uint8_t status, uint8_t type) {
-  TSheetSpec s;
+TSheetPlan Sheet(const char* no, const char* title, uint8_t status, uint8_t type) {
+  TSheetPlan s;
   s.sheetNo = no;
   s.lines = {title, "text"};
   s.status = status;
@@ -43,7 +43,7 @@ class SheetListViewTest : public QObject {
  private slots:
   void init() {
     QVERIFY(dir_.isValid());
-    TVolumeSpec v;
+    TVolumePlan v;
     v.company = "Alpha Pipeline Company";
     v.sheets = {Sheet("1", "Original Sheet No. 1", kEffective, 5),
                 Sheet("2", "Original Sheet No. 2", kPending, 0),

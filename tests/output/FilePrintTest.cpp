@@ -11,14 +11,14 @@ namespace {
 class FilePrintTest : public PublishFixture {
  protected:
   void Build2() {
-    TVolumeSpec a;
+    TVolumePlan a;
     a.companyCode = 12345;
     a.sheets = {Sheet("1", {"original sheet no. 1", "first revised sheet no. 1", "body"}),
                 Sheet("2", {"only a title"}, kPending)};
-    TVolumeSpec a2 = a;
+    TVolumePlan a2 = a;
     a2.volId = "2";
     a2.sheets = {Sheet("3", {"sheet three", "  ", "x"})};
-    TVolumeSpec b;
+    TVolumePlan b;
     b.companyCode = 7;
     b.company = "Alpha Gas Company";
     b.sheets = {Sheet("1", {"\x02hidden"})};

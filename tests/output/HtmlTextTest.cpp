@@ -96,8 +96,8 @@ TEST(HtmlTextTest, ComplianceTextKeepsTwoLettersAndTheNumberRun) {
 }
 
 TEST(HtmlTextTest, StemsAndPageFileNames) {
-  EXPECT_EQ(DescribedStem("012345"), "12345");
-  EXPECT_EQ(DescribedStem("1234567"), "23456");
+  EXPECT_EQ(CodeStem("012345"), "12345");
+  EXPECT_EQ(CodeStem("1234567"), "23456");
   EXPECT_EQ(CollisionStem("1234567"), "X1234567");
   EXPECT_EQ(PageFileSuffix(0), "0");
   EXPECT_EQ(PageFileSuffix(10), "A");

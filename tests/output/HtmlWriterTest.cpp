@@ -18,11 +18,11 @@ Lines Concat(Lines a, const Lines& b) {
   return a;
 }
 
-TVolumeSpec SmallVolume() {
-  TVolumeSpec v;
+TVolumePlan SmallVolume() {
+  TVolumePlan v;
   v.companyCode = 12345;
-  TSheetSpec one = Sheet("1", {"original sheet no. 1", "", "  Rates <b>"});
-  TSheetSpec two = Sheet("2", {"original sheet no. 2", "first revised sheet no. 2", "Body & \"q\"\xB6"}, kPending);
+  TSheetPlan one = Sheet("1", {"original sheet no. 1", "", "  Rates <b>"});
+  TSheetPlan two = Sheet("2", {"original sheet no. 2", "first revised sheet no. 2", "Body & \"q\"\xB6"}, kPending);
   two.sheetType = 3;
   v.sheets = {one, two};
   return v;
@@ -34,7 +34,7 @@ TEST_F(HtmlWriterTest, OneVolumeWritesEveryPageExactly) {
   Build({SmallVolume()});
   Publish();
   EXPECT_EQ(Page("123450.HTM"),
-            Concat(kHead, {"<H2>FERC Gas Tariff</H2>",
+            Concat(kHead, {"<H2>ZOAK Gas Tariff</H2>",
                            "<A HREF=index.htm>Return to Master List</A>",
                            "<br><A NAME=\"Sht1\"> </A><hr><A HREF=\"T12345.HTM#Index1\"> Sheet Index Table </A>",
                            "<A HREF=\"#TopAnchor\"><img src=\"top.png\" alt=\"top\"></A>",
@@ -55,7 +55,7 @@ TEST_F(HtmlWriterTest, OneVolumeWritesEveryPageExactly) {
                            "Body &amp; &quot;q&quot;&para;",
                            "</PRE>",
                            "</BODY> </HTML>"}));
-  const Lines volumeHeading = {"<A NAME=\"Vol_1\"></A>", "<H2>FERC Gas Tariff</H2><br>",
+  const Lines volumeHeading = {"<A NAME=\"Vol_1\"></A>", "<H2>ZOAK Gas Tariff</H2><br>",
                                "<I> click on the sheet name to view the sheet text. <br>",
                                " click on the docket number for its associated information</I>"};
   EXPECT_EQ(Page("T12345.HTM"),
@@ -86,7 +86,7 @@ TEST_F(HtmlWriterTest, OneVolumeWritesEveryPageExactly) {
                            "</UL> ",
                            "</BODY> </HTML>"})));
   EXPECT_EQ(Page("K12345.HTM"),
-            Concat(kHead, {"<H2>FERC Gas Tariff</H2>",
+            Concat(kHead, {"<H2>ZOAK Gas Tariff</H2>",
                            "<A HREF=index.htm>Return to Master List</A>",
                            "<UL>",
                            "<LI><A NAME=\"0\"></A><H3>RP96-  1-000          Missing </H3>",
@@ -113,7 +113,7 @@ TEST_F(HtmlWriterTest, OneVolumeWritesEveryPageExactly) {
 }
 
 TEST_F(HtmlWriterTest, LargeVolumeFillsPageFilesOf100And101Sheets) {
-  TVolumeSpec v;
+  TVolumePlan v;
   v.companyCode = 12345;
   for (int i = 1; i <= 250; ++i) v.sheets.push_back(Sheet(std::to_string(i), {"sheet " + std::to_string(i), "", "x"}));
   Build({v});
@@ -136,10 +136,10 @@ TEST_F(HtmlWriterTest, LargeVolumeFillsPageFilesOf100And101Sheets) {
 }
 
 TEST_F(HtmlWriterTest, VolumesOfOneCompanyShareItsPagesAndNumberDocketsOnward) {
-  TVolumeSpec first;
+  TVolumePlan first;
   first.companyCode = 12345;
   first.volumeName = "Original Volume No. 1";
-  TSheetSpec a = Sheet("1", {"sheet a", "", "x"});
+  TSheetPlan a = Sheet("1", {"sheet a", "", "x"});
   a.docket = "RP01-1-000";
   a.complianceDkt = "RP88-1-000";
   a.orderType = 1;
@@ -147,18 +147,18 @@ TEST_F(HtmlWriterTest, VolumesOfOneCompanyShareItsPagesAndNumberDocketsOnward) {
   a.issueDate = PackDate(2001, 1, 2);
   a.effectiveDate = PackDate(2001, 2, 1);
   a.filingDate = PackDate(2000, 12, 1);
-  TSheetSpec b = Sheet("2", {"sheet b", "", "x"});
+  TSheetPlan b = Sheet("2", {"sheet b", "", "x"});
   b.docket = "RP02-2-000";
   b.issuer = "";  // no issuing officer
   first.sheets = {a, b};
-  TVolumeSpec second = first;
+  TVolumePlan second = first;
   second.volId = "2";
   second.volumeName = "Original Volume No. 2";
-  TSheetSpec c = Sheet("5", {"sheet c", "", "x"});
+  TSheetPlan c = Sheet("5", {"sheet c", "", "x"});
   c.docket = "RP03-3-000";
   c.issueDate = uint16_t(((55 * 16) + 13) * 32 + 1);  // month 13
   second.sheets = {c};
-  TVolumeSpec other;
+  TVolumePlan other;
   other.companyCode = 7;
   other.company = "Alpha Gas Company";
   other.sheets = {Sheet("1", {"alpha sheet", "", "x"})};
@@ -231,11 +231,11 @@ TEST_F(HtmlWriterTest, TemplateGivesPrologueTitleAndEpilogue) {
 }
 
 TEST_F(HtmlWriterTest, LibraryTextCannotInjectMarkup) {
-  TVolumeSpec v;
+  TVolumePlan v;
   v.companyCode = 12345;
   v.company = "Evil <script> & Sons";
   v.volumeName = "Vol <b>";
-  TSheetSpec s = Sheet("1", {"<script>alert(1)</script>", "<i>", "<img src=x onerror=alert(1)>"});
+  TSheetPlan s = Sheet("1", {"<script>alert(1)</script>", "<i>", "<img src=x onerror=alert(1)>"});
   s.issuer = "Smith & <Jones>";
   v.sheets = {s};
   Build({v});
@@ -251,7 +251,7 @@ TEST_F(HtmlWriterTest, LibraryTextCannotInjectMarkup) {
 }
 
 TEST_F(HtmlWriterTest, SheetWithoutReadableLinesGetsAnEmptyBlock) {
-  TVolumeSpec v;
+  TVolumePlan v;
   v.companyCode = 12345;
   v.sheets = {Sheet("1", {"\x01hidden"}), Sheet("2", {"only a title"})};
   Build({v});
@@ -262,11 +262,11 @@ TEST_F(HtmlWriterTest, SheetWithoutReadableLinesGetsAnEmptyBlock) {
 }
 
 TEST_F(HtmlWriterTest, CompaniesSharingAStemGetTheirOwnPages) {
-  TVolumeSpec a;
+  TVolumePlan a;
   a.companyCode = 112345;
   a.company = "First Gas Company";
   a.sheets = {Sheet("1", {"first", "", "x"})};
-  TVolumeSpec b;
+  TVolumePlan b;
   b.companyCode = 212345;
   b.company = "Second Gas Company";
   b.sheets = {Sheet("1", {"second", "", "x"})};

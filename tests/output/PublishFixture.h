@@ -33,9 +33,9 @@ inline std::vector<std::string> SplitCrlf(const std::string& bytes) {
   return lines;
 }
 
-// A sheet spec with its lines.
-inline TSheetSpec Sheet(const std::string& no, std::vector<std::string> lines, uint8_t status = kEffective) {
-  TSheetSpec s;
+// A planned sheet with its lines.
+inline TSheetPlan Sheet(const std::string& no, std::vector<std::string> lines, uint8_t status = kEffective) {
+  TSheetPlan s;
   s.sheetNo = no;
   s.lines = std::move(lines);
   s.status = status;
@@ -56,7 +56,7 @@ class PublishFixture : public ::testing::Test {
     SetTodayForTesting(std::nullopt);
   }
 
-  void Build(const std::vector<TVolumeSpec>& volumes) {
+  void Build(const std::vector<TVolumePlan>& volumes) {
     mem_.MakeDir("/lib");
     BuildLibrary(env_, "/lib", true, volumes);
     cluster_ = std::make_unique<TFileCluster>(env_, true);

@@ -29,10 +29,10 @@ inline std::vector<std::string> SampleBody(int i) {
   return body;
 }
 
-inline TSheetSpec SampleSheet(int i) {
+inline TSheetPlan SampleSheet(int i) {
   static const char* kDockets[] = {"RP96-1-000", "CP01-12-003", "", "RP05-7-000", "GT99-100-001"};
   static const char* kIssuers[] = {"John Smith", "Mary O'Neil & Co.", ""};
-  TSheetSpec s;
+  TSheetPlan s;
   s.sheetNo = std::to_string(i) + (i % 9 == 4 ? "A" : "");
   s.rev = i % 3;
   s.status = uint8_t(i % 7);
@@ -55,29 +55,29 @@ inline TSheetSpec SampleSheet(int i) {
   return s;
 }
 
-inline std::vector<TVolumeSpec> SampleSite() {
-  std::vector<TVolumeSpec> volumes;
-  TVolumeSpec one;
+inline std::vector<TVolumePlan> SampleSite() {
+  std::vector<TVolumePlan> volumes;
+  TVolumePlan one;
   one.companyCode = 7;
   one.company = "Beta Pipeline";
   one.sheets.push_back(SampleSheet(1));
   volumes.push_back(one);
 
-  TVolumeSpec big;
+  TVolumePlan big;
   big.companyCode = 12345;
   big.company = "Alpha & Omega <Gas> Pipeline Company";
   big.volumeName = "First Revised Volume No. 1";
   for (int i = 1; i <= 230; ++i) big.sheets.push_back(SampleSheet(i));
   volumes.push_back(big);
 
-  TVolumeSpec second = big;
+  TVolumePlan second = big;
   second.volId = "2";
   second.volumeName = "Original Volume No. 2 <rate schedules>";
   second.sheets.clear();
   for (int i = 300; i < 305; ++i) second.sheets.push_back(SampleSheet(i));
   volumes.push_back(second);
 
-  TVolumeSpec collide;
+  TVolumePlan collide;
   collide.companyCode = 112345;  // the same file stem as 012345
   collide.company = "Gamma Gas Transmission";
   for (int i = 400; i < 403; ++i) collide.sheets.push_back(SampleSheet(i));

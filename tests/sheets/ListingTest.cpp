@@ -89,17 +89,17 @@ class ListingTest : public ::testing::Test {
  protected:
   ListingTest() {
     mem_.MakeDir("/w");
-    TVolumeSpec v;
+    TVolumePlan v;
     v.companyCode = 42;
     v.company = "Gas Co";
-    TSheetSpec s1;
+    TSheetPlan s1;
     s1.sheetNo = "1";
     s1.lines = {"original sheet no. 1", "text"};
-    TSheetSpec s2 = s1;
+    TSheetPlan s2 = s1;
     s2.sheetNo = "2";
     s2.lines = {"original sheet no. 2", "text"};
     v.sheets = {s1, s2};
-    TVolumeSpec w = v;
+    TVolumePlan w = v;
     w.companyCode = 66;
     w.company = "66 Gas Co";
     BuildLibrary(env_, "/w/lib", true, {v, w});
@@ -136,11 +136,11 @@ class ListingTest : public ::testing::Test {
 TEST_F(ListingTest, TestModeListsEveryRecordAndMarksTheReferencedOnes) {
   listing_.Start(TListingKind::Test);
   const int32_t f = First(42);
-  EXPECT_TRUE(listing_.ListVolume(Vol(42), "Gas Co: FERC Gas Tariff", nullptr));
+  EXPECT_TRUE(listing_.ListVolume(Vol(42), "Gas Co: ZOAK Gas Tariff", nullptr));
   auto t = Texts();
   ASSERT_EQ(t.size(), 7u);
   EXPECT_EQ(t[0], "Gas Co:");
-  EXPECT_EQ(t[1], "0:" + std::to_string(f) + " 000042 FERC Gas Tariff");
+  EXPECT_EQ(t[1], "0:" + std::to_string(f) + " 000042 ZOAK Gas Tariff");
   EXPECT_EQ(t[2].substr(0, 3), "5:*");
   EXPECT_EQ(t[3].substr(0, 3), "6:*");
   EXPECT_EQ(t[4], "1:  1       Original Sheet No. 1");
@@ -205,7 +205,7 @@ TEST_F(ListingTest, ErrorsOnlyLeavesOnlyTheHeadingOfACleanVolume) {
 
 TEST_F(ListingTest, ErrorsOnlyFlagsEveryKindOfBadPointer) {
   const int32_t f = First(42);
-  for (int32_t bad : {-1, HdrCount(), HdrCount() + 5, f + 2 /* a docket, not an issuer */}) {
+  for (int32_t bad : {-2, HdrCount(), HdrCount() + 5, f + 2 /* a docket, not an issuer */}) {
     PutI32(Hdr(f + 3).data() + 42, bad);
     listing_.Start(TListingKind::ErrorsOnly);
     EXPECT_TRUE(listing_.ListVolume(Vol(42), "Gas Co: x", nullptr)) << bad;
@@ -213,6 +213,16 @@ TEST_F(ListingTest, ErrorsOnlyFlagsEveryKindOfBadPointer) {
     ASSERT_EQ(t.size(), 4u) << bad;
     EXPECT_EQ(t[2], "1:  1       Original Sheet No. 1") << bad;
   }
+}
+
+// A sheet imported from a filing without type 5 or type 6 records points at
+// no issuer or docket (-1): nothing is wrong with it.
+TEST_F(ListingTest, ErrorsOnlyTakesMinusOneForNoRecord) {
+  const int32_t f = First(42);
+  PutI32(Hdr(f + 3).data() + 42, -1);
+  listing_.Start(TListingKind::ErrorsOnly);
+  EXPECT_FALSE(listing_.ListVolume(Vol(42), "Gas Co: x", nullptr));
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"Gas Co:"}));
 }
 
 TEST_F(ListingTest, ErrorsOnlyListsAnEmptyIssuerAndItsSheets) {
@@ -252,13 +262,93 @@ TEST_F(ListingTest, DamagedTextGivesDiagnosticNamesNotAFailure) {
   EXPECT_EQ(Texts().back().substr(0, 2), "8:");
 }
 
+// The bad entry is a message (stderr in the batch program), not a line of
+// the listing: the listing goes on with the next volume's records.
 TEST_F(ListingTest, BadVolumeEntryIsReportedAndTheListingGoesOn) {
   Vol(42).record.firstHdr = 999999;
   listing_.Start(TListingKind::Test);
   listing_.ListVolume(Vol(42), "Gas Co: x", nullptr);
   listing_.ListVolume(Vol(66), "66 Gas Co: x", nullptr);
-  EXPECT_EQ(port_.messages.front(), "Bad PRIME file entry. Can't find Volume record");
-  EXPECT_EQ(Texts().size(), 2u + 7u);
+  EXPECT_EQ(port_.messages, (std::vector<std::string>{"Bad PRIME file entry. Can't find Volume record"}));
+  auto t = Texts();
+  ASSERT_EQ(t.size(), 7u);
+  EXPECT_EQ(t[0], "66 Gas Co:");
+  EXPECT_EQ(t[1], "0:" + std::to_string(First(66)) + " 000066 ZOAK Gas Tariff");
+}
+
+// Sheets of each volume point at the other volume's issuer and docket: the
+// records listed before their sheets (volume 42's, used by 66) and after
+// them (66's, used by 42) are all marked, so "Eliminate" keeps them.
+TEST_F(ListingTest, MarksHoldAcrossTheVolumesOfTheRunInBothDirections) {
+  const int32_t f = First(42), g = First(66);
+  for (int32_t sheet : {f + 3, f + 4}) {
+    PutI32(Hdr(sheet).data() + 42, g + 1);
+    PutI32(Hdr(sheet).data() + 46, g + 2);
+  }
+  for (int32_t sheet : {g + 3, g + 4}) {
+    PutI32(Hdr(sheet).data() + 42, f + 1);
+    PutI32(Hdr(sheet).data() + 46, f + 2);
+  }
+  listing_.Start(TListingKind::Test);
+  listing_.ListVolume(Vol(42), "Gas Co: x", nullptr);
+  listing_.ListVolume(Vol(66), "66 Gas Co: x", nullptr);
+  auto t = Texts();
+  ASSERT_EQ(t.size(), 14u);
+  EXPECT_EQ(t[2], "5:*" + std::to_string(f + 1) + " John Smith");
+  EXPECT_EQ(t[3].substr(0, 3), "6:*");
+  EXPECT_EQ(t[9], "5:*" + std::to_string(g + 1) + " John Smith");
+  EXPECT_EQ(t[10].substr(0, 3), "6:*");
+  listing_.AbbrevBtnClick();
+  EXPECT_EQ(Texts(), t);
+
+  // Volume 66 alone: its own records are used by no listed sheet, and
+  // "Eliminate" removes them.
+  listing_.Start(TListingKind::Test);
+  listing_.ListVolume(Vol(66), "66 Gas Co: x", nullptr);
+  t = Texts();
+  ASSERT_EQ(t.size(), 7u);
+  EXPECT_EQ(t[2].substr(0, 3), "5: ");
+  EXPECT_EQ(t[3].substr(0, 3), "6: ");
+  listing_.AbbrevBtnClick();
+  EXPECT_EQ(Texts().size(), 5u);
+}
+
+// Volume 42's end becomes a jump to volume 66's chain: the walk meets two
+// VolumeRecords, and each starts with its heading. A chain that does not
+// begin with a VolumeRecord gets no heading.
+TEST_F(ListingTest, EveryVolumeRecordOfAChainStartsWithAHeading) {
+  const int32_t f = First(42), g = First(66);
+  Hdr(f + 5) = EncodeJump(g);
+  listing_.Start(TListingKind::Test);
+  listing_.ListVolume(Vol(42), "Gas Co: x", nullptr);
+  auto t = Texts();
+  ASSERT_EQ(t.size(), 14u);
+  EXPECT_EQ(t[0], "Gas Co:");
+  EXPECT_EQ(t[1].substr(0, 2), "0:");
+  EXPECT_EQ(t[6], "9: " + std::to_string(f + 5) + " , " + std::to_string(g));
+  EXPECT_EQ(t[7], "Gas Co:");
+  EXPECT_EQ(t[8], "0:" + std::to_string(g) + " 000066 ZOAK Gas Tariff");
+  EXPECT_EQ(t[13], "8: " + std::to_string(g + 5));
+
+  Vol(66).record.firstHdr = g + 1;  // the issuer record
+  listing_.Start(TListingKind::Test);
+  listing_.ListVolume(Vol(66), "66 Gas Co: x", nullptr);
+  t = Texts();
+  ASSERT_EQ(t.size(), 5u);
+  EXPECT_EQ(t[0].substr(0, 3), "5:*");
+  EXPECT_EQ(t[4], "8: " + std::to_string(g + 5));
+}
+
+// A record of an unknown type is no error a sheet passes on: the volume's
+// lines go, its heading stays, and "Whoops!" still shows.
+TEST_F(ListingTest, ErrorsOnlyRemovesAVolumeWhoseOnlyOddityIsAnUnknownRecord) {
+  const int32_t f = First(42);
+  Hdr(f + 4)[0] = 3;
+  Hdr(f + 4)[1] = 2;
+  listing_.Start(TListingKind::ErrorsOnly);
+  EXPECT_FALSE(listing_.ListVolume(Vol(42), "Gas Co: x", nullptr));
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"Gas Co:"}));
+  EXPECT_TRUE(listing_.WhoopsVisible());
 }
 
 }  // namespace

@@ -12,8 +12,8 @@
 namespace vorne::testing {
 namespace {
 
-TSheetSpec Sheet(const char* no, int rev, const char* title, uint8_t status = kEffective) {
-  TSheetSpec s;
+TSheetPlan Sheet(const char* no, int rev, const char* title, uint8_t status = kEffective) {
+  TSheetPlan s;
   s.sheetNo = no;
   s.rev = rev;
   s.lines = {title, "text"};
@@ -21,8 +21,8 @@ TSheetSpec Sheet(const char* no, int rev, const char* title, uint8_t status = kE
   return s;
 }
 
-TVolumeSpec Company(uint32_t code, const char* name, std::vector<TSheetSpec> sheets) {
-  TVolumeSpec v;
+TVolumePlan Company(uint32_t code, const char* name, std::vector<TSheetPlan> sheets) {
+  TVolumePlan v;
   v.companyCode = code;
   v.company = name;
   v.sheets = std::move(sheets);
@@ -39,7 +39,7 @@ class SheetListTest : public ::testing::Test {
  protected:
   SheetListTest() { mem_.MakeDir("/lib"); }
 
-  void Build(const std::vector<TVolumeSpec>& volumes) {
+  void Build(const std::vector<TVolumePlan>& volumes) {
     std::string prime = BuildLibrary(env_, "/lib/a", true, volumes);
     cluster_ = std::make_unique<TFileCluster>(env_, true);
     ASSERT_TRUE(cluster_->Open(prime, false));

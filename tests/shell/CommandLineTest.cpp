@@ -128,6 +128,19 @@ TEST_F(CommandLineTest, ToAPrimeFileOrAFileWithExtensionIsTakenAsIs) {
   EXPECT_EQ(st.OutputPath, "/tmp/db.txt");
 }
 
+// The whole last name decides: a "." or "PRIME" after the 20th character
+// still names a file, and a long name with neither is still a folder.
+TEST_F(CommandLineTest, ToLooksAtTheWholeOfALongName) {
+  Parse({"DATA", "TO", "/tmp/quarterly_database_export.csv"});
+  EXPECT_EQ(st.ToDir, "/tmp");
+  EXPECT_EQ(st.OutputPath, "/tmp/quarterly_database_export.csv");
+  Parse({"COPY", "TO", "/data/libraries/the_copied_library_GZPrime"});
+  EXPECT_EQ(st.ToPrimePath, "/data/libraries/the_copied_library_GZPrime");
+  Parse({"COPY", "TO", "/data/libraries/a_library_folder_with_a_long_name"});
+  EXPECT_EQ(st.ToDir, "/data/libraries/a_library_folder_with_a_long_name");
+  EXPECT_EQ(st.ToPrimePath, "/data/libraries/a_library_folder_with_a_long_name/GZPrime");
+}
+
 // ---- Merge and Replace ------------------------------------------------------
 
 TEST_F(CommandLineTest, AddWithReplaceEndsWithMergeAndNoReplace) {

@@ -74,9 +74,9 @@ class FromClickTest : public ::testing::Test {
  protected:
   FromClickTest() {
     mem_.MakeDir("/w");
-    TVolumeSpec v;
+    TVolumePlan v;
     v.company = "Alpha Pipeline Company";
-    TSheetSpec s;
+    TSheetPlan s;
     s.sheetNo = "1";
     s.lines = {"original sheet no. 1", "text"};
     v.sheets = {s};

@@ -19,9 +19,9 @@ class MainTest : public ::testing::Test {
     for (const char* d : {"/w", "/w/out", "/w/libs"}) mem_.MakeDir(d);
   }
   void Library(const std::string& dir, const std::string& company, bool compressed = true) {
-    TVolumeSpec v;
+    TVolumePlan v;
     v.company = company;
-    TSheetSpec s;
+    TSheetPlan s;
     s.sheetNo = "1";
     s.lines = {"original sheet no. 1", "text"};
     v.sheets = {s};
@@ -171,7 +171,7 @@ namespace vorne::testing {
 namespace {
 
 TEST_F(MainTest, PrintSetupPresetsFollowTheMarkedRows) {
-  TVolumeSpec a, b;
+  TVolumePlan a, b;
   a.company = "Zeta Gas";
   a.companyCode = 1;
   b.company = "Alpha Gas";

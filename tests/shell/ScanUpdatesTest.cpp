@@ -19,11 +19,11 @@
 namespace vorne::testing {
 namespace {
 
-TVolumeSpec Volume(uint32_t code, const std::string& company, uint16_t updDate) {
-  TVolumeSpec v;
+TVolumePlan Volume(uint32_t code, const std::string& company, uint16_t updDate) {
+  TVolumePlan v;
   v.companyCode = code;
   v.company = company;
-  TSheetSpec s;
+  TSheetPlan s;
   s.sheetNo = "1";
   s.lines = {"original sheet no. 1", "text"};
   s.updDate = updDate;

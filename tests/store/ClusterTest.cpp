@@ -15,8 +15,8 @@
 namespace vorne::testing {
 namespace {
 
-TSheetSpec Sheet(const char* no, int rev, const char* title, uint16_t upd = 0) {
-  TSheetSpec s;
+TSheetPlan Sheet(const char* no, int rev, const char* title, uint16_t upd = 0) {
+  TSheetPlan s;
   s.sheetNo = no;
   s.rev = rev;
   s.lines = {title, "  RATE SCHEDULE FT-1", "", "  Maximum rate     $0.2345"};
@@ -24,8 +24,8 @@ TSheetSpec Sheet(const char* no, int rev, const char* title, uint16_t upd = 0) {
   return s;
 }
 
-std::vector<TVolumeSpec> TwoVolumes() {
-  TVolumeSpec a;
+std::vector<TVolumePlan> TwoVolumes() {
+  TVolumePlan a;
   a.companyCode = 123;
   a.company = "ZETA GAS COMPANY";
   a.volumeName = "Original Volume No. 1";
@@ -33,7 +33,7 @@ std::vector<TVolumeSpec> TwoVolumes() {
               Sheet("5", 2, "second revised sheet no. 5", PackDate(2003, 3, 3)),
               Sheet("5A", 0, "", PackDate(2002, 2, 2))};
   a.sheets[2].docket = "RP01-22-000";
-  TVolumeSpec b;
+  TVolumePlan b;
   b.companyCode = 7;
   b.company = "anr pipeline company";
   b.volumeName = "Second Volume";
@@ -193,6 +193,44 @@ TEST_P(ClusterTest, DeleteAndRewriteEmptiesTheFiles) {
   EXPECT_EQ(mem_.Bytes(prime).size(), 0u);
   EXPECT_EQ(mem_.Bytes(c.HdrPath()).size(), 0u);
   EXPECT_EQ(mem_.Bytes(c.TextPath()).size(), 0u);
+}
+
+// A recreated library starts a new, unsorted volume list: its volumes stay
+// in the order they were made, also when its prime file is read again while
+// it is open; a library opened to add to is listed in key order.
+TEST_P(ClusterTest, ARecreatedLibraryKeepsTheOrderItsVolumesWereMadeIn) {
+  auto volume = [](uint32_t code, const char* company) {
+    TPrimeRecord r;
+    r.companyCode = code;
+    r.companyName = company;
+    r.volId = "1";
+    return r;
+  };
+  auto codes = [](TFileCluster& c) {
+    std::vector<uint32_t> v;
+    for (auto& ref : c.Volumes()) v.push_back(ref->record.companyCode);
+    return v;
+  };
+  {
+    TFileCluster out(env_, Compressed());
+    ASSERT_TRUE(out.Open(PrimePathFor("/lib/new", Compressed()), true));
+    out.ReadAll();
+    out.NewVolume(volume(123, "Zeta Gas Company"));
+    out.NewVolume(volume(7, "Alpha Gas Company"));
+    ASSERT_TRUE(out.FlushNew());
+    out.ReadAll();
+    EXPECT_EQ(codes(out), (std::vector<uint32_t>{123, 7}));
+  }
+  auto in = OpenInput(PrimePathFor("/lib/new", Compressed()));
+  EXPECT_EQ(codes(*in), (std::vector<uint32_t>{7, 123}));
+  in.reset();
+  TOutputMode append;
+  append.append = true;
+  TFileCluster again(env_, Compressed());
+  again.SetOutputMode(&append);
+  ASSERT_TRUE(again.Open(PrimePathFor("/lib/new", Compressed()), true));
+  again.ReadAll();
+  EXPECT_EQ(codes(again), (std::vector<uint32_t>{7, 123}));
 }
 
 TEST_P(ClusterTest, AddToExistingKeepsTheFiles) {
@@ -440,8 +478,8 @@ class SheetWriteTest : public ::testing::TestWithParam<bool> {
 };
 
 TEST_P(SheetWriteTest, ApplyEditRewritesTheSheetInPlaceWithoutItsEntries) {
-  TVolumeSpec v;
-  TSheetSpec s;
+  TVolumePlan v;
+  TSheetPlan s;
   s.sheetNo = "3";
   s.lines = {"original sheet no. 3", "text"};
   s.status = kPending;
@@ -486,8 +524,8 @@ TEST_P(SheetWriteTest, ApplyEditRewritesTheSheetInPlaceWithoutItsEntries) {
 }
 
 TEST_P(SheetWriteTest, CopyTextCarriesThePagesToAClusterOfTheOtherForm) {
-  TVolumeSpec v;
-  TSheetSpec s;
+  TVolumePlan v;
+  TSheetPlan s;
   s.sheetNo = "1";
   for (int i = 0; i < 60; ++i) s.lines.push_back("line " + std::to_string(i) + std::string(size_t(i * 3), '*'));
   v.sheets = {s};

@@ -20,9 +20,9 @@ class HeaderChunksTest : public ::testing::Test {
   // One volume whose chain spans three chunks of records.
   void SetUp() override {
     mem_.MakeDir("/lib");
-    TVolumeSpec v;
+    TVolumePlan v;
     for (int i = 1; i <= 1200; ++i) {
-      TSheetSpec s;
+      TSheetPlan s;
       s.sheetNo = std::to_string(i);
       s.lines = {"sheet " + s.sheetNo};
       s.docket = "RP0" + std::to_string(i % 9) + "-1-000";

@@ -10,8 +10,8 @@
 namespace vorne::testing {
 namespace {
 
-TSheetSpec Spec(const char* no, int rev, const char* title, uint16_t upd, const char* docket = "RP96-1-000") {
-  TSheetSpec s;
+TSheetPlan Planned(const char* no, int rev, const char* title, uint16_t upd, const char* docket = "RP96-1-000") {
+  TSheetPlan s;
   s.sheetNo = no;
   s.rev = rev;
   s.lines = {title, "text"};
@@ -29,8 +29,8 @@ class RejectDocket : public TSheetFilter {
 class HeadersTest : public ::testing::TestWithParam<bool> {
  protected:
   HeadersTest() { mem_.MakeDir("/lib"); }
-  TFileCluster& Open(const std::vector<TSheetSpec>& sheets) {
-    TVolumeSpec v;
+  TFileCluster& Open(const std::vector<TSheetPlan>& sheets) {
+    TVolumePlan v;
     v.sheets = sheets;
     std::string prime = BuildLibrary(env_, "/lib/v", GetParam(), {v});
     cluster_ = std::make_unique<TFileCluster>(env_, GetParam());
@@ -47,8 +47,8 @@ class HeadersTest : public ::testing::TestWithParam<bool> {
 };
 
 TEST_P(HeadersTest, VersionsGroupUnderTheirSheetKeyHighestRevisionFirst) {
-  Open({Spec("5A", 0, "Original Sheet No. 5A", 10), Spec("5", 1, "First Revised Sheet No. 5", 20),
-        Spec("5", 2, "Second Revised Sheet No. 5", 30)});
+  Open({Planned("5A", 0, "Original Sheet No. 5A", 10), Planned("5", 1, "First Revised Sheet No. 5", 20),
+        Planned("5", 2, "Second Revised Sheet No. 5", 30)});
   THdrList list(Volume(), nullptr);
   EXPECT_GE(list.Load(), 0);
   ASSERT_EQ(list.Groups().size(), 2u);
@@ -67,13 +67,13 @@ TEST_P(HeadersTest, VersionsGroupUnderTheirSheetKeyHighestRevisionFirst) {
   list.FillNames(names, issuers, dockets);
   ASSERT_EQ(names.size(), 3u);
   EXPECT_EQ(names[0].first, "Second Revised Sheet No. 5");
-  EXPECT_EQ(names[0].second->volumeName, "FERC Gas Tariff");
+  EXPECT_EQ(names[0].second->volumeName, "ZOAK Gas Tariff");
   EXPECT_EQ(issuers.Count(), 1u);
   EXPECT_EQ(dockets.Count(), 1u);
 }
 
 TEST_P(HeadersTest, ADuplicateStandsRightAfterItsTwinAndLeavesLatestUpdate) {
-  Open({Spec("7", 1, "First Revised Sheet No. 7", 10), Spec("7", 1, "First Revised Sheet No. 7", 99)});
+  Open({Planned("7", 1, "First Revised Sheet No. 7", 10), Planned("7", 1, "First Revised Sheet No. 7", 99)});
   THdrList list(Volume(), nullptr);
   list.Load();
   ASSERT_EQ(list.Groups().size(), 1u);
@@ -83,7 +83,7 @@ TEST_P(HeadersTest, ADuplicateStandsRightAfterItsTwinAndLeavesLatestUpdate) {
 }
 
 TEST_P(HeadersTest, ARejectedDocketDropsItsSheetsAndIsNotKept) {
-  Open({Spec("1", 0, "Original Sheet No. 1", 1, "RP99-9-000"), Spec("2", 0, "Original Sheet No. 2", 1)});
+  Open({Planned("1", 0, "Original Sheet No. 1", 1, "RP99-9-000"), Planned("2", 0, "Original Sheet No. 2", 1)});
   RejectDocket filter;
   THdrList list(Volume(), &filter);
   list.Load();
@@ -94,11 +94,11 @@ TEST_P(HeadersTest, ARejectedDocketDropsItsSheetsAndIsNotKept) {
 }
 
 TEST_P(HeadersTest, MatchListKeepsOnlyLiveSheetsItNames) {
-  auto pending = Spec("3", 0, "Original Sheet No. 3", 1);
+  auto pending = Planned("3", 0, "Original Sheet No. 3", 1);
   pending.status = kPending;
-  auto gone = Spec("4", 0, "Original Sheet No. 4", 1);
+  auto gone = Planned("4", 0, "Original Sheet No. 4", 1);
   gone.status = kSuperseded;
-  Open({Spec("1", 0, "Original Sheet No. 1", 1), pending, gone});
+  Open({Planned("1", 0, "Original Sheet No. 1", 1), pending, gone});
   THdrMatch list(Volume(), nullptr);
   list.SetMatchList({MakeSheetKey("4"), MakeSheetKey("3")});
   list.Load();
@@ -107,8 +107,8 @@ TEST_P(HeadersTest, MatchListKeepsOnlyLiveSheetsItNames) {
 }
 
 TEST_P(HeadersTest, VerifyNamesReadsTheNamesFromTheText) {
-  Open({Spec("5", 3, "Third Revised Sheet No. 5", 1), Spec("6", 2, "First Revised Sheet No. 6", 1),
-        Spec("0", 0, "", 1)});
+  Open({Planned("5", 3, "Third Revised Sheet No. 5", 1), Planned("6", 2, "First Revised Sheet No. 6", 1),
+        Planned("0", 0, "", 1)});
   THdrList list(Volume(), nullptr);
   std::vector<std::string> lines;
   EXPECT_FALSE(list.VerifyNames(lines));
@@ -116,7 +116,7 @@ TEST_P(HeadersTest, VerifyNamesReadsTheNamesFromTheText) {
 }
 
 TEST_P(HeadersTest, BadFirstHdrLeavesTheListEmpty) {
-  Open({Spec("1", 0, "Original Sheet No. 1", 1)});
+  Open({Planned("1", 0, "Original Sheet No. 1", 1)});
   Volume().record.firstHdr = 2;  // the docket record
   THdrList list(Volume(), nullptr);
   EXPECT_EQ(list.Load(), -1);

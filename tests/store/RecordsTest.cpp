@@ -74,8 +74,21 @@ TEST(SheetRecord, LinksSetAfterEncodingGiveTheSameBytes) {
   EXPECT_EQ(back.text, b.text);
 }
 
+// "No citation" (-1, stored as 65535) is a value set on purpose: a new
+// SheetRecord's order citation is five zero bytes; a new docket's citation
+// is none until one is given.
+TEST(SheetRecord, ANewRecordsOrderCitationIsZeroBytes) {
+  const THdrRecord r = TSheetBody{}.Encode();
+  EXPECT_EQ(std::vector<uint8_t>(r.begin() + 52, r.begin() + 57), std::vector<uint8_t>(5, 0));
+  EXPECT_FALSE(TSheetBody::Decode(r).orderCite.IsEmpty());
+  EXPECT_TRUE(TDocketBody{}.citevalue.IsEmpty());
+  const THdrRecord d = TDocketBody{}.Encode();
+  EXPECT_EQ(std::vector<uint8_t>(d.begin() + 49, d.begin() + 54), (std::vector<uint8_t>{0, 0, 0xFF, 0xFF, 0}));
+  EXPECT_TRUE(T6Entry::Placeholder()->body.citevalue.IsEmpty());
+}
+
 TEST(OtherRecords, RoundTripAndZeroedSpareBytes) {
-  TVolumeBody v{"000123", "1   ", "000", "FERC Gas Tariff Original Volume No. 1"};
+  TVolumeBody v{"000123", "1   ", "000", "ZOAK Gas Tariff Original Volume No. 1"};
   THdrRecord vr = v.Encode();
   EXPECT_EQ(vr[0], kVolumeRecord);
   EXPECT_EQ(vr[14], v.volumeName.size());
@@ -148,7 +161,10 @@ TEST(ZoakCite, DisplayAndParsing) {
   EXPECT_EQ(low.volume, 105);  // a volume below 50 is stored as 100 more
   EXPECT_EQ(low.paragraph, 7);
   EXPECT_EQ(low.Display(), "  105 ZOAK \xB6 2,007 (1903)");
-  EXPECT_EQ(TZoakCite::FromFilingText(" 502007  ").year, (105 - 50) / 4 + 90);
+  // A blank year follows the volume as written: 5 gives 79, 30 gives 85.
+  EXPECT_EQ(TZoakCite::FromFilingText(" 502007  ").year, (5 - 50) / 4 + 90);
+  EXPECT_EQ(TZoakCite::FromFilingText("3001123  ").year, 85);
+  EXPECT_EQ(TZoakCite::FromFilingText("3001123  ").volume, 130);
 
   auto typed = TZoakCite::FromTypedText("61 ZOAK \xB6 1,123 (1992)");
   ASSERT_TRUE(typed);

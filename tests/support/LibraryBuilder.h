@@ -14,7 +14,7 @@
 
 namespace vorne::testing {
 
-struct TSheetSpec {
+struct TSheetPlan {
   std::string sheetNo;
   int rev = 0;
   std::vector<std::string> lines;  // the title first
@@ -32,13 +32,13 @@ struct TSheetSpec {
   uint16_t orderDate = 0;
 };
 
-struct TVolumeSpec {
+struct TVolumePlan {
   uint32_t companyCode = 1;
   std::string company = "Test Pipeline Company";
   std::string volId = "1";
   int16_t volRevNo = 0;
-  std::string volumeName = "FERC Gas Tariff";
-  std::vector<TSheetSpec> sheets;
+  std::string volumeName = "ZOAK Gas Tariff";
+  std::vector<TSheetPlan> sheets;
 };
 
 inline std::string PrimePathFor(const std::string& dir, bool compressed) {
@@ -47,7 +47,7 @@ inline std::string PrimePathFor(const std::string& dir, bool compressed) {
 
 // Writes a new library into dir (recreated) and returns its prime file path.
 inline std::string BuildLibrary(TEnv& env, const std::string& dir, bool compressed,
-                                const std::vector<TVolumeSpec>& volumes) {
+                                const std::vector<TVolumePlan>& volumes) {
   env.fs.MakeDir(dir);
   TFileCluster out(env, compressed);
   TOutputMode mode;
@@ -55,7 +55,7 @@ inline std::string BuildLibrary(TEnv& env, const std::string& dir, bool compress
   out.SetOutputMode(&mode);
   const std::string prime = PrimePathFor(dir, compressed);
   if (!out.Open(prime, true) || !out.OpenBuffer()) throw std::runtime_error("cannot open " + dir);
-  for (const TVolumeSpec& v : volumes) {
+  for (const TVolumePlan& v : volumes) {
     TPrimeRecord r;
     r.companyCode = v.companyCode;
     r.companyName = v.company;
@@ -66,7 +66,7 @@ inline std::string BuildLibrary(TEnv& env, const std::string& dir, bool compress
     TAuxList<T5Entry> issuers;
     TAuxList<T6Entry> dockets;
     std::vector<std::string> added;
-    for (const TSheetSpec& s : v.sheets) {
+    for (const TSheetPlan& s : v.sheets) {
       std::optional<TTextPos> text = out.OutBuffer()->WriteSheet(s.lines);
       if (!text) throw std::runtime_error("sheet does not fit");
       TSheetBody b;

@@ -23,11 +23,11 @@ const std::string kHeader =
 
 // Sheet 2 of the quoted company: an impossible update date, no docket record.
 const std::string kLineTwo =
-    "\"joe \"\"best\"\" gas company\",\"FERC Gas Tariff\",\"00/00/19**\",\"2       \",0,"
+    "\"joe \"\"best\"\" gas company\",\"ZOAK Gas Tariff\",\"00/00/19**\",\"2       \",0,"
     "\"Sheet \"\"two\"\"\",\"N\",\"  Missing \",\"Pending\",\"  Missing \",\"  Missing \",\" \",\"Docket missing\"\r\n";
 // Sheet "    12A " of the quoted company: every field filled.
 const std::string kLineTwelve =
-    "\"joe \"\"best\"\" gas company\",\"FERC Gas Tariff\",\"  1/5/2005\",\"    12A \",3,"
+    "\"joe \"\"best\"\" gas company\",\"ZOAK Gas Tariff\",\"  1/5/2005\",\"    12A \",3,"
     "\"First Revised Sheet No. 12A\",\"Y\",\"  Missing \",\"Effective\",\"  2/1/2005\",\"  3/3/2005\","
     "\"  61 ZOAK \xB6 1,123 (1992)\",\"RP96-  1-000\"\r\n";
 
@@ -50,26 +50,26 @@ class DatabaseExportTest : public ::testing::TestWithParam<bool> {
   // Two volumes: the quoted company with two sheets, and a volume whose only
   // sheet is withdrawn.
   void Build() {
-    TVolumeSpec quoted;
+    TVolumePlan quoted;
     quoted.company = "Joe Gas";  // the prime file gets the filed name below
     quoted.companyCode = 77;
-    TSheetSpec twelve;
+    TSheetPlan twelve;
     twelve.sheetNo = "    12A ";
     twelve.rev = 1;
     twelve.lines = {"first revised sheet no. 12a", "text"};
     twelve.updDate = PackDate(2005, 1, 5);
     twelve.effectiveDate = PackDate(2005, 2, 1);
-    TSheetSpec two;
+    TSheetPlan two;
     two.sheetNo = "2";
     two.lines = {"sheet \"two\"", "text"};
     two.status = kPending;
     two.updDate = PackDate(2005, 1, 6);
     quoted.sheets = {twelve, two};
 
-    TVolumeSpec withdrawn;
+    TVolumePlan withdrawn;
     withdrawn.company = "withdrawn gas";
     withdrawn.companyCode = 78;
-    TSheetSpec gone;
+    TSheetPlan gone;
     gone.sheetNo = "1";
     gone.lines = {"original sheet no. 1"};
     gone.status = kWithdrawn;
@@ -327,10 +327,10 @@ TEST_P(DatabaseExportTest, ADiskFullLeavesTheOldFileAndIsReported) {
 }
 
 TEST_P(DatabaseExportTest, LongExportsAreWrittenInChunks) {
-  TVolumeSpec big;
+  TVolumePlan big;
   big.company = "big gas";
   for (int i = 1; i <= 600; ++i) {
-    TSheetSpec s;
+    TSheetPlan s;
     s.sheetNo = std::to_string(i);
     s.lines = {"original sheet no. " + std::to_string(i) + " with a long title to fill the line"};
     big.sheets.push_back(s);

@@ -22,7 +22,7 @@ class TRecordingWriter : public FPrintThing {
 class ExportDocketsTest : public PublishFixture {};
 
 TEST_F(ExportDocketsTest, GaugeMovesEveryTenthSheetThenJumpsToTheEnd) {
-  TVolumeSpec v;
+  TVolumePlan v;
   for (int i = 1; i <= 25; ++i) v.sheets.push_back(Sheet(std::to_string(i), {"s" + std::to_string(i)}));
   Build({v});
   TExportDockets window(false);
@@ -42,7 +42,7 @@ TEST_F(ExportDocketsTest, GaugeMovesEveryTenthSheetThenJumpsToTheEnd) {
 }
 
 TEST_F(ExportDocketsTest, CancelStopsAtTheNextTenthSheet) {
-  TVolumeSpec v;
+  TVolumePlan v;
   for (int i = 1; i <= 25; ++i) v.sheets.push_back(Sheet(std::to_string(i), {"s"}));
   Build({v});
   TExportDockets window(false);
@@ -61,7 +61,7 @@ class TNothing : public TSheetFilter {
 };
 
 TEST_F(ExportDocketsTest, VolumeWithoutSelectedSheetsCallsNoWriter) {
-  TVolumeSpec v;
+  TVolumePlan v;
   v.sheets = {Sheet("1", {"s"})};
   Build({v});
   mem_.MakeDir("/site");
@@ -75,12 +75,12 @@ TEST_F(ExportDocketsTest, VolumeWithoutSelectedSheetsCallsNoWriter) {
 }
 
 TEST_F(ExportDocketsTest, DocketsAreNumberedInSortedOrderAndEmptyOnesLeftOut) {
-  TVolumeSpec v;
-  TSheetSpec a = Sheet("1", {"a"});
+  TVolumePlan v;
+  TSheetPlan a = Sheet("1", {"a"});
   a.docket = "RP05-1-000";
-  TSheetSpec b = Sheet("2", {"b"});
+  TSheetPlan b = Sheet("2", {"b"});
   b.docket = "CP01-1-000";
-  TSheetSpec c = Sheet("3", {"c"});
+  TSheetPlan c = Sheet("3", {"c"});
   c.docket = "";
   v.sheets = {a, b, c};
   Build({v});

@@ -60,7 +60,7 @@ TEST_F(ExportNamesTest, NamesAreThoseOfTheHeaderList) {
 }
 
 TEST_F(ExportNamesTest, ADamagedBlockCostsOnlyItsOwnSheets) {
-  TVolumeSpec v;
+  TVolumePlan v;
   // Four pages a sheet: a block holds 25 of them.
   const std::string wide(200, 'w');
   for (int i = 1; i <= 120; ++i)
@@ -105,7 +105,7 @@ TEST_F(ExportNamesTest, ADamagedBlockCostsOnlyItsOwnSheets) {
 }
 
 TEST_F(ExportNamesTest, ADamagedBlockLeavesTheRestOfTheSitePublished) {
-  TVolumeSpec a, b;
+  TVolumePlan a, b;
   a.companyCode = 1;
   b.companyCode = 2;
   const std::string wide(200, 'w');

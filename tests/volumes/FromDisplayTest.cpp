@@ -26,20 +26,20 @@ struct TVol {
   int16_t revision = 0;
 };
 
-TVolumeSpec Volume(const TVol& v) {
-  TVolumeSpec spec;
-  spec.company = v.company;
-  spec.companyCode = v.code;
-  spec.volId = v.volId;
-  spec.volRevNo = v.revision;
+TVolumePlan Volume(const TVol& v) {
+  TVolumePlan plan;
+  plan.company = v.company;
+  plan.companyCode = v.code;
+  plan.volId = v.volId;
+  plan.volRevNo = v.revision;
   for (int i = 0; i < v.sheets; ++i) {
-    TSheetSpec s;
+    TSheetPlan s;
     s.sheetNo = i == 0 ? "1" : std::to_string(10 + i) + "A";
     s.lines = {"original sheet no. " + s.sheetNo, "text"};
     s.updDate = v.updated;
-    spec.sheets.push_back(s);
+    plan.sheets.push_back(s);
   }
-  return spec;
+  return plan;
 }
 
 uint16_t Day(int y, int m, int d) { return PackDate(y, m, d); }
@@ -79,9 +79,9 @@ class FromDisplayTest : public ::testing::TestWithParam<bool> {
 
   // Builds the library with the volumes in this prime-file order and fills the list.
   void Fill(const std::vector<TVol>& vols, TFillOptions options = {}) {
-    std::vector<TVolumeSpec> specs;
-    for (const TVol& v : vols) specs.push_back(Volume(v));
-    std::string prime = BuildLibrary(env_, "/lib/v", GetParam(), specs);
+    std::vector<TVolumePlan> plans;
+    for (const TVol& v : vols) plans.push_back(Volume(v));
+    std::string prime = BuildLibrary(env_, "/lib/v", GetParam(), plans);
     cluster_ = std::make_unique<TFileCluster>(env_, GetParam());
     ASSERT_TRUE(cluster_->Open(prime, false));
     list_.Fill(*cluster_, options);

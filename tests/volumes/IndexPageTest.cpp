@@ -12,17 +12,17 @@ namespace {
 class IndexPageTest : public PublishFixture {
  protected:
   void Build3() {
-    TVolumeSpec a;
+    TVolumePlan a;
     a.companyCode = 300;
     a.company = "A & B Pipeline Co";
     a.sheets = {Sheet("1", {"s"})};
-    TVolumeSpec a2 = a;
+    TVolumePlan a2 = a;
     a2.volId = "2";
-    TVolumeSpec similar;  // same first 25 characters, another company
+    TVolumePlan similar;  // same first 25 characters, another company
     similar.companyCode = 400;
     similar.company = "A & B Pipeline Co Of Texas";
     similar.sheets = {Sheet("1", {"s"})};
-    TVolumeSpec unpublished;
+    TVolumePlan unpublished;
     unpublished.companyCode = 500;
     unpublished.company = "Zed Gas";
     unpublished.sheets = {Sheet("1", {"s"})};

@@ -189,12 +189,12 @@ TEST_F(SelectorsTest, DocketLinesComeFromTheMarkedVolumesInListOrder) {
   EXPECT_TRUE(MarkedDocketLines(list).empty());  // no library
 
   auto volume = [](const char* company, uint32_t code, std::vector<std::pair<const char*, uint16_t>> dockets) {
-    testing::TVolumeSpec v;
+    testing::TVolumePlan v;
     v.company = company;
     v.companyCode = code;
     int n = 1;
     for (auto [docket, effective] : dockets) {
-      testing::TSheetSpec s;
+      testing::TSheetPlan s;
       s.sheetNo = std::to_string(n++);
       s.lines = {"sheet " + s.sheetNo};
       s.docket = docket;

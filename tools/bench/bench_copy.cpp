@@ -28,14 +28,14 @@ namespace fsys = std::filesystem;
 
 namespace {
 
-std::vector<testing::TVolumeSpec> Library(int volumes, int sheetsPerVolume) {
-  std::vector<testing::TVolumeSpec> v;
+std::vector<testing::TVolumePlan> Library(int volumes, int sheetsPerVolume) {
+  std::vector<testing::TVolumePlan> v;
   for (int i = 0; i < volumes; ++i) {
-    testing::TVolumeSpec spec;
-    spec.companyCode = uint32_t(1000 + i);
-    spec.company = "Pipeline Company " + std::to_string(i);
+    testing::TVolumePlan plan;
+    plan.companyCode = uint32_t(1000 + i);
+    plan.company = "Pipeline Company " + std::to_string(i);
     for (int s = 0; s < sheetsPerVolume; ++s) {
-      testing::TSheetSpec sheet;
+      testing::TSheetPlan sheet;
       sheet.sheetNo = std::to_string(s + 1);
       sheet.lines.push_back("Original Sheet No. " + sheet.sheetNo);
       for (int l = 0; l < 40; ++l)
@@ -44,9 +44,9 @@ std::vector<testing::TVolumeSpec> Library(int volumes, int sheetsPerVolume) {
       sheet.filingDate = uint16_t(PackDate(2000 + s % 5, 1 + s % 12, 1 + s % 28));
       sheet.updDate = sheet.filingDate;
       sheet.docket = "RP0" + std::to_string(s % 10) + "-" + std::to_string(s % 50) + "-000";
-      spec.sheets.push_back(sheet);
+      plan.sheets.push_back(sheet);
     }
-    v.push_back(spec);
+    v.push_back(plan);
   }
   return v;
 }

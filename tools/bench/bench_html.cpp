@@ -36,19 +36,19 @@ constexpr int kCompanies = 20;
 constexpr int kSheetsEach = 1000;
 constexpr int kRuns = 5;
 
-std::vector<testing::TVolumeSpec> MakeVolumes() {
+std::vector<testing::TVolumePlan> MakeVolumes() {
   std::mt19937 rng(20261209);
   const char* prose[] = {"Transporter shall receive gas at the Point(s) of Receipt and deliver",
                          "thermally equivalent quantities at the Point(s) of Delivery, subject to",
-                         "the General Terms & Conditions of this FERC Gas Tariff.",
+                         "the General Terms & Conditions of this ZOAK Gas Tariff.",
                          "Rates are stated in dollars per Dth and exclude applicable surcharges.", ""};
-  std::vector<testing::TVolumeSpec> volumes;
+  std::vector<testing::TVolumePlan> volumes;
   for (int c = 0; c < kCompanies; ++c) {
-    testing::TVolumeSpec v;
+    testing::TVolumePlan v;
     v.companyCode = uint32_t(1000 + c);
     v.company = "Company " + std::to_string(c) + " Pipeline";
     for (int s = 0; s < kSheetsEach; ++s) {
-      testing::TSheetSpec sheet;
+      testing::TSheetPlan sheet;
       sheet.sheetNo = std::to_string(s + 1);
       sheet.lines = {"original sheet no. " + sheet.sheetNo, s % 4 ? "" : "first revised sheet"};
       for (int l = 0; l < 40; ++l) {

@@ -40,7 +40,7 @@ std::vector<std::vector<std::string>> MakeLibrary() {
   const char* prose[] = {
       "Transporter shall receive gas at the Point(s) of Receipt and deliver",
       "thermally equivalent quantities at the Point(s) of Delivery, subject to",
-      "the General Terms and Conditions of this FERC Gas Tariff.",
+      "the General Terms and Conditions of this ZOAK Gas Tariff.",
       "Rates are stated in dollars per Dth and exclude applicable surcharges.",
       "Shipper shall pay the maximum rate unless a discount has been agreed.",
       "",

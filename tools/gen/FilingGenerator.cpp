@@ -82,7 +82,7 @@ std::vector<std::string> Body(TRand& r, const TCompany& c, int sheet, int type, 
     return std::string(size_t(pad > 0 ? pad : 0), ' ') + s;
   };
   out.push_back(center(c.name));
-  out.push_back(center("FERC Gas Tariff"));
+  out.push_back(center("ZOAK Gas Tariff"));
   out.push_back("");
   switch (type) {
     case 1: {  // rates
