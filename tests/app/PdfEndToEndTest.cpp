@@ -28,8 +28,8 @@ std::string Command(const std::string& cmd) {
   return out;
 }
 
-TSheetSpec Sheet(int no, char orientation, std::vector<std::string> body) {
-  TSheetSpec s;
+TSheetPlan Sheet(int no, char orientation, std::vector<std::string> body) {
+  TSheetPlan s;
   s.sheetNo = std::to_string(no);
   s.orientation = orientation;
   s.lines = {"Original Sheet No. " + std::to_string(no), "Original Volume"};
@@ -47,12 +47,12 @@ class PdfBatchTest : public ::testing::Test {
     lib_ = (dir_ / "lib").string();
     TScriptedPort port;
     TEnv env{RealFileSystem(), port};
-    TVolumeSpec a;
+    TVolumePlan a;
     a.company = "Kestrel Gas Transmission";
     a.sheets = {Sheet(1, 'P', {"FIRM TRANSPORTATION SERVICE", "Rate Schedule FT-1", "  Reservation   6.8800"}),
                 Sheet(2, 'L', {"STATEMENT OF RATES", "Zone 1      Zone 2      Zone 3", "1.0000      2.0000      3.0000"}),
                 Sheet(3, 'P', {"GENERAL TERMS AND CONDITIONS", "1. Definitions"})};
-    TVolumeSpec b;
+    TVolumePlan b;
     b.companyCode = 2;
     b.company = "Osprey Pipeline";
     for (int i = 1; i <= 55; ++i) b.sheets.push_back(Sheet(i, 'P', {"line of sheet " + std::to_string(i)}));

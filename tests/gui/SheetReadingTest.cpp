@@ -32,8 +32,8 @@ using namespace vorne::testing;
 
 namespace {
 
-TSheetSpec Sheet(const char* no, std::vector<std::string> lines, char orientation = 'P') {
-  TSheetSpec s;
+TSheetPlan Sheet(const char* no, std::vector<std::string> lines, char orientation = 'P') {
+  TSheetPlan s;
   s.sheetNo = no;
   s.lines = std::move(lines);
   s.orientation = orientation;
@@ -103,7 +103,7 @@ class SheetReadingTest : public QObject {
     TScriptedPort port;
     TEnv env{RealFileSystem(), port};
     library_ = dir_.path() + "/lib";
-    TVolumeSpec v;
+    TVolumePlan v;
     v.company = "Alpha Pipeline Company";
     v.sheets = {Sheet("1", {"Original Sheet No. 1", "", "firm service under", "Rate Schedule FT"}),
                 Sheet("2", {"Original Sheet No. 2", "", "nothing here"}, 'L'),

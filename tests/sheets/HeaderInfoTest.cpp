@@ -16,8 +16,8 @@ class HeaderInfoTest : public ::testing::Test {
   HeaderInfoTest() { mem_.MakeDir("/lib"); }
 
   void Build() {
-    TVolumeSpec v;
-    TSheetSpec a;
+    TVolumePlan v;
+    TSheetPlan a;
     a.sheetNo = "5";
     a.lines = {"Original Sheet No. 5", "x"};
     a.filingDate = PackDate(1996, 2, 3);
@@ -26,7 +26,7 @@ class HeaderInfoTest : public ::testing::Test {
     a.orderType = 2;
     a.orderDate = PackDate(1996, 3, 20);
     a.complianceDkt = "RP95-1-000";  // with no compliance date
-    TSheetSpec b = a;
+    TSheetPlan b = a;
     b.sheetNo = "6";
     b.orderType = 0;
     v.sheets = {a, b};

@@ -7,6 +7,7 @@
 
 #include "sheets/Browser.h"
 #include "sheets/Searcher.h"
+#include "sheets/Wyzzy.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
@@ -73,8 +74,8 @@ TEST(SearchPageTest, EveryHitIsFoundOnceAndNothingInAnEmptyPage) {
 
 // ---- the window over a library ---------------------------------------------------
 
-TSheetSpec Sheet(const char* no, int rev, std::vector<std::string> lines) {
-  TSheetSpec s;
+TSheetPlan Sheet(const char* no, int rev, std::vector<std::string> lines) {
+  TSheetPlan s;
   s.sheetNo = no;
   s.rev = rev;
   s.lines = std::move(lines);
@@ -85,8 +86,8 @@ class SheetTextTest : public ::testing::Test {
  protected:
   SheetTextTest() { mem_.MakeDir("/lib"); }
 
-  void Build(std::vector<TSheetSpec> sheets, const std::string& company = "Alpha Pipeline Company") {
-    TVolumeSpec v;
+  void Build(std::vector<TSheetPlan> sheets, const std::string& company = "Alpha Pipeline Company") {
+    TVolumePlan v;
     v.company = company;
     v.sheets = std::move(sheets);
     std::string prime = BuildLibrary(env_, "/lib/a", true, {v});
@@ -264,6 +265,39 @@ TEST_F(SheetTextTest, HaltDuringTheLoopStopsBeforeTheNextSheet) {
   EXPECT_FALSE(display.FindRunning());
   EXPECT_EQ(form.SearchPosition(), 0);
   EXPECT_EQ(std::count(halting.messages.begin(), halting.messages.end(), "End of Search"), 1);
+}
+
+// A screen canvas of 96 pixels per inch with a fixed-pitch font of 0.6 em.
+class ScreenCanvas : public TPrintCanvas {
+ public:
+  int PixelsPerInch() const override { return 96; }
+  int TextWidth(const std::string& t) override { return int(t.size()) * font.size * 96 / 120; }
+  int TextHeight(const std::string&) override { return font.size * 96 / 72; }
+  void TextOut(int, int, const std::string& t) override { texts.push_back(t); }
+  void FillWhite(const TRect& r) override { filled = r; }
+  void Frame(const TRect&) override {}
+  std::vector<std::string> texts;
+  TRect filled;
+};
+
+TEST_F(SheetTextTest, PrintImageDrawsTheSelectedSheetInALetterBox) {
+  auto landscape = Sheet("2", 0, {"Original Sheet No. 2", "", std::string(70, 'x')});
+  landscape.orientation = 'L';
+  Build({Sheet("1", 0, {"Original Sheet No. 1", "", "body line"}), landscape});
+  TPrintImage image(*form_);
+  ScreenCanvas canvas;
+  form_->Select(0);
+  ASSERT_TRUE(image.Draw(canvas));
+  EXPECT_EQ(canvas.filled, (TRect{0, 0, 768, 1056}));
+  EXPECT_EQ(image.PitchLabel(), "Requested pitch= 10 c.p.i.");
+  EXPECT_EQ(image.FontLabel(), "Font size: 12");
+  EXPECT_EQ(image.Caption(), DisplayVolume(*Entry(0)));
+  EXPECT_NE(std::find(canvas.texts.begin(), canvas.texts.end(), "body line"), canvas.texts.end());
+  image.NextClick();
+  ASSERT_TRUE(image.Draw(canvas));
+  EXPECT_EQ(canvas.filled, (TRect{0, 0, 1056, 768}));
+  form_->Select(-1);
+  EXPECT_FALSE(image.Draw(canvas));
 }
 
 }  // namespace

@@ -33,19 +33,19 @@ constexpr int kCompanies = 2;
 constexpr int kSheetsEach = 1000;
 constexpr int kRuns = 3;
 
-std::vector<testing::TVolumeSpec> MakeVolumes() {
+std::vector<testing::TVolumePlan> MakeVolumes() {
   std::mt19937 rng(20261210);
   const char* prose[] = {"Transporter shall receive gas at the Point(s) of Receipt and deliver",
                          "thermally equivalent quantities at the Point(s) of Delivery, subject to",
                          "the General Terms and Conditions of this Tariff.",
                          "Rates are stated in dollars per Dth and exclude applicable surcharges.", ""};
-  std::vector<testing::TVolumeSpec> volumes;
+  std::vector<testing::TVolumePlan> volumes;
   for (int c = 0; c < kCompanies; ++c) {
-    testing::TVolumeSpec v;
+    testing::TVolumePlan v;
     v.companyCode = uint32_t(1000 + c);
     v.company = "Company " + std::to_string(c) + " Pipeline";
     for (int s = 0; s < kSheetsEach; ++s) {
-      testing::TSheetSpec sheet;
+      testing::TSheetPlan sheet;
       sheet.sheetNo = std::to_string(s + 1);
       sheet.orientation = s % 5 == 4 ? 'L' : 'P';
       sheet.lines = {"original sheet no. " + sheet.sheetNo, "first revised sheet no. " + sheet.sheetNo};
