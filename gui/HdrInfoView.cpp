@@ -146,6 +146,12 @@ void THdrInfoView::refresh() {
   Paint(issuerPanel_, f.issuerPanel, QPalette::Window);
   next_->setVisible(info_.NextVisible());
   prev_->setVisible(info_.PreviousVisible());
+  // The window fits its fields, as a panel comes or goes.
+  for (QFrame* panel : findChildren<QFrame*>())
+    if (panel->layout()) panel->layout()->activate();
+  layout()->activate();
+  adjustSize();
+  if (QWidget* frame = parentWidget(); frame && !frame->isWindow()) frame->adjustSize();
 }
 
 }  // namespace vorne

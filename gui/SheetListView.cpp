@@ -416,7 +416,11 @@ void TSheetListView::Alt_EClick() {
   }
   EnsureInfo();
   hdrInfo_->Alt_EClick();
-  if (hdrInfo_->IsOpen()) ShowFrame(infoFrame_);
+  if (!hdrInfo_->IsOpen()) return;
+  // Sized to its fields as they are now: a compliance panel needs more room.
+  infoView_->adjustSize();
+  if (infoFrame_ != infoView_) infoFrame_->resize(infoFrame_->sizeHint().expandedTo(infoView_->sizeHint()));
+  ShowFrame(infoFrame_);
 }
 
 void TSheetListView::FindInText(const QString& phrase, bool down) {

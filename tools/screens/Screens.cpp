@@ -152,6 +152,18 @@ int Run(const QString& library, const QString& out) {
     }
   }
   s.ModalShot("printer-fonts", [&] { TPrinterFontsDialog(&window).exec(); });
+  // The main window with the sheet list, the sheet text and the header info.
+  if (sheets->ImageFrame()) sheets->ImageFrame()->hide();
+  window.SheetListWindow()->setGeometry(0, 0, 520, 640);
+  window.SheetListWindow()->raise();
+  if (sheets->TextFrame()) {
+    sheets->TextFrame()->setGeometry(520, 0, 740, 300);
+    sheets->TextFrame()->raise();
+  }
+  if (sheets->InfoFrame()) {
+    sheets->InfoFrame()->move(520, 300);
+    sheets->InfoFrame()->raise();
+  }
   s.Shot(&window, "main-window-reading");
 
   // A column head sorts through the volume list's own order.
