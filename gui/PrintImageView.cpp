@@ -140,6 +140,16 @@ void PrintMainClick(QWidget* parent, THdrForm& list, const TSelection& selection
   QPrinter printer(QPrinter::HighResolution);
   SetUpPrinter(parent, printer);
   if (expert) TPrinterFontsDialog(parent).exec();
+  if (list.RunMode() == THdrForm::kTest || list.RunMode() == THdrForm::kErrorsOnly) {
+    // The listing modes print the list's lines as they stand, on one page.
+    QPrintDialog plain(&printer, parent);
+    if (plain.exec() != QDialog::Accepted) return;
+    std::vector<std::string> lines;
+    for (const auto& entry : list.Entries()) lines.push_back(entry.first);
+    TQtPrinter port(printer);
+    PrintEntryLines(port, list.Caption(), lines);
+    return;
+  }
   QPrintDialog dialog(&printer, parent);
   dialog.setOption(QAbstractPrintDialog::PrintSelection, true);
   printer.setPrintRange(QPrinter::Selection);

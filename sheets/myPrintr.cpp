@@ -234,4 +234,16 @@ TPrintCount PrintSheets(TFileCluster* cluster, const std::vector<TSheetPtr>& she
   return count;
 }
 
+void PrintEntryLines(TPrinterPort& printer, const std::string& caption, const std::vector<std::string>& entries) {
+  if (!printer.BeginDoc()) return;
+  TPrintCanvas& canvas = printer.Canvas();
+  canvas.font = {PrinterFontName(), 10, false, false};
+  canvas.TextOut(15, 0, caption);
+  if (!entries.empty()) {
+    const int h = canvas.TextHeight(entries.front());
+    for (size_t i = 0; i < entries.size(); ++i) canvas.TextOut(30, int(i + 1) * h, entries[i]);
+  }
+  printer.EndDoc();
+}
+
 }  // namespace vorne

@@ -133,4 +133,9 @@ struct TPrintCount {
 // keeps the current one. With no sheets nothing is printed.
 TPrintCount PrintSheets(TFileCluster* cluster, const std::vector<TSheetPtr>& sheets, TPrinterPort& printer);
 
+// The sheet list of the Test and Errors Only modes, on one page: the caption
+// at (15, 0), then entry i (from 1) at (30, i * h), h the height of the
+// first entry's text.
+void PrintEntryLines(TPrinterPort& printer, const std::string& caption, const std::vector<std::string>& entries);
+
 }  // namespace vorne

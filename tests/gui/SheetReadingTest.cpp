@@ -4,10 +4,13 @@
 // "Info" opens the borderless header info window, which follows the list;
 // the print image is a letter page at the screen's pixels per inch.
 #include <QApplication>
+#include <QFile>
+#include <QRegularExpression>
 #include <QListView>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,6 +18,7 @@
 
 #include "gui/HdrInfoView.h"
 #include "gui/MainWindow.h"
+#include "gui/PrintCanvas.h"
 #include "gui/PrintImageView.h"
 #include "gui/QtUserPort.h"
 #include "gui/SheetListView.h"
@@ -183,6 +187,35 @@ class SheetReadingTest : public QObject {
     p.main.SheetList().Select(1);
     p.List()->ImageView()->refresh();
     QCOMPARE(box->size(), QSize(11 * ppi, 8 * ppi));
+  }
+
+  // What "Print" does after its dialog, with "Print to File (PDF)" chosen.
+  void printingToAPdfFileTurnsThePageForALandscapeSheet() {
+    TProgram p(library_);
+    const QString file = dir_.path() + "/printed.pdf";
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    std::vector<TSheetPtr> sheets;
+    for (const auto& entry : p.main.SheetList().Entries()) sheets.push_back(entry.second);
+    TPrintCount count;
+    {
+      TQtPrinter port(printer);
+      count = PrintSheets(p.main.SheetList().Cluster(), sheets, port);
+      QCOMPARE(port.Pages(), 3);
+    }
+    QCOMPARE(QString::fromStdString(count.Message()), QString("3 sheets printed, 2 orientation changes"));
+    QFile pdf(file);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    // Pages P, L, P: the printer's paper upright, turned, upright.
+    QStringList shapes;
+    QRegularExpression box(R"(/MediaBox \[0 0 ([0-9.]+) ([0-9.]+)\])");
+    for (auto it = box.globalMatch(QString::fromLatin1(bytes)); it.hasNext();) {
+      const QRegularExpressionMatch m = it.next();
+      shapes << (m.captured(1).toDouble() < m.captured(2).toDouble() ? "P" : "L");
+    }
+    QCOMPARE(shapes, QStringList({"P", "L", "P"}));
   }
 
  private:

@@ -315,5 +315,21 @@ TEST(PrintSheetsTest, OrientationChangesEndTheDocumentAndUnreadableSheetsAreCoun
   EXPECT_EQ(idle.log, "");
 }
 
+TEST(PrintSheetsTest, EntryLinesOfTheListingModesOnOnePage) {
+  RecordingPrinter printer;
+  PrintEntryLines(printer, "Listing", {"first", "second"});
+  EXPECT_EQ(printer.log, "[]");
+  const int h = 10 * 600 / 72;
+  ASSERT_EQ(printer.canvas.ops.size(), 3u);
+  EXPECT_EQ(printer.canvas.ops[0].text, "Listing");
+  EXPECT_EQ(printer.canvas.ops[0].x, 15);
+  EXPECT_EQ(printer.canvas.ops[2].text, "second");
+  EXPECT_EQ(printer.canvas.ops[2].x, 30);
+  EXPECT_EQ(printer.canvas.ops[2].y, 2 * h);
+  RecordingPrinter empty;
+  PrintEntryLines(empty, "Listing", {});
+  EXPECT_EQ(empty.canvas.ops.size(), 1u);
+}
+
 }  // namespace
 }  // namespace vorne::testing
