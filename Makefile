@@ -27,6 +27,8 @@ demo: build
 	@echo "== importing samples/ into $(BUILD)/demo/library"
 	@$(BUILD)/bin/vorne-batch ADDFROM samples TO $(BUILD)/demo/library > $(BUILD)/demo/volumes.txt
 	@echo; echo "== volume list"; cat $(BUILD)/demo/volumes.txt
+	@echo; echo "== printing one company's sheets into $(BUILD)/demo/sheets.pdf"
+	@$(BUILD)/bin/vorne-batch FROM $(BUILD)/demo/library UNZIP ID 902 NOLIMIT PDF TO $(BUILD)/demo/sheets.pdf > /dev/null
 	@if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
 	  echo; echo "== opening it in vorne"; \
 	  $(BUILD)/bin/vorne FROM $(BUILD)/demo/library UNZIP; \

@@ -15,6 +15,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "sheets/Listing.h"
+#include "sheets/myPrintr.h"
 #include "shell/AddRun.h"
 #include "shell/BatchPort.h"
 #include "shell/CopyRuns.h"
@@ -23,6 +24,9 @@
 #include "store/Common.h"
 #include "store/Errors.h"
 #include "volumes/InclHTML.h"
+#ifdef VORNE_PDF
+#include "gui/PrintCanvas.h"
+#endif
 
 namespace vorne {
 namespace {
@@ -79,6 +83,13 @@ const char kHelp[] =
     "            folder below root is copied into the one output. A docket mismatch\n"
     "            or a missing type 6 record stops the merge of that volume (Abort)\n"
     "            (modes whose runs are not part of this build say so and exit 1)\n"
+    "  PDF       Browse the selection and print its sheets into one PDF file,\n"
+    "            TO <file>.pdf: one letter page per sheet, portrait or landscape as\n"
+    "            the sheet asks, laid out as the printed sheet. 50 to 300 sheets\n"
+    "            need a narrowing selection (a status selection without Superseded\n"
+    "            and Pending, or fewer than 5 dockets), more than 300 are refused;\n"
+    "            NOLIMIT lifts both limits. No display is needed. The sheet list\n"
+    "            goes to stdout, the count of pages to stderr\n"
     "\n"
     "Listing options (TEST, ERRORS):\n"
     "  DETAILS      full sheet lines and headings (\"Details\")\n"
@@ -126,6 +137,8 @@ bool NeedsLibrary(TRunMode mode) { return mode != TRunMode::AddNewFiling; }
 // the rest (a value after a keyword that takes one is left alone).
 struct TBatchOptions {
   bool details = false, noType5 = false, noType6 = false, showDockets = false, primeDates = false;
+  bool pdf = false, noLimit = false;
+  std::string pdfPath;  // the value of TO with PDF
 };
 
 std::vector<std::string> TakeBatchOptions(const std::vector<std::string>& args, TBatchOptions& o) {
@@ -141,6 +154,8 @@ std::vector<std::string> TakeBatchOptions(const std::vector<std::string>& args, 
                    : w == "NOTYPE6"     ? &o.noType6
                    : w == "SHOWDOCKETS" ? &o.showDockets
                    : w == "PRIMEDATES"  ? &o.primeDates
+                   : w == "PDF"         ? &o.pdf
+                   : w == "NOLIMIT"     ? &o.noLimit
                                         : nullptr;
       if (flag) {
         *flag = true;
@@ -150,7 +165,44 @@ std::vector<std::string> TakeBatchOptions(const std::vector<std::string>& args, 
     rest.push_back(a);
     value = !value && std::find(std::begin(kTakesValue), std::end(kTakesValue), w.substr(0, 12)) != std::end(kTakesValue);
   }
-  return rest;
+  if (!o.pdf) return rest;
+  // PDF is a Browse whose TO names the PDF file rather than an output library.
+  // Browse comes first: choosing it clears a status selection given before it.
+  std::vector<std::string> browse = {"BROWSE"};
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (UpperCase(rest[i]) == "TO" && i + 1 < rest.size()) {
+      o.pdfPath = rest[++i];
+      continue;
+    }
+    browse.push_back(rest[i]);
+  }
+  return browse;
+}
+
+// PDF: the listed sheets into one file, within the print limits unless NOLIMIT.
+bool WritePdf(TMain& main, const TBatchOptions& o) {
+  std::vector<TSheetPtr> sheets;
+  for (const auto& entry : main.SheetList().Entries())
+    if (entry.second) sheets.push_back(entry.second);
+  if (!o.noLimit)
+    if (std::optional<std::string> refused = PrintLimitMessage(sheets.size(), main.State().Selection)) {
+      std::fprintf(stderr, "%s (NOLIMIT prints them all)\n", refused->c_str());
+      return false;
+    }
+#ifdef VORNE_PDF
+  std::string error;
+  const std::string path = MapPath(o.pdfPath);
+  const TPrintCount count = WritePdfFile(main.SheetList().Cluster(), sheets, path, error);
+  if (!error.empty()) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return false;
+  }
+  std::fprintf(stderr, "%s\n%s\n", count.Message().c_str(), path.c_str());
+  return true;
+#else
+  std::fprintf(stderr, "this vorne-batch was built without Qt and writes no PDF\n");
+  return false;
+#endif
 }
 
 // What the checking modes leave in their windows goes to stdout.
@@ -212,6 +264,10 @@ int Run(const std::vector<std::string>& allArgs) {
   port.SetHint("Add to existing file", "ADD or REPLACE");
   port.SetHint("Delete and rewrite these files?", "REPLACE");
 
+  if (options.pdf && options.pdfPath.empty()) {
+    std::fprintf(stderr, "PDF needs the file to write: give TO <file>.pdf\n");
+    return kUsage;
+  }
   if (NeedsLibrary(st.RunMode) && st.FromPrimePath.empty() && !st.MultiSourceRequested) {
     std::fprintf(stderr, "no library to open: give FROM <library folder>\n");
     return kUsage;
@@ -299,6 +355,7 @@ int Run(const std::vector<std::string>& allArgs) {
   }
   if (!adding && runMode == TRunMode::Browse && result == TGoResult::Ran)
     std::fputs(main.SheetList().CopySheetListClick().c_str(), stdout);
+  if (options.pdf && result == TGoResult::Ran && !WritePdf(main, options)) return kFailed;
   if (result == TGoResult::Ran) PrintModeResult(main, port);
   if (st.RunMode == TRunMode::Html && result == TGoResult::Ran) {
     const std::string index = JoinPath(MapPath(st.ToDir), "index.htm");

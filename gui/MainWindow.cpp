@@ -102,6 +102,14 @@ TMainWindow::TMainWindow(TMain& main, QtUserPort& port, QWidget* parent)
 
   BuildMenus();
 
+  // The sheet text, header info and print image windows open from the sheet list.
+  sheetView_->SetWindowHost([this](QWidget* view, const QSize& size, bool frameless) -> QWidget* {
+    QMdiSubWindow* window = AddWindow(view, size);
+    if (frameless) window->setWindowFlags(Qt::SubWindow | Qt::FramelessWindowHint);
+    return window;
+  });
+  sheetView_->SetSelection(&main_.State().Selection);
+
   // "Enough!" in the sheet list stops the volume list's loop.
   main_.SheetList().onEnough = [this] { main_.VolumeList().EnoughClick(); };
   // The windows the runs open get their views here.
@@ -249,10 +257,8 @@ void TMainWindow::BuildMenus() {
   });
   windows->addSeparator();
   connect(windows->addAction("Tariff Volumes"), &QAction::triggered, this, [this] { ShowWindow(volumeWindow_); });
-  QAction* info = windows->addAction("Header Info");
-  info->setEnabled(false);  // the header info window is not part of this program yet
-  QAction* text = windows->addAction("Sheet Text");
-  text->setEnabled(false);  // nor the sheet text window
+  connect(windows->addAction("Header Info"), &QAction::triggered, sheetView_, &TSheetListView::Alt_EClick);
+  connect(windows->addAction("Sheet Text"), &QAction::triggered, sheetView_, &TSheetListView::ShowThisSheet);
   connect(windows->addAction("Tariff Sheet List"), &QAction::triggered, this, [this] {
     if (main_.SheetList().Count() == 0 && main_.State().RunMode == TRunMode::Browse && !running_)
       Go();

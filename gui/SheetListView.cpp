@@ -15,8 +15,20 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <QEvent>
+#include <QPointer>
+
+#include "gui/HdrInfoView.h"
+#include "gui/NotepadDialog.h"
+#include "gui/PrintImageView.h"
+#include "gui/SheetTextView.h"
 #include "gui/Text1252.h"
+#include "sheets/Annote.h"
+#include "sheets/Browser.h"
 #include "sheets/Gethdrs.h"
+#include "sheets/Headinfo.h"
+#include "sheets/Wyzzy.h"
+#include "volumes/Selection.h"
 
 namespace vorne {
 
@@ -121,18 +133,14 @@ TSheetListView::TSheetListView(THdrForm& form, QWidget* parent) : QWidget(parent
   pages_->setTabEnabled(1, false);
 
   info_ = new QPushButton("Info");
-  info_->setEnabled(false);
-  info_->setToolTip("The header info window is not available yet");
   plain_ = new QPushButton;
   enough_ = new QPushButton("Enough!");
   enough_->setToolTip("stop loading");
   multi_ = new QPushButton;
   all_ = new QPushButton("All");
   halt_ = new QPushButton("Halt");
-  halt_->setEnabled(false);  // ends a find in text, which comes with the sheet text window
+  halt_->setToolTip("Stop the search in the text of the listed sheets");
   annotate_ = new QPushButton("Annotate");
-  annotate_->setEnabled(false);
-  annotate_->setToolTip("The notepad is not available yet");
   auto* buttons = new QHBoxLayout;
   for (QPushButton* b : {info_, plain_, multi_, all_, annotate_, halt_, enough_}) buttons->addWidget(b);
   buttons->addStretch();
@@ -167,6 +175,14 @@ TSheetListView::TSheetListView(THdrForm& form, QWidget* parent) : QWidget(parent
   connect(multi_, &QPushButton::clicked, this, [this] { form_.multiBtnClick(); });
   connect(all_, &QPushButton::clicked, this, [this] { form_.AllBtnClick(); });
   connect(enough_, &QPushButton::clicked, this, [this] { form_.EnoughClick(); });
+  connect(info_, &QPushButton::clicked, this, &TSheetListView::Alt_EClick);
+  connect(halt_, &QPushButton::clicked, this, &TSheetListView::HaltClick);
+  connect(annotate_, &QPushButton::clicked, this, &TSheetListView::noteBtnClick);
+  connect(list_, &QListView::doubleClicked, this, [this] { ShowThisSheet(); });
+  form_.onSheetCurrent = [this](const TSheetPtr& sheet) {
+    if (display_) display_->SetSheet(sheet);
+    if (hdrInfo_ && hdrInfo_->IsOpen()) hdrInfo_->Show(sheet);
+  };
   connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
     if (!syncing_) ViewToModel();
   });
@@ -178,11 +194,34 @@ TSheetListView::TSheetListView(THdrForm& form, QWidget* parent) : QWidget(parent
   refresh();
 }
 
-TSheetListView::~TSheetListView() { form_.onChanged = nullptr; }
+TSheetListView::~TSheetListView() {
+  form_.onChanged = nullptr;
+  form_.onSheetCurrent = nullptr;
+  // The windows opened from here go before the models they show.
+  for (QPointer<QWidget>* frame : {&textFrame_, &infoFrame_, &imageFrame_})
+    delete frame->data();
+}
 
 void TSheetListView::CopySheetList() { QApplication::clipboard()->setText(ToQt(form_.CopySheetListClick())); }
 
 bool TSheetListView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == list_ && event->type() == QEvent::KeyPress && display_) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      ShowThisSheet();
+      return true;
+    }
+  }
+  if (textFrame_ && watched == textFrame_ && display_) {
+    // The sheet text window is minimised rather than closed.
+    if (event->type() == QEvent::Close) {
+      event->ignore();
+      display_->Minimize();
+      return true;
+    }
+    if (event->type() == QEvent::WindowStateChange && !textFrame_->isMinimized() && display_->Minimized())
+      display_->Restore();
+  }
   // The list would copy only its current line on Ctrl+C; the window copies the whole list.
   if (watched == list_ && event->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
@@ -195,20 +234,27 @@ bool TSheetListView::eventFilter(QObject* watched, QEvent* event) {
 void TSheetListView::BuildMenus(QWidget* barWidget) {
   auto* bar = static_cast<QMenuBar*>(barWidget);
   QMenu* file = bar->addMenu("&File");
-  Later(file, "Display This Sheet");
+  connect(file->addAction("Display This Sheet"), &QAction::triggered, this, &TSheetListView::ShowThisSheet);
   QAction* copy = file->addAction("Copy Sheet List to Clipboard");
   copy->setShortcut(QKeySequence("Ctrl+C"));
   copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   addAction(copy);
   connect(copy, &QAction::triggered, this, &TSheetListView::CopySheetList);
-  Later(file, "Print");
+  connect(file->addAction("Print"), &QAction::triggered, this, &TSheetListView::PrintMainClick);
   file->addSeparator();
   QAction* quit = file->addAction("Quit");
   quit->setToolTip("Quit WinVORNE");
   connect(quit, &QAction::triggered, this, &TSheetListView::quitRequested);
 
   QMenu* find = bar->addMenu("F&ind");
-  Later(find, "in Text", QKeySequence("Ctrl+F"));
+  QAction* inText = find->addAction("in Text");
+  inText->setShortcut(QKeySequence("Ctrl+F"));
+  inText->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  addAction(inText);
+  connect(inText, &QAction::triggered, this, [this] {
+    TFindTextDialog dialog(this);
+    if (dialog.exec() == QDialog::Accepted) FindInText(dialog.Phrase(), dialog.Down());
+  });
   Later(find, "Header info");
   complexFind_ = Later(find, "Test Complex Find");
 
@@ -220,7 +266,7 @@ void TSheetListView::BuildMenus(QWidget* barWidget) {
   connect(windows->addAction("Tile"), &QAction::triggered, this, &TSheetListView::tileRequested);
   connect(windows->addAction("Cascade"), &QAction::triggered, this, &TSheetListView::cascadeRequested);
   connect(windows->addAction("Tariff Volumes"), &QAction::triggered, this, &TSheetListView::volumesRequested);
-  Later(windows, "Header Info");
+  connect(windows->addAction("Header Info"), &QAction::triggered, this, &TSheetListView::Alt_EClick);
 
   QMenu* fonts = bar->addMenu("F&onts");
   connect(fonts->addAction("List font..."), &QAction::triggered, this, [this] {
@@ -228,6 +274,7 @@ void TSheetListView::BuildMenus(QWidget* barWidget) {
     QFont f = QFontDialog::getFont(&ok, list_->font(), this, "Font of the sheet list");
     if (ok) SetListFont(f);
   });
+  connect(fonts->addAction("Printer fonts..."), &QAction::triggered, this, [this] { TPrinterFontsDialog(this).exec(); });
   SetExpertMode(false);
 }
 
@@ -306,6 +353,120 @@ void TSheetListView::ViewToModel() {
   }
   syncing_ = false;
   refresh();
+}
+
+// ---- the windows opened from the list -------------------------------------------------
+
+QWidget* TSheetListView::Host(QWidget* view, const QSize& size, bool frameless) {
+  if (host_) return host_(view, size, frameless);
+  view->setParent(nullptr);
+  if (frameless) view->setWindowFlag(Qt::FramelessWindowHint);
+  view->resize(size);
+  return view;
+}
+
+void TSheetListView::ShowFrame(QWidget* frame) {
+  if (!frame) return;
+  if (frame->isMinimized()) frame->showNormal();
+  frame->show();
+  frame->raise();
+  frame->activateWindow();
+}
+
+void TSheetListView::EnsureDisplay() {
+  if (display_) return;
+  display_ = std::make_unique<TSheetDisplay>(form_);
+  textView_ = new TSheetTextView(*display_);
+  textFrame_ = Host(textView_, {640, 520}, false);
+  textFrame_->installEventFilter(this);
+  display_->onSheetShown = [this](const TSheetPtr& sheet) {
+    if (hdrInfo_ && hdrInfo_->IsOpen()) hdrInfo_->Show(sheet);
+  };
+  connect(textView_, &TSheetTextView::minimiseRequested, this, [this](bool minimised) {
+    if (minimised) {
+      if (textFrame_->isVisible()) textFrame_->showMinimized();
+    } else {
+      ShowFrame(textFrame_);
+    }
+  });
+  connect(textView_, &TSheetTextView::infoRequested, this, &TSheetListView::Alt_EClick);
+  connect(textView_, &TSheetTextView::imageRequested, this, &TSheetListView::ShowPrintImage);
+  connect(textView_, &TSheetTextView::printRequested, this, [this] { PrintOneSheet(this, form_); });
+}
+
+void TSheetListView::EnsureInfo() {
+  if (hdrInfo_) return;
+  hdrInfo_ = std::make_unique<THdrInfo>(form_);
+  infoView_ = new THdrInfoView(*hdrInfo_);
+  infoFrame_ = Host(infoView_, infoView_->sizeHint(), true);
+  connect(infoView_, &THdrInfoView::exitRequested, this, [this] { infoFrame_->hide(); });
+}
+
+void TSheetListView::ShowThisSheet() {
+  if (form_.Count() == 0) {
+    form_.Env().port.Info("No Sheets listed");
+    return;
+  }
+  if (form_.RunMode() != THdrForm::kBrowse) return;
+  EnsureDisplay();
+  if (form_.SelectedIndex() < 0) form_.Select(0);
+  TSheetPtr sheet = form_.GetSelectedSheet();
+  if (!sheet) return;
+  display_->SetSheet(sheet);
+  display_->Restore();
+  ShowFrame(textFrame_);
+}
+
+void TSheetListView::Alt_EClick() {
+  if (form_.RunMode() == THdrForm::kTest) {
+    form_.Select(0);
+    return;
+  }
+  EnsureInfo();
+  hdrInfo_->Alt_EClick();
+  if (!hdrInfo_->IsOpen()) return;
+  // Sized to its fields as they are now: a compliance panel needs more room.
+  infoView_->adjustSize();
+  if (infoFrame_ != infoView_) infoFrame_->resize(infoFrame_->sizeHint().expandedTo(infoView_->sizeHint()));
+  ShowFrame(infoFrame_);
+}
+
+void TSheetListView::FindInText(const QString& phrase, bool down) {
+  if (form_.Count() == 0 || phrase.trimmed().isEmpty()) return;
+  EnsureDisplay();
+  display_->FindDialogFind(FromQt(phrase), down);
+}
+
+void TSheetListView::HaltClick() {
+  if (display_ && display_->FindRunning()) display_->StopBtnClick();
+}
+
+void TSheetListView::noteBtnClick() {
+  TNamedSheets marked;
+  for (size_t i = 0; i < form_.Count(); ++i)
+    if (form_.IsMarked(i)) marked.push_back(form_.Entries()[i]);
+  TNoteDialog note(form_.Env(), form_.Caption(), marked);
+  TNotepadDialog dialog(note, this);
+  dialog.exec();
+}
+
+void TSheetListView::ShowPrintImage() {
+  if (!form_.GetSelectedSheet()) return;
+  if (!image_) {
+    image_ = std::make_unique<TPrintImage>(form_);
+    imageView_ = new TPrintImageView(*image_);
+    imageFrame_ = Host(imageView_, {900, 760}, false);
+    connect(imageView_, &TPrintImageView::closeRequested, this, [this] { imageFrame_->hide(); });
+    connect(imageView_, &TPrintImageView::printRequested, this, [this] { PrintOneSheet(this, form_); });
+  }
+  imageView_->refresh();
+  ShowFrame(imageFrame_);
+}
+
+void TSheetListView::PrintMainClick() {
+  static const TSelection none;
+  if (form_.Count() == 0) return;
+  vorne::PrintMainClick(this, form_, selection_ ? *selection_ : none, display_.get(), expert_);
 }
 
 }  // namespace vorne

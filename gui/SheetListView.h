@@ -2,15 +2,20 @@
 // listed sheet version, drawn with the font style and colours the model
 // gives each line (TSheetLineDelegate), the caption, the selection and the
 // marks of multi-select, the status texts, the run label and the gauge, and
-// the window's menus and buttons. Commands whose windows this program does
-// not have yet (sheet text, header info, printing, find, editing, notes)
-// are shown disabled.
+// the window's menus and buttons. It owns the windows opened from it - the
+// sheet text window, the header info window and the print image - and hosts
+// them through the window host the main window gives it (as top-level
+// windows without one). The editing commands are shown disabled: this program
+// does not edit header records yet.
 #pragma once
 
 #include <QAbstractListModel>
+#include <QPointer>
 #include <QFont>
 #include <QStyledItemDelegate>
 #include <QWidget>
+#include <functional>
+#include <memory>
 
 class QLabel;
 class QListView;
@@ -22,6 +27,13 @@ class QTabWidget;
 namespace vorne {
 
 class THdrForm;
+class THdrInfo;
+class THdrInfoView;
+class TPrintImage;
+class TPrintImageView;
+class TSelection;
+class TSheetDisplay;
+class TSheetTextView;
 
 // The entries of THdrForm. In the owner-drawn style each line also carries
 // its background, text colour and font (from THdrForm::LineStyle alone).
@@ -72,6 +84,31 @@ class TSheetListView : public QWidget {
   QListView* List() const { return list_; }
   QString StatusText() const;
 
+  // Puts a window opened from the list into the main window and returns its
+  // frame (the MDI sub-window), which the list shows, minimises and hides.
+  using TWindowHost = std::function<QWidget*(QWidget* view, const QSize& size, bool frameless)>;
+  void SetWindowHost(TWindowHost host) { host_ = std::move(host); }
+  // The criteria the print limits look at; none means no narrowing selection.
+  void SetSelection(const TSelection* selection) { selection_ = selection; }
+
+  // ---- the commands of the windows opened from here ----
+  void ShowThisSheet();    // "Display This Sheet", double click, Enter
+  void Alt_EClick();       // "Info"
+  void FindInText(const QString& phrase, bool down);
+  void HaltClick();
+  void noteBtnClick();     // "Annotate"
+  void ShowPrintImage();   // "Image" in the sheet text window
+  void PrintMainClick();   // "Print"
+
+  TSheetDisplay* Display() const { return display_.get(); }
+  THdrInfo* Info() const { return hdrInfo_.get(); }
+  TSheetTextView* TextView() const { return textView_; }
+  THdrInfoView* InfoView() const { return infoView_; }
+  TPrintImageView* ImageView() const { return imageView_; }
+  QWidget* TextFrame() const { return textFrame_; }
+  QWidget* InfoFrame() const { return infoFrame_; }
+  QWidget* ImageFrame() const { return imageFrame_; }
+
  signals:
   void quitRequested();
   void showControlsRequested();
@@ -87,6 +124,11 @@ class TSheetListView : public QWidget {
   void CopySheetList();
   void BuildMenus(QWidget* bar);
   void ViewToModel();
+  QWidget* Host(QWidget* view, const QSize& size, bool frameless);
+  void EnsureDisplay();
+  void EnsureInfo();
+  void ShowFrame(QWidget* frame);
+  void SheetCurrent();
 
   THdrForm& form_;
   TSheetListModel* model_;
@@ -101,6 +143,19 @@ class TSheetListView : public QWidget {
   QPushButton* all_;
   QPushButton* halt_;
   QPushButton* annotate_;
+  QAction* display_Action_ = nullptr;
+  TWindowHost host_;
+  const TSelection* selection_ = nullptr;
+  std::unique_ptr<TSheetDisplay> display_;
+  std::unique_ptr<THdrInfo> hdrInfo_;
+  std::unique_ptr<TPrintImage> image_;
+  TSheetTextView* textView_ = nullptr;
+  THdrInfoView* infoView_ = nullptr;
+  TPrintImageView* imageView_ = nullptr;
+  // The frames may go with the main window's MDI area before this view does.
+  QPointer<QWidget> textFrame_;
+  QPointer<QWidget> infoFrame_;
+  QPointer<QWidget> imageFrame_;
   QLabel* runLabel_;
   QLabel* status_;
   QLabel* typeLabel_;

@@ -149,6 +149,8 @@ class THdrForm {
   void EnoughClick();
   bool StopRequested() const { return stop_; }
   void ClearStop() { stop_ = false; }
+  // "Halt" and "Stop search": the Stop flag alone (the volume list goes on).
+  void SetStop() { stop_ = true; }
 
   // ---- window state for the view ----
   const std::string& Caption() const { return caption_; }
@@ -183,6 +185,8 @@ class THdrForm {
   TAuxList<T5Entry>& Issuers() { return issuers_; }
   TAuxList<T6Entry>& Dockets() { return dockets_; }
   int SearchPosition() const { return searchPos_; }
+  void SetSearchPosition(int pos) { searchPos_ = pos; }
+  TEnv& Env() const { return env_; }
 
  private:
   void Changed() {

@@ -32,8 +32,11 @@
 #include "gui/MainWindow.h"
 #include "gui/PrintToFileView.h"
 #include "gui/QtUserPort.h"
+#include "gui/NotepadDialog.h"
+#include "gui/PrintImageView.h"
 #include "gui/RunWindows.h"
 #include "gui/SheetListView.h"
+#include "sheets/Gethdrs.h"
 #include "gui/SmallWindows.h"
 #include "gui/VolumeListView.h"
 #include "shell/MainCommands.h"
@@ -168,6 +171,56 @@ int Run(const QString& library, const QString& out) {
   window.Mdi()->tileSubWindows();
   s.Shot(window.SheetListWindow(), "tariff-sheet-list");
   s.Shot(&window, "main-window-after-browse");
+
+  // Reading the listed sheets: a search hit in the sheet text window, the
+  // sheet text itself, the header info, the notepad, the print image of a
+  // portrait and of a landscape sheet, the Find and "Printer fonts" dialogs.
+  TSheetListView* sheets = window.SheetListView();
+  THdrForm& form = main.SheetList();
+  s.ModalShot("find-in-text", [&] {
+    TFindTextDialog find(&window);
+    find.Edit()->setText("rate schedule");
+    find.exec();
+  });
+  form.Select(0);
+  sheets->FindInText("rate schedule", true);
+  if (sheets->TextFrame()) s.Shot(sheets->TextFrame(), "sheet-text-search-hit");
+  s.ModalShot("message-end-of-search", [&] { sheets->HaltClick(); });
+  form.Select(1);
+  sheets->ShowThisSheet();
+  if (sheets->TextFrame()) s.Shot(sheets->TextFrame(), "sheet-text");
+  sheets->Alt_EClick();
+  if (sheets->InfoFrame()) s.Shot(sheets->InfoFrame(), "sheet-header-info");
+  form.SetMultiSelect(true);
+  for (size_t i = 0; i < 3 && i < form.Count(); ++i) form.SetMarked(i, true);
+  s.ModalShot("notepad", [&] { sheets->noteBtnClick(); });
+  form.SetMultiSelect(false);
+  for (char orientation : {'P', 'L'}) {
+    for (size_t i = 0; i < form.Count(); ++i) {
+      if (form.Entries()[i].second && form.Entries()[i].second->body.orientation == uint8_t(orientation)) {
+        form.Select(int(i));
+        sheets->ShowPrintImage();
+        const QString name = orientation == 'P' ? "print-image-portrait" : "print-image-landscape";
+        if (sheets->ImageFrame()) s.Shot(sheets->ImageFrame(), name);
+        if (sheets->ImageView()) s.Shot(sheets->ImageView()->Box(), name + "-page");
+        break;
+      }
+    }
+  }
+  s.ModalShot("printer-fonts", [&] { TPrinterFontsDialog(&window).exec(); });
+  // The main window with the sheet list, the sheet text and the header info.
+  if (sheets->ImageFrame()) sheets->ImageFrame()->hide();
+  window.SheetListWindow()->setGeometry(0, 0, 520, 640);
+  window.SheetListWindow()->raise();
+  if (sheets->TextFrame()) {
+    sheets->TextFrame()->setGeometry(520, 0, 740, 300);
+    sheets->TextFrame()->raise();
+  }
+  if (sheets->InfoFrame()) {
+    sheets->InfoFrame()->move(520, 300);
+    sheets->InfoFrame()->raise();
+  }
+  s.Shot(&window, "main-window-reading");
 
   // A column head sorts through the volume list's own order.
   main.VolumeList().ColumnClick(6);
