@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, only when missing.
 set -euo pipefail
 packages=(g++ make cmake zlib1g-dev libgtest-dev libgmock-dev ccache
-          qt6-base-dev libgl-dev fonts-liberation)
+          qt6-base-dev libgl-dev fonts-liberation clang libclang-rt-dev)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
