@@ -15,6 +15,7 @@
 #include "store/Common.h"
 #include "store/Headers.h"
 #include "store/Zipread.h"
+#include "support/BothWriters.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
@@ -154,10 +155,10 @@ TVolumeSpec Volume(uint32_t code, const std::string& company, const std::vector<
   return v;
 }
 
-class CrashPointTest : public ::testing::Test {
+class CrashPointBase : public ::testing::Test {
  protected:
-  CrashPointTest() { SetTodayForTesting(TDate{2006, 3, 4}); }
-  ~CrashPointTest() override { SetTodayForTesting(std::nullopt); }
+  CrashPointBase() { SetTodayForTesting(TDate{2006, 3, 4}); }
+  ~CrashPointBase() override { SetTodayForTesting(std::nullopt); }
 
   // Imports the filing text into /lib on disk, as the import run does.
   static void Import(TFileSystem& fs, const std::string& filing) {
@@ -178,18 +179,19 @@ class CrashPointTest : public ::testing::Test {
     out.FlushNew();
   }
 
-  // Copies the volumes of /src (every sheet that filter accepts) into /out.
-  static void Copy(TFileSystem& fs, size_t volumes, const TSheetFilter* lastFilter = nullptr) {
+  // Copies the first volumes of /src into /out (the last of them only with
+  // the sheets lastFilter accepts).
+  static void Copy(TFileSystem& fs, bool compressedOut, size_t volumes, const TSheetFilter* lastFilter = nullptr) {
     TScriptedPort port;
     TEnv env{fs, port};
     TFileCluster src(env, true);
     ASSERT_TRUE(src.Open("/src/GZPrime", false));
     src.ReadAll();
-    TFileCluster out(env, true);
+    TFileCluster out(env, compressedOut);
     TOutputMode mode;
     mode.append = true;
     out.SetOutputMode(&mode);
-    ASSERT_TRUE(out.Open("/out/GZPrime", true));
+    ASSERT_TRUE(out.Open(PrimePathFor("/out", compressedOut), true));
     out.ReadAll();
     TToDisplay display;
     display.SetOutput(out);
@@ -205,12 +207,19 @@ class CrashPointTest : public ::testing::Test {
     out.FlushNew();
   }
 
+  // A merging copy into an output library of the given form, crashed after
+  // every change.
+  void CheckMergingCopy(bool compressedOut);
+
   TMemFileSystem disk_;
   TScriptedPort port_;
   TEnv env_{disk_, port_};
 };
 
-TEST_F(CrashPointTest, AnImportIntoAnExistingLibraryLeavesWholeVolumesOnly) {
+// With the text writer writing full windows behind and in place.
+using CrashPointTest = TBothWriters<CrashPointBase>;
+
+TEST_P(CrashPointTest, AnImportIntoAnExistingLibraryLeavesWholeVolumesOnly) {
   disk_.MakeDir("/lib");
   BuildLibrary(env_, "/lib", false,
                {Volume(123, "Zeta Gas Pipeline Company", {Sheet("1"), Sheet("2"), Sheet("3")}),
@@ -237,7 +246,7 @@ TEST_F(CrashPointTest, AnImportIntoAnExistingLibraryLeavesWholeVolumesOnly) {
   CheckCrashPoints(images, expected, "/lib/Prime4", false, "import into an existing library");
 }
 
-TEST_F(CrashPointTest, AMergingCopyLeavesWholeVolumesOnly) {
+void CrashPointBase::CheckMergingCopy(bool compressedOut) {
   disk_.MakeDir("/src");
   disk_.MakeDir("/out");
   const uint16_t later = PackDate(2003, 4, 5);
@@ -248,7 +257,7 @@ TEST_F(CrashPointTest, AMergingCopyLeavesWholeVolumesOnly) {
                {Volume(7, "Alpha Pipeline Company", {Sheet("1", kSuperseded, later), Sheet("2"), Sheet("3"), Sheet("4")}),
                 Volume(8, "Beta Gas Company", {Sheet("1"), Sheet("2")}),
                 Volume(9, "Gamma Transmission Company", {Sheet("8"), Sheet("9")})});
-  BuildLibrary(env_, "/out", true,
+  BuildLibrary(env_, "/out", compressedOut,
                {Volume(7, "Alpha Pipeline Company", {Sheet("1"), Sheet("2")}),
                 Volume(9, "Gamma Transmission Company", {Sheet("8")})});
 
@@ -262,8 +271,8 @@ TEST_F(CrashPointTest, AMergingCopyLeavesWholeVolumesOnly) {
   std::vector<std::string> expected;
   auto stateAfter = [&](size_t volumes, const TSheetFilter* filter) {
     auto copy = disk_.Snapshot();
-    if (volumes > 0) Copy(*copy, volumes, filter);
-    TDiskState s = Inspect(*copy, "/out/GZPrime", true);
+    if (volumes > 0) Copy(*copy, compressedOut, volumes, filter);
+    TDiskState s = Inspect(*copy, PrimePathFor("/out", compressedOut), compressedOut);
     EXPECT_TRUE(s.problems.empty()) << s.problems.front();
     expected.push_back(s.exported);
   };
@@ -275,10 +284,17 @@ TEST_F(CrashPointTest, AMergingCopyLeavesWholeVolumesOnly) {
   ASSERT_NE(expected.back().find("\"Superseded\""), std::string::npos) << "sheet 1 was not replaced:\n"
                                                                         << expected.back();
 
-  auto images = RecordCrashPoints(disk_, [&](TFileSystem& fs) { Copy(fs, 3); });
+  auto images = RecordCrashPoints(disk_, [&](TFileSystem& fs) { Copy(fs, compressedOut, 3); });
   ASSERT_GT(images.size(), 10u);
-  CheckCrashPoints(images, expected, "/out/GZPrime", true, "merging copy");
+  CheckCrashPoints(images, expected, PrimePathFor("/out", compressedOut), compressedOut,
+                   compressedOut ? "merging copy, compressed output" : "merging copy, uncompressed output");
 }
+
+TEST_P(CrashPointTest, AMergingCopyIntoACompressedLibraryLeavesWholeVolumesOnly) { CheckMergingCopy(true); }
+
+TEST_P(CrashPointTest, AMergingCopyIntoAnUncompressedLibraryLeavesWholeVolumesOnly) { CheckMergingCopy(false); }
+
+INSTANTIATE_TEST_SUITE_P(Writer, CrashPointTest, ::testing::Bool(), WriterName);
 
 }  // namespace
 }  // namespace vorne::testing
