@@ -34,7 +34,8 @@ sanitize: deps
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 30
 FUZZERS = fuzz_library fuzz_filing
-fuzz: deps
+fuzz:
+	@tools/install-deps.sh --fuzz
 	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNE_FUZZ=ON -DVORNE_SANITIZE=ON \
 	  -DVORNE_GUI=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZERS)
