@@ -135,8 +135,8 @@ std::string Join(const std::vector<std::vector<std::string>>& parts) {
   return t;
 }
 
-TSheetSpec Sheet(const std::string& no, uint8_t status = kEffective, uint16_t upd = PackDate(2001, 2, 3)) {
-  TSheetSpec s;
+TSheetPlan Sheet(const std::string& no, uint8_t status = kEffective, uint16_t upd = PackDate(2001, 2, 3)) {
+  TSheetPlan s;
   s.sheetNo = no;
   s.rev = 1;
   s.lines = {"1st Revised Sheet No. " + no, "  stored text of " + no};
@@ -146,8 +146,8 @@ TSheetSpec Sheet(const std::string& no, uint8_t status = kEffective, uint16_t up
   return s;
 }
 
-TVolumeSpec Volume(uint32_t code, const std::string& company, const std::vector<TSheetSpec>& sheets) {
-  TVolumeSpec v;
+TVolumePlan Volume(uint32_t code, const std::string& company, const std::vector<TSheetPlan>& sheets) {
+  TVolumePlan v;
   v.companyCode = code;
   v.company = company;
   v.volumeName = "Volume No. 1";

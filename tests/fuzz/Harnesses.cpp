@@ -107,17 +107,17 @@ const TMemFileSystem& StockedLibrary() {
     TQuietPort port;
     TEnv env{*fs, port};
     auto sheet = [](const std::string& no) {
-      testing::TSheetSpec s;
+      testing::TSheetPlan s;
       s.sheetNo = no;
       s.rev = 1;
       s.lines = {"1st Revised Sheet No. " + no, "  text of " + no};
       return s;
     };
-    testing::TVolumeSpec zeta;
+    testing::TVolumePlan zeta;
     zeta.companyCode = 123;
     zeta.company = "Zeta Gas Pipeline Company";
     zeta.sheets = {sheet("1"), sheet("2")};
-    testing::TVolumeSpec alpha;
+    testing::TVolumePlan alpha;
     alpha.companyCode = 77;
     alpha.company = "Alpha Pipeline Company";
     alpha.sheets = {sheet("10")};

@@ -7,7 +7,7 @@
 
 #include "store/Cluster.h"
 #include "store/Errors.h"
-#include "store/Paths.h"
+#include "platform/Paths.h"
 #include "store/Zipread.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
