@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test bench demo demo-library screenshots clean
+.PHONY: all deps configure build test sanitize fuzz bench demo demo-library screenshots clean
 
 all: build
 
@@ -17,6 +17,35 @@ build: configure
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The core, vorne-batch and the tests built with AddressSanitizer and
+# UndefinedBehaviorSanitizer in their own build folder (the desktop program
+# stays out), then every test run; the first report stops the test that made it.
+SANITIZE_BUILD ?= build-sanitize
+sanitize: deps
+	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNE_SANITIZE=ON -DVORNE_GUI=OFF >/dev/null
+	@cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target vorne_tests vorne-batch nav-images
+	@cd $(SANITIZE_BUILD) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# The libFuzzer harnesses (clang, with AddressSanitizer and UBSan), each run
+# for FUZZ_SECONDS from the seed corpus in tests/fuzz/corpus; what they find
+# is kept in $(FUZZ_BUILD)/findings. New inputs stay in $(FUZZ_BUILD)/corpus.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
+FUZZERS = fuzz_library fuzz_filing
+fuzz:
+	@tools/install-deps.sh --fuzz
+	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNE_FUZZ=ON -DVORNE_SANITIZE=ON \
+	  -DVORNE_GUI=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZERS)
+	@mkdir -p $(FUZZ_BUILD)/findings
+	@for f in $(FUZZERS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$f; \
+	  echo "== $$f for $(FUZZ_SECONDS) s"; \
+	  $(FUZZ_BUILD)/bin/$$f -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	    -artifact_prefix=$(FUZZ_BUILD)/findings/$$f- $(FUZZ_BUILD)/corpus/$$f tests/fuzz/corpus/$$f || exit 1; \
+	done
 
 # Imports the sample filings into a fresh demo library under $(BUILD)/demo and
 # shows it: in the desktop program when a display is available, otherwise as

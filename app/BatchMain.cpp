@@ -363,6 +363,11 @@ int Run(const std::vector<std::string>& allArgs) {
   }
   if (!st.VolsToPath.empty() && !main.VolumeList().SendList(st.VolsToPath)) return kFailed;
   if (result != TGoResult::Ran || port.ErrorCount() > 0) return kFailed;
+  // An import that added not one sheet of any filing did not do its work.
+  if (adding) {
+    auto* addRun = dynamic_cast<TAddFilingRun*>(main.ModeRun(TRunMode::AddNewFiling));
+    if (addRun && addRun->SheetsAdded() == 0) return kFailed;
+  }
   return kOk;
 }
 

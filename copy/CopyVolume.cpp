@@ -118,9 +118,10 @@ std::string DocketText(const TDocketBody& body) { return TrimRight(FormatDocket(
 
 // Copies the texts of the sheets, then writes their records after the
 // volume's chain (new or stored). Sheets whose text cannot be copied are left
-// out, with a message. Returns the sheets written.
+// out, with a message. Returns the sheets written. A stored volume's prime
+// record is left for the caller when writePrime is false.
 std::vector<TSheetPtr> AppendSheets(TCopyHdrObject& hdr, TPrimeRef& source, const std::vector<TSheetPtr>& sheets,
-                                    const std::set<const TPosAux*>& needed) {
+                                    const std::set<const TPosAux*>& needed, bool writePrime = true) {
   TFileCluster& out = hdr.Cluster();
   TEnv& env = out.Env();
   std::vector<TSheetPtr> copied;
@@ -165,7 +166,7 @@ std::vector<TSheetPtr> AppendSheets(TCopyHdrObject& hdr, TPrimeRef& source, cons
   hdr.StartChain();
   hdr.WriteNewEntries();
   hdr.WriteSheetHeaders(copied);
-  hdr.EndChain(copied);
+  hdr.EndChain(copied, writePrime);
   return copied;
 }
 
@@ -329,11 +330,13 @@ bool TToDisplay::CopyVolume(TPrimeRef& source, THdrList& selected, TCopyErrors& 
         ok = false;
       } else {
         hdr.AppendAfter(endPos);
-        copied = AppendSheets(hdr, source, left, needed);
+        copied = AppendSheets(hdr, source, left, needed, false);
         ok = copied.size() == left.size();
       }
     }
     hdr.Added = int32_t(copied.size());
+    // Each replacement is one record written in place, after the records it
+    // may point at (a new docket record) are out; the prime record comes last.
     for (const TReplacement& x : replacements) {
       TSheetBody b = x.incoming->body;
       b.text = x.stored.text;
@@ -345,7 +348,7 @@ bool TToDisplay::CopyVolume(TPrimeRef& source, THdrList& selected, TCopyErrors& 
       // The volume counts as updated when a sheet of it was.
       if (hdr.Prime().record.updated < b.updDate) hdr.Prime().record.updated = b.updDate;
     }
-    if (copied.empty() && !replacements.empty()) hdr.Prime().Update();
+    if (!copied.empty() || !replacements.empty()) hdr.Prime().Update();
     hdr.TotalOut = hdr.Old + hdr.Added;
     if (hdr.cancel) ok = false;
   }

@@ -58,11 +58,15 @@ void TOutHdrObject::AddStoredDocket(std::shared_ptr<T6Entry> e) {
 
 void TOutHdrObject::StartChain() {
   gathered_.clear();
+  linkAt_ = -1;
   if (chainAfter_ < 0) {
     base_ = cluster_.HdrSize();
     prime_->record.firstHdr = Gather(volume_.Encode());  // the new chain
   } else {
-    base_ = cluster_.ExtendChain(chainAfter_);
+    std::optional<THdrRecord> displaced;
+    base_ = cluster_.ExtendChain(chainAfter_, displaced);
+    linkAt_ = chainAfter_;
+    if (displaced) Gather(*displaced);
   }
 }
 
@@ -89,12 +93,12 @@ void TOutHdrObject::WriteSheetHeaders(const std::vector<TSheetPtr>& sheets) {
   }
 }
 
-void TOutHdrObject::EndChain(const std::vector<TSheetPtr>& added) {
+void TOutHdrObject::EndChain(const std::vector<TSheetPtr>& added, bool writePrime) {
   std::vector<std::string> numbers;
   numbers.reserve(added.size());
   for (const TSheetPtr& s : added) numbers.push_back(s->body.sheetNo);
   ExtendRange(prime_->record, numbers);
-  CloseChain();
+  CloseChain(writePrime);
 }
 
 int32_t TOutHdrObject::EntryPosition(const TPosAux* e) {
@@ -102,15 +106,18 @@ int32_t TOutHdrObject::EntryPosition(const TPosAux* e) {
   return e->replacement ? e->replacement->position : e->position;
 }
 
-void TOutHdrObject::CloseChain() {
+void TOutHdrObject::CloseChain(bool writePrime) {
   Gather(EncodeEnd());
   cluster_.WriteHdrRun(base_, gathered_);
   gathered_.clear();
+  // Only now that the new records are all written does the stored chain lead to them.
+  cluster_.LinkChain(linkAt_, base_);
+  linkAt_ = -1;
   if (pending_) {
     TPrimeRef* ref = cluster_.AddVolume(std::move(pending_));
     prime_ = ref;
     ref->Append();
-  } else {
+  } else if (writePrime) {
     prime_->Update();
   }
 }

@@ -5,11 +5,14 @@
 //
 // Record order of a volume's addition, all appended to the header file:
 //   new chain:      VolumeRecord, issuers, dockets, SheetRecords, EndRecord
-//   stored chain:   the old EndRecord becomes a jump to the end of the file,
-//                   then issuers, dockets, SheetRecords, EndRecord
-// A new volume enters the cluster's volume list and the prime file only when
-// it is completed with at least one sheet, so a volume that ends empty leaves
-// nothing behind.
+//   stored chain:   issuers, dockets, SheetRecords, EndRecord; then the old
+//                   EndRecord becomes a jump to the first of them
+// The new records are written before anything points at them; then one
+// record-sized write makes them reachable (the jump, or for a new volume its
+// prime record), then the prime record is written. An interruption at any
+// point leaves the volume as it was or complete. A new volume enters the
+// cluster's volume list and the prime file only when it is completed with at
+// least one sheet, so a volume that ends empty leaves nothing behind.
 //
 // Failure channels: "Cannot open output files. Closing down" when the files
 // cannot be opened (Opened() is then false and nothing is written); file
@@ -77,7 +80,7 @@ class TOutHdrObject {
   // highest of their numbers; the EndRecord; the prime record written (a new
   // volume enters the cluster's list here). The caller has flushed the
   // sheets' text before their records were written.
-  void EndChain(const std::vector<TSheetPtr>& added);
+  void EndChain(const std::vector<TSheetPtr>& added, bool writePrime = true);
   void ClearLists();
   // Where a sheet's SheetRecord points for its entry: the entry's position,
   // or its replacement's; -1 without an entry.
@@ -97,15 +100,18 @@ class TOutHdrObject {
   TPrimeRef* prime_ = nullptr;
   std::unique_ptr<TPrimeRef> pending_;  // a new volume until it is completed
   int32_t chainAfter_ = -1;
+  int32_t linkAt_ = -1;               // the stored end that becomes a jump, -1 none
   int32_t base_ = 0;                  // record number of the first gathered record
   std::vector<THdrRecord> gathered_;  // the new records, written by EndChain
   int32_t Gather(const THdrRecord& r) {
     gathered_.push_back(r);
     return base_ + int32_t(gathered_.size()) - 1;
   }
-  // The EndRecord, the gathered records written in one piece, the prime
-  // record written (a new volume enters the cluster's list here).
-  void CloseChain();
+  // The EndRecord, the gathered records written in one piece, the stored
+  // chain linked to them, and the prime record written (a new volume enters
+  // the cluster's list here) unless writePrime is false: the caller then has
+  // more to write in place first and writes it itself.
+  void CloseChain(bool writePrime = true);
   bool opened_ = false;
   TAuxList<T5Entry> issuers_;
   TAuxList<T6Entry> dockets_;

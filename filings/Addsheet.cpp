@@ -145,7 +145,11 @@ void TAddFilings::ImportText(TFileCluster& out, std::string_view text, const std
   // loop works on pointers and hands text lines on without a detour.
   const char* at = text.data();
   const char* const end = at + text.size();
+  // Lines end with LF or CR LF; a file whose lines end with a lone CR is
+  // one line to this reader, never records, and is not read as one.
+  if (text.find('\n') == std::string_view::npos && text.find('\r') != std::string_view::npos) at = end;
   size_t count = 0;
+  records_ = 0;
   while (at < end && !aborted_) {
     __builtin_prefetch(at + 1024);  // the text is read once: ask for it early
     const void* newline = std::memchr(at, '\n', size_t(end - at));
@@ -154,6 +158,7 @@ void TAddFilings::ImportText(TFileCluster& out, std::string_view text, const std
     at = newline ? stop + 1 : end;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (IsFilingRecord(line)) {
+      ++records_;
       record_.assign(line.substr(0, kFilingRecordLength));
       Record(record_);
     } else if (sheet_) {
@@ -164,6 +169,13 @@ void TAddFilings::ImportText(TFileCluster& out, std::string_view text, const std
   if (!aborted_) EndOfFile();
   hdr_.reset();
   dup_.reset();
+  if (records_ == 0) {
+    // A binary or empty file, or one with foreign line ends: say so rather
+    // than end as if a filing had been read.
+    const std::string message = "No filing records found in " + name;
+    log_.Direct(message);
+    env_.port.Warn(message);
+  }
 }
 
 void TAddFilings::Record(const std::string& r) {

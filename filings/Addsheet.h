@@ -114,6 +114,8 @@ class TAddFilings {
 
   // What the run did, for progress and tests.
   int SheetsAdded() const { return sheetsAdded_; }
+  // Filing records the file held; none gives "No filing records found in <file>".
+  size_t RecordsRead() const { return records_; }
   int VolumesCompleted() const { return volumesCompleted_; }
   TRunState State() const { return state_; }
   // Set when the output files could not be opened: the rest of the file is skipped.
@@ -176,6 +178,7 @@ class TAddFilings {
   bool aborted_ = false;
   int sheetsAdded_ = 0;
   int volumesCompleted_ = 0;
+  size_t records_ = 0;  // filing records read from the file
 };
 
 }  // namespace vorne

@@ -120,6 +120,7 @@ class TPosixFileSystem : public TFileSystem {
   std::unique_ptr<TFile> Open(const std::string& path, TOpenMode mode) override {
     int flags = mode == TOpenMode::Read ? O_RDONLY : O_RDWR;
     if (mode == TOpenMode::Create) flags |= O_CREAT | O_TRUNC;
+    if (mode == TOpenMode::Keep) flags |= O_CREAT;
     int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
     if (fd < 0) ThrowErrno("cannot open", path);
     struct stat st;

@@ -33,6 +33,7 @@ enum class TOpenMode {
   Read,       // existing file, read only
   ReadWrite,  // existing file
   Create,     // created or emptied, read and write
+  Keep,       // created when missing, never emptied, read and write
 };
 
 class TFileSystem {

@@ -70,7 +70,7 @@ bool TAddFilingRun::Prepare(TRunContext& main, TFromDisplay&) {
   sheetsAdded_ = 0;
   TFileCluster* out = main.State().OutputCluster.get();
   if (!out) {
-    env.port.Error(kNoOutputFile);
+    if (!main.OutputLockedOut()) env.port.Error(kNoOutputFile);  // else the refusal said why
     return false;
   }
   std::vector<std::string> files = ChooseFilings(main);

@@ -18,7 +18,7 @@ bool TCopyRun::Prepare(TRunContext& main, TFromDisplay& list) {
   copied_ = failed_ = 0;
   if (!st.OutputCluster) main.OpenOutput();
   if (!st.OutputCluster) {
-    env.port.Error(kNoOutputFile);
+    if (!main.OutputLockedOut()) env.port.Error(kNoOutputFile);  // else the refusal said why
     return false;
   }
   TFileCluster& out = *st.OutputCluster;

@@ -85,7 +85,7 @@ bool TMain::Start() {
   // ReadyToGo
   FinishParameters(state_, env_, *this);
   state_.Started = true;
-  if (state_.RunMode == TRunMode::Copy && !state_.OutputCluster) {
+  if (state_.RunMode == TRunMode::Copy && !state_.OutputCluster && !outputLockedOut_) {
     if (state_.OutputExists)
       OpenOutput();
     else
@@ -184,6 +184,7 @@ void TMain::SetExpertMode(bool on) {
 
 bool TMain::OpenOutput() {
   if (state_.OutputCluster) return true;
+  if (outputLockedOut_) return false;
   state_.ToDir = TypedFolder(state_.ToPrimePath);
   const std::string typedName = TypedName(state_.ToPrimePath);
   const std::string name = UpperCase(typedName).substr(0, 20);
@@ -211,6 +212,7 @@ bool TMain::OpenOutputAt(const std::string& typedPrime, bool compressed) {
   state_.OutputCluster = std::move(cluster);
   bool ok = EffectiveDrive(state_.ToPrimePath) >= 'L' ? SafeOpen(typedPrime)
                                                       : state_.OutputCluster->Open(MapPath(typedPrime), true);
+  outputLockedOut_ = !ok && state_.OutputCluster && state_.OutputCluster->LockedOut();
   if (ok) {
     state_.Controls.GoEnabled = true;
     state_.Controls.ShowEnabled = true;
@@ -321,6 +323,7 @@ void TMain::EndPrintSetup(const TPrintSetup& chosen) {
 // ---- running ------------------------------------------------------------------------------
 
 TGoResult TMain::GoDoIt() {
+  outputLockedOut_ = false;  // a person's Go tries the output again
   if (!state_.Controls.XcptChecked) state_.NameList.clear();
   if (state_.RunMode == TRunMode::AddNewFiling) {
     // The import run belongs to the import window; without one nothing starts.

@@ -81,6 +81,7 @@ class TMain : public TStartHooks, public TRunContext, private TRunSteps {
   // ---- the To side ----
   bool OpenOutput() override;
   TOutputMode& OutputMode() override { return outputMode_; }
+  bool OutputLockedOut() const override { return outputLockedOut_; }
   bool SafeOpen(const std::string& typedPath);
   bool ChooseOutput();
 
@@ -146,6 +147,7 @@ class TMain : public TStartHooks, public TRunContext, private TRunSteps {
   bool multiSource_ = false;
   bool summaryShown_ = false;
   bool sheetListShown_ = false;
+  bool outputLockedOut_ = false;
   size_t stepIndex_ = 0;
 };
 

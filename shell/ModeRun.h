@@ -93,6 +93,9 @@ class TRunContext {
 
   // The output library of Copy and Add New Filing.
   virtual bool OpenOutput() = 0;
+  // The output was refused because another run writes it: the refusal has
+  // been said, and nothing tries again (nor says more) until the next Go.
+  virtual bool OutputLockedOut() const = 0;
   virtual TOutputMode& OutputMode() = 0;
   // The window work of a change of mode.
   virtual void ModeChanged(const TModeActions& actions) = 0;

@@ -51,6 +51,7 @@ bool TFileCluster::Open(const std::string& primePath, bool isOutput) {
   lock_.reset();
   opened_ = false;
   rewritten_ = false;
+  lockedOut_ = false;
   isOutput_ = isOutput;
   dir_ = DirPart(primePath);
   const TFormNames& names = compressed_ ? kCompressedNames : kUncompressedNames;
@@ -84,14 +85,34 @@ bool TFileCluster::OpenOutput() {
     env_.port.Error("Cannot create the folder " + dirNoSep);
     return false;
   }
-  // A second writer must not touch a library another run is writing.
-  if (env_.fs.Exists(hdrPath_)) {
-    lock_ = env_.fs.Open(hdrPath_, TOpenMode::ReadWrite);
-    if (!lock_->TryLockExclusive()) {
-      lock_.reset();
-      env_.port.Error("The library in " + dirNoSep + " is being written by another run; nothing was changed");
-      return false;
+  // A second writer must not touch a library another run is writing: the
+  // header file is opened (made, never emptied, when missing) and locked
+  // before anything is tested or emptied, so two runs making the same new
+  // library cannot both empty its files.
+  const bool hdrExisted = env_.fs.Exists(hdrPath_);
+  try {
+    lock_ = env_.fs.Open(hdrPath_, TOpenMode::Keep);
+  } catch (const EInOutError& e) {
+    env_.port.Error(e.what());
+    return false;
+  }
+  auto refuse = [&] {
+    // A header file made here only to be locked is not left behind.
+    const bool made = !hdrExisted && lock_->Size() == 0;
+    lock_.reset();
+    if (made) {
+      try {
+        env_.fs.Remove(hdrPath_);
+      } catch (const EInOutError&) {
+      }
     }
+    return false;
+  };
+  if (!lock_->TryLockExclusive()) {
+    lock_.reset();
+    lockedOut_ = true;
+    env_.port.Error(LockedMessage());
+    return false;
   }
   TOutputMode& mode = *mode_;
   if (!env_.fs.Exists(primePath_)) {
@@ -104,8 +125,7 @@ bool TFileCluster::OpenOutput() {
                env_.port.Ask("Delete and rewrite these files?", TButtons::YesNoCancel) == TAnswer::Yes) {
       mode.rewrite = true;
     } else {
-      lock_.reset();
-      return false;
+      return refuse();
     }
   }
   try {
@@ -113,10 +133,7 @@ bool TFileCluster::OpenOutput() {
       env_.fs.Open(primePath_, TOpenMode::Create);
       env_.fs.Open(textPath_, TOpenMode::Create);
       if (!compressed_) env_.fs.Open(legacyPath_, TOpenMode::Create);
-      if (lock_)
-        lock_->Truncate(0);
-      else
-        lock_ = env_.fs.Open(hdrPath_, TOpenMode::Create);
+      lock_->Truncate(0);
       volumes_.clear();
       sorted_ = false;
       rewritten_ = true;
@@ -124,8 +141,6 @@ bool TFileCluster::OpenOutput() {
         mode.rewrite = false;
         mode.append = true;
       }
-    } else if (!lock_) {
-      lock_ = env_.fs.Open(hdrPath_, TOpenMode::Create);
     }
     if (!env_.fs.Exists(textPath_)) env_.fs.Open(textPath_, TOpenMode::Create);
   } catch (const EInOutError& e) {
@@ -133,12 +148,11 @@ bool TFileCluster::OpenOutput() {
     env_.port.Error(e.what());
     return false;
   }
-  if (lock_ && !lock_->TryLockExclusive()) {
-    lock_.reset();
-    env_.port.Error("The library in " + dirNoSep + " is being written by another run; nothing was changed");
-    return false;
-  }
   return true;
+}
+
+std::string TFileCluster::LockedMessage() const {
+  return "The library in " + StripTrailingSep(dir_) + " is being written by another run; nothing was changed";
 }
 
 bool TFileCluster::SetOutputName(const std::string& name) {
@@ -262,7 +276,7 @@ bool TFileCluster::ReopenHdrForWrite() {
   // An output cluster already holds the library's lock.
   if (!lock_ && !hdr_->TryLockExclusive()) {
     hdr_.reset();
-    env_.port.Error("The library in " + StripTrailingSep(dir_) + " is being written by another run; nothing was changed");
+    env_.port.Error(LockedMessage());
     return false;
   }
   hdrWritable_ = true;
@@ -334,18 +348,20 @@ int32_t TFileCluster::WriteHere(const THdrRecord& rec) {
   return n;
 }
 
-int32_t TFileCluster::ExtendChain(int32_t pos) {
-  int32_t n = HdrSize();
-  if (pos < 0 || pos >= n) {  // nothing to displace: continue at the end
-    hdrPos_ = n;
-    return n;
-  }
-  THdrRecord displaced;
-  ReadHdr(pos, displaced);
-  WriteHdr(pos, EncodeJump(n));
+int32_t TFileCluster::ExtendChain(int32_t pos, std::optional<THdrRecord>& displaced) {
+  displaced.reset();
+  const int32_t n = HdrSize();
   hdrPos_ = n;
-  if (displaced[0] != kEndRecord && displaced[0] != kJumpRecord) WriteHdr(n, displaced);
-  return hdrPos_;
+  if (pos < 0 || pos >= n) return n;  // nothing to displace: continue at the end
+  THdrRecord rec;
+  if (ReadHdr(pos, rec) && rec[0] != kEndRecord && rec[0] != kJumpRecord) displaced = rec;
+  hdrPos_ = n;
+  return n;
+}
+
+void TFileCluster::LinkChain(int32_t pos, int32_t start) {
+  if (pos < 0 || pos >= start) return;  // the chain ended outside the file: it goes on where it is
+  WriteHdr(pos, EncodeJump(start));
 }
 
 // ---- chains ------------------------------------------------------------------------------------

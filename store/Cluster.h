@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -79,6 +80,9 @@ class TFileCluster {
   bool IsOutput() const { return isOutput_; }
   bool IsCompressed() const { return compressed_; }
   bool IsOpen() const { return opened_; }
+  // The last Open as an output was refused because another run writes the
+  // library (the message has been shown).
+  bool LockedOut() const { return lockedOut_; }
   const std::string& Dir() const { return dir_; }  // with trailing separator
   const std::string& PrimePath() const { return primePath_; }
   const std::string& HdrPath() const { return hdrPath_; }
@@ -116,8 +120,14 @@ class TFileCluster {
   // records); the position moves past them.
   void WriteHdrRun(int32_t pos, const std::vector<THdrRecord>& recs);
   // Continues the chain whose last record is at pos at the end of the file;
-  // returns the record number at which the next record goes.
-  int32_t ExtendChain(int32_t pos);
+  // returns the record number at which the next record goes. Nothing is
+  // written here: a record at pos that is neither an EndRecord nor a
+  // JumpRecord comes back in displaced, to be written first among the new
+  // records. Once they are all written, LinkChain(pos, start) turns the record
+  // at pos into a jump to them: one record-sized write, so an interruption
+  // anywhere leaves the chain as it was or whole, never a jump to nothing.
+  int32_t ExtendChain(int32_t pos, std::optional<THdrRecord>& displaced);
+  void LinkChain(int32_t pos, int32_t start);
 
   // ---- chains ----
   // The record number of the volume's VolumeRecord, or -1 (reported).
@@ -150,6 +160,7 @@ class TFileCluster {
 
  private:
   bool OpenOutput();
+  std::string LockedMessage() const;
   bool WritePrimeFile(const std::vector<TPrimeRef*>& order, bool withLegacy);
   std::string VolumeNameOf(int32_t firstHdr);
 
@@ -157,6 +168,7 @@ class TFileCluster {
   bool compressed_;
   bool isOutput_ = false;
   bool opened_ = false;
+  bool lockedOut_ = false;
   std::string base_;
   std::string dir_;
   std::string name_;

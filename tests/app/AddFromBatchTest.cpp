@@ -84,14 +84,35 @@ TEST_F(AddFromBatchTest, AnExistingLibraryNeedsAddOrReplace) {
   EXPECT_EQ(refused.status, 1);
   EXPECT_NE(refused.err.find("give ADD or REPLACE"), std::string::npos) << refused.err;
 
+  // Every sheet is already stored: not one is added, and the run says so by its status.
   auto added = Batch({"ADDFROM", file, "TO", lib, "ADD"});
-  EXPECT_EQ(added.status, 0) << added.err;
+  EXPECT_EQ(added.status, 1) << added.err;
   EXPECT_NE(Slurp(dir_ / "lib" / "A.TXT").find("   Duplicate Sheet on Disk: Original Sheet No. 1"), std::string::npos);
   EXPECT_NE(added.out.find("\t1\t1\t1\t"), std::string::npos) << added.out;  // still one sheet
 
   auto replaced = Batch({"ADDFROM", file, "TO", lib, "REPLACE"});
   EXPECT_EQ(replaced.status, 0) << replaced.err;
   EXPECT_NE(replaced.out.find("\t1\t1\t1\t"), std::string::npos) << replaced.out;
+}
+
+TEST_F(AddFromBatchTest, AFilingWithoutRecordsIsNamedAndAddsNothing) {
+  Write("empty.asc", "");
+  Write("binary.asc", std::string("\x00\x01\xFF\x7FTF", 6) + std::string(300, '\x80'));
+  Write("lonecr.asc", "TF00RP05-12-000         010505\rTF01000123010505ZETA GAS PIPELINE COMPANY\r");
+  const std::string lib = (dir_ / "lib").string();
+  auto r = Batch({"ADDFROM", (dir_ / "in").string(), "TO", lib});
+  EXPECT_EQ(r.status, 1) << r.err;
+  for (const char* name : {"empty.asc", "binary.asc", "lonecr.asc"}) {
+    EXPECT_NE(r.err.find(std::string("No filing records found in ") + name), std::string::npos) << r.err;
+    const std::string log = std::string(name).substr(0, std::string(name).find('.')) + ".TXT";
+    EXPECT_NE(Slurp(dir_ / "lib" / log).find(std::string("No filing records found in ") + name), std::string::npos)
+        << log;
+  }
+  // With one real filing beside them the run has added sheets, and succeeds.
+  Write("A.ASC", kFirst);
+  auto good = Batch({"ADDFROM", (dir_ / "in").string(), "TO", lib, "ADD"});
+  EXPECT_EQ(good.status, 0) << good.err;
+  EXPECT_NE(good.err.find("No filing records found in empty.asc"), std::string::npos) << good.err;
 }
 
 TEST_F(AddFromBatchTest, AMissingFilingOrLibraryIsAClearFailure) {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "support/BatchRunner.h"
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -162,6 +164,25 @@ TEST_F(CopyBatchTest, SplitWritesOneLibraryPerCompanyTheBatchFileAndTheIncludesP
   r = Copy(src, true, out, true, {"ALL", "SPLIT", "REPLACE"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(Export((fs::path(out) / "000007").string(), true), alpha);
+}
+
+TEST_F(CopyBatchTest, ACopyIntoALibraryAnotherRunWritesSaysSoOnceAndFails) {
+  std::string src = Library("src", true, Volumes());
+  std::string out = Library("out", true, {Volumes()[1]});
+  const std::string before = Slurp(fs::path(out) / "GZPrime");
+  // Another run writing the library holds the lock on its header file.
+  int held = ::open((fs::path(out) / "GZipHdr").c_str(), O_RDWR);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+  TResult r = Copy(src, true, out, true, {"ALL", "ADD"});
+  ::close(held);
+  EXPECT_EQ(r.status, 1);
+  const std::string refusal = "is being written by another run; nothing was changed";
+  const size_t first = r.err.find(refusal);
+  ASSERT_NE(first, std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find(refusal, first + 1), std::string::npos) << "said more than once:\n" << r.err;
+  EXPECT_EQ(r.err.find("System error, no output file"), std::string::npos) << r.err;
+  EXPECT_EQ(Slurp(fs::path(out) / "GZPrime"), before);
 }
 
 TEST_F(CopyBatchTest, MultipleInCopiesEveryLibraryBelowTheRoot) {

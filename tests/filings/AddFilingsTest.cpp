@@ -228,6 +228,34 @@ TEST_F(AddFilingsTest, ASecondImportMergesIntoTheStoredVolumeAndSkipsStoredSheet
   EXPECT_EQ(lib[0].texts[2][2], "eight");
 }
 
+TEST_F(AddFilingsTest, AFileWithoutFilingRecordsIsNamedInTheLogAndToThePerson) {
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"empty", ""},
+      {"binary", std::string("\x00\x01\xFF TF", 6) + std::string(200, '\x80')},
+      {"text only", "Rates\r\nTerms\r\n"},
+      {"lone CR", T0("RP05-12-000", "010505") + "\r" + T1("000123", "ZETA GAS PIPELINE COMPANY") + "\r"}};
+  for (const auto& [what, text] : files) {
+    SCOPED_TRACE(what);
+    port_.messages.clear();
+    TFileCluster out(env_, false);
+    TOutputMode mode;
+    mode.rewrite = true;
+    out.SetOutputMode(&mode);
+    ASSERT_TRUE(out.Open("/lib/Prime4", true));
+    TAddFilings run(env_, nullptr, nullptr, nullptr);
+    run.ImportText(out, text, "EMPTY.ASC");
+    EXPECT_EQ(run.RecordsRead(), 0u);
+    EXPECT_EQ(run.SheetsAdded(), 0);
+    EXPECT_EQ(run.ErrorBox(), std::vector<std::string>{"No filing records found in EMPTY.ASC"});
+    EXPECT_EQ(port_.messages, std::vector<std::string>{"No filing records found in EMPTY.ASC"});
+  }
+  // A filing whose records add nothing is not one without records.
+  port_.messages.clear();
+  TAddFilings& run = Import({T0("RP05-12-000", "010505")});
+  EXPECT_EQ(run.RecordsRead(), 1u);
+  EXPECT_TRUE(port_.messages.empty());
+}
+
 TEST_F(AddFilingsTest, AnEmptyTitleIsComparedAsTitlePageOnDisk) {
   auto lines = Head();
   lines.push_back(T3("1", 0, ""));

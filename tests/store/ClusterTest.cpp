@@ -7,6 +7,7 @@
 
 #include "store/Cluster.h"
 #include "store/Errors.h"
+#include "platform/Paths.h"
 #include "store/Zipread.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
@@ -259,6 +260,55 @@ TEST_P(ClusterTest, SecondWriterIsRefusedAndTouchesNothing) {
   EXPECT_EQ(mem_.Bytes(prime).size(), 2u * kPrimeRecordSize);
 }
 
+// Sees none of the library's files in /lib/new: a second run that looked for
+// them just before the first run made them.
+class TLateFs : public TFaultyFileSystem {
+ public:
+  using TFaultyFileSystem::TFaultyFileSystem;
+  bool Exists(const std::string& p) override {
+    return DirPart(p).rfind("/lib/new", 0) != 0 && TFaultyFileSystem::Exists(p);
+  }
+};
+
+TEST_P(ClusterTest, TwoRunsMakingTheSameNewLibraryNeverBothEmptyIt) {
+  mem_.MakeDir("/lib/new");
+  const std::string prime = PrimePathFor("/lib/new", Compressed());
+  TOutputMode mode;
+  TFileCluster first(env_, Compressed());
+  first.SetOutputMode(&mode);
+  ASSERT_TRUE(first.Open(prime, true));  // a new library: made without asking
+  ASSERT_TRUE(first.OpenBuffer());
+  ASSERT_TRUE(first.OutBuffer()->WriteSheet(std::vector<std::string>{"Original Sheet No. 1", "text"}));
+  first.CloseBuffer();
+  const std::string text = mem_.Bytes(first.TextPath());
+  ASSERT_FALSE(text.empty());
+
+  // The second run looked for the files before the first made them.
+  TLateFs late(mem_);
+  TScriptedPort port;
+  TEnv env{late, port};
+  TOutputMode other;
+  TFileCluster second(env, Compressed());
+  second.SetOutputMode(&other);
+  EXPECT_FALSE(second.Open(prime, true));
+  EXPECT_TRUE(second.LockedOut());
+  ASSERT_EQ(port.messages.size(), 1u);
+  EXPECT_NE(port.messages[0].find("being written by another run"), std::string::npos);
+  EXPECT_EQ(mem_.Bytes(first.TextPath()), text) << "the second run emptied the first run's text file";
+  EXPECT_EQ(late.Changes(), 0u) << "the refused run changed the disk";
+}
+
+TEST_P(ClusterTest, ARefusedOpenLeavesNoHeaderFileItMade) {
+  std::string prime = Build();
+  const std::string hdr = std::string("/lib/a/") + (Compressed() ? "GZipHdr" : "TarHdr");
+  mem_.Remove(hdr);  // a library missing its header file
+  TFileCluster out(env_, Compressed());
+  port_.QueueAnswer(TAnswer::Cancel);  // "Add to existing file"
+  EXPECT_FALSE(out.Open(prime, true));
+  EXPECT_FALSE(out.LockedOut());
+  EXPECT_FALSE(mem_.Exists(hdr));
+}
+
 TEST_P(ClusterTest, SplitOutputMovesFromFolderToFolder) {
   TOutputMode mode;
   mode.keepRewrite = true;
@@ -312,16 +362,17 @@ TEST_P(ClusterTest, UpdateAppendAndLookupByKey) {
   TPrimeRef extra(probe, in.get(), -1);
   extra.Append();
   EXPECT_EQ(extra.recNo, 2);
+  const TPrimeRecord zetaRecord = zeta->record;  // ReadAll frees the references
   in->ReadAll();
   ASSERT_EQ(in->Volumes().size(), 3u);
-  EXPECT_EQ(in->FindVolume(zeta->record) ? 0 : 1, 0);
+  EXPECT_NE(in->FindVolume(zetaRecord), nullptr);
   TPrimeRecord zr;
   zr.companyName = "Zeta Gas Company";
   zr.volId = "1";
   EXPECT_EQ(in->FindVolume(zr)->record.sheetCount, 5);
 }
 
-TEST_P(ClusterTest, ExtendChainLeavesAJumpInPlaceOfTheEnd) {
+TEST_P(ClusterTest, ExtendChainLinksTheEndOnlyAfterTheNewRecords) {
   std::string prime = Build();
   TFileCluster out(env_, Compressed());
   TOutputMode mode;
@@ -336,16 +387,23 @@ TEST_P(ClusterTest, ExtendChainLeavesAJumpInPlaceOfTheEnd) {
   ASSERT_TRUE(out.OpenHdr());
   const int32_t size = out.HdrSize();
   const int32_t endPos = size - 1;  // ANR's chain was written last
-  int32_t next = out.ExtendChain(endPos);
+  std::optional<THdrRecord> displaced;
+  int32_t next = out.ExtendChain(endPos, displaced);
   EXPECT_EQ(next, size);
+  EXPECT_FALSE(displaced);  // an EndRecord is not carried over
   THdrRecord rec;
+  ASSERT_TRUE(out.ReadHdr(endPos, rec));
+  EXPECT_EQ(rec[0], kEndRecord) << "nothing may point at the new records before they are written";
+  TSheetBody b;
+  b.sheetNo = "11      ";
+  out.WriteHdrRun(next, {b.Encode(), EncodeEnd()});
+  out.CloseHdr();
+  EXPECT_EQ(Walk(out, anr).size(), 5u) << "written but not linked: the chain is as it was";
+  ASSERT_TRUE(out.OpenHdr());
+  out.LinkChain(endPos, next);
   ASSERT_TRUE(out.ReadHdr(endPos, rec));
   EXPECT_EQ(rec[0], kJumpRecord);
   EXPECT_EQ(DecodeJump(rec), size);
-  TSheetBody b;
-  b.sheetNo = "11      ";
-  out.WriteHdr(next, b.Encode());
-  out.AppendHdr(EncodeEnd());
   out.CloseHdr();
   auto chain = Walk(out, anr);
   ASSERT_EQ(chain.size(), 7u);  // volume, issuer, docket, sheet, jump, sheet, end
@@ -353,13 +411,17 @@ TEST_P(ClusterTest, ExtendChainLeavesAJumpInPlaceOfTheEnd) {
   EXPECT_EQ(chain[5].first, size);
   EXPECT_EQ(chain[6].second, kEndRecord);
 
-  // A displaced sheet record is carried to the end of the file.
+  // A chain ending in a sheet record hands that record back, to be written
+  // first at the end of the file; the record itself stays until linked.
   ASSERT_TRUE(out.OpenHdr());
   int32_t sheetPos = chain[5].first;
   int32_t n = out.HdrSize();
-  EXPECT_EQ(out.ExtendChain(sheetPos), n + 1);
-  ASSERT_TRUE(out.ReadHdr(n, rec));
-  EXPECT_EQ(TSheetBody::Decode(rec).sheetNo, "11      ");
+  EXPECT_EQ(out.ExtendChain(sheetPos, displaced), n);
+  ASSERT_TRUE(displaced);
+  EXPECT_EQ(TSheetBody::Decode(*displaced).sheetNo, "11      ");
+  ASSERT_TRUE(out.ReadHdr(sheetPos, rec));
+  EXPECT_EQ(rec[0], kSheetRecord);
+  EXPECT_EQ(out.HdrSize(), n);
 }
 
 // ---- damaged header files ----

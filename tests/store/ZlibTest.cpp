@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <random>
+#include <string_view>
 
 #include "store/Errors.h"
 
@@ -13,8 +14,11 @@ namespace {
 std::vector<uint8_t> TextPages(int pages, unsigned seed) {
   std::mt19937 rng(seed);
   std::vector<uint8_t> v(size_t(pages) * kPageSize);
-  const char* words[] = {"RATE ", "SCHEDULE ", "FT-1 ", "Dth ", "0.0421 ", "Effective ", "\n"};
-  for (auto& b : v) b = uint8_t(words[rng() % 7][rng() % 3]);
+  const std::string_view words[] = {"RATE ", "SCHEDULE ", "FT-1 ", "Dth ", "0.0421 ", "Effective ", "\n"};
+  for (auto& b : v) {
+    const std::string_view w = words[rng() % 7];
+    b = uint8_t(w[rng() % w.size()]);  // a byte of the word itself, never past its end
+  }
   return v;
 }
 

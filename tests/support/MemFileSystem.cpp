@@ -53,7 +53,7 @@ std::string TMemFileSystem::Norm(const std::string& path) { return StripTrailing
 std::unique_ptr<TFile> TMemFileSystem::Open(const std::string& path, TOpenMode mode) {
   std::string p = Norm(path);
   auto it = files_.find(p);
-  if (mode == TOpenMode::Create) {
+  if (mode == TOpenMode::Create || (mode == TOpenMode::Keep && it == files_.end())) {
     if (!IsDirectory(DirPart(p).empty() ? "." : DirPart(p)))
       throw EInOutError(2, "cannot open " + path + ": no such folder");
     if (it == files_.end()) it = files_.emplace(p, std::make_shared<Node>()).first;
@@ -110,7 +110,17 @@ void TMemFileSystem::Rename(const std::string& from, const std::string& to) {
 
 void TMemFileSystem::Remove(const std::string& path) { files_.erase(Norm(path)); }
 
-namespace {
+std::unique_ptr<TMemFileSystem> TMemFileSystem::Snapshot() const {
+  auto copy = std::make_unique<TMemFileSystem>();
+  for (const auto& [path, node] : files_) {
+    auto n = std::make_shared<Node>(*node);
+    n->locked = false;  // the copy is a disk: nobody holds its files
+    copy->files_[path] = n;
+  }
+  copy->dirs_ = dirs_;
+  copy->clock_ = clock_;
+  return copy;
+}
 
 class TFaultyFile : public TFile {
  public:
@@ -135,17 +145,19 @@ class TFaultyFile : public TFile {
     if (armed_ && (f.kind == TFault::DiskFullAfter || f.kind == TFault::WriteErrorAfter) &&
         fs_.written_ + n > f.after) {
       size_t allowed = fs_.written_ >= f.after ? 0 : size_t(f.after - fs_.written_);
-      if (allowed) base_->Write(offset, buf, allowed);
-      fs_.written_ += allowed;
       int code = f.kind == TFault::DiskFullAfter ? EInOutError::kDiskFull : (f.code ? f.code : 5);
       if (f.once) fs_.Clear();
+      if (allowed) fs_.Change([&] { base_->Write(offset, buf, allowed); });
+      fs_.written_ += allowed;
       throw EInOutError(code, "write failed");
     }
-    base_->Write(offset, buf, n);
+    fs_.Change([&] { base_->Write(offset, buf, n); });
     fs_.written_ += n;
   }
   uint64_t Size() override { return base_->Size(); }
-  void Truncate(uint64_t size) override { base_->Truncate(size); }
+  void Truncate(uint64_t size) override {
+    fs_.Change([&] { base_->Truncate(size); });
+  }
   bool TryLockExclusive() override { return base_->TryLockExclusive(); }
 
  private:
@@ -154,12 +166,27 @@ class TFaultyFile : public TFile {
   bool armed_;
 };
 
-}  // namespace
-
 std::unique_ptr<TFile> TFaultyFileSystem::Open(const std::string& path, TOpenMode mode) {
   bool armed = fault_.kind != TFault::None && (fault_.path.empty() || fault_.path == path);
   if (armed && fault_.kind == TFault::OpenFails) throw EInOutError(fault_.code ? fault_.code : 5, "open refused");
-  return std::make_unique<TFaultyFile>(base_.Open(path, mode), *this, armed);
+  // Creating or emptying a file changes the disk; opening one as it is does not.
+  const bool changes = mode == TOpenMode::Create || (mode == TOpenMode::Keep && !base_.Exists(path));
+  std::unique_ptr<TFile> f = changes ? Change([&] { return base_.Open(path, mode); }) : base_.Open(path, mode);
+  return std::make_unique<TFaultyFile>(std::move(f), *this, armed);
+}
+
+bool TFaultyFileSystem::MakeDir(const std::string& p) {
+  if (base_.IsDirectory(p)) return true;
+  return Change([&] { return base_.MakeDir(p); });
+}
+
+void TFaultyFileSystem::Rename(const std::string& f, const std::string& t) {
+  Change([&] { base_.Rename(f, t); });
+}
+
+void TFaultyFileSystem::Remove(const std::string& p) {
+  if (!base_.Exists(p)) return;
+  Change([&] { base_.Remove(p); });
 }
 
 }  // namespace vorne::testing

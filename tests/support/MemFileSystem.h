@@ -1,10 +1,13 @@
 // File layers for tests: an in-memory file system, and a wrapper over any
 // file system that fails on demand (a write to a named file after N bytes
-// with disk full, a short read, a read error, a refused open).
+// with disk full, a short read, a read error, a refused open) and that counts
+// the changes reaching the disk, to stop the world after any one of them.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 
@@ -25,6 +28,8 @@ class TMemFileSystem : public TFileSystem {
 
   // Direct access for tests.
   std::string& Bytes(const std::string& path) { return files_[Norm(path)]->bytes; }
+  // A copy sharing nothing with this one: the disk as it stands now.
+  std::unique_ptr<TMemFileSystem> Snapshot() const;
   void SetModTime(const std::string& path, int64_t t) { files_[Norm(path)]->mtime = t; }
 
  private:
@@ -51,24 +56,49 @@ struct TFault {
 class TFaultyFileSystem : public TFileSystem {
  public:
   explicit TFaultyFileSystem(TFileSystem& base) : base_(base) {}
+  // Called after every change that reaches the base (a write, a truncation,
+  // a file created or emptied, a rename, a removal, a folder made), with the
+  // number of changes so far; no other change reaches the base until it
+  // returns, also from a writer's worker thread. What the base holds then is
+  // the disk of a process that dies right after that change: every later
+  // write and flush lost.
+  std::function<void(uint64_t)> afterChange;
+  uint64_t Changes() const { return changes_; }
   void Inject(const TFault& f) { fault_ = f; }
   void Clear() { fault_ = TFault{}; }
 
   std::unique_ptr<TFile> Open(const std::string& path, TOpenMode mode) override;
   bool Exists(const std::string& p) override { return base_.Exists(p); }
   bool IsDirectory(const std::string& p) override { return base_.IsDirectory(p); }
-  bool MakeDir(const std::string& p) override { return base_.MakeDir(p); }
+  bool MakeDir(const std::string& p) override;
   std::vector<std::string> List(const std::string& d) override { return base_.List(d); }
   int64_t ModTime(const std::string& p) override { return base_.ModTime(p); }
-  void Rename(const std::string& f, const std::string& t) override { base_.Rename(f, t); }
-  void Remove(const std::string& p) override { base_.Remove(p); }
+  void Rename(const std::string& f, const std::string& t) override;
+  void Remove(const std::string& p) override;
 
   TFault fault_;
   uint64_t written_ = 0;
   uint64_t read_ = 0;
 
  private:
+  friend class TFaultyFile;
+  // Runs change on the base and then afterChange, as one step.
+  template <class F>
+  auto Change(F&& change) -> decltype(change()) {
+    std::lock_guard<std::recursive_mutex> hold(changing_);
+    struct TAfter {
+      TFaultyFileSystem& fs;
+      ~TAfter() {
+        ++fs.changes_;
+        if (fs.afterChange) fs.afterChange(fs.changes_);
+      }
+    };
+    TAfter after{*this};
+    return change();
+  }
   TFileSystem& base_;
+  std::recursive_mutex changing_;
+  uint64_t changes_ = 0;
 };
 
 }  // namespace vorne::testing
