@@ -16,12 +16,6 @@ namespace vorne {
 
 namespace {
 
-QFont Mono() {
-  QFont f("Courier New");
-  f.setStyleHint(QFont::TypeWriter);
-  return f;
-}
-
 // Brings the list's lines to those given, appending when only new lines came.
 template <typename Lines, typename Text>
 void SyncLines(QListWidget* list, const Lines& lines, Text text) {
@@ -40,7 +34,7 @@ TVerifyView::TVerifyView(TverifyW& model, QWidget* parent) : QWidget(parent), mo
   setObjectName("verification");
   list_ = new QListWidget;
   list_->setObjectName("FlawList");
-  list_->setFont(Mono());
+  list_->setFont(FixedPitchFont());
   counter_ = new QLabel;
   counter_->setObjectName("counter");
   save_ = new QPushButton("Save");
@@ -73,7 +67,7 @@ TScannerView::TScannerView(TTimeScanner& model, QWidget* parent) : QWidget(paren
   setWindowTitle("Date Last Updated");
   list_ = new QListWidget;
   list_->setObjectName("ShowList");
-  list_->setFont(Mono());
+  list_->setFont(FixedPitchFont());
   quit_ = new QPushButton("Quit");
   save_ = new QPushButton("Save");
   copy_ = new QPushButton("Copy to Main");
@@ -123,7 +117,7 @@ TTechStuffPage::TTechStuffPage(TRecordListing& model, QWidget* parent) : QWidget
   setObjectName("techStuff");
   list_ = new QListWidget;
   list_->setObjectName("listing");
-  list_->setFont(Mono());
+  list_->setFont(FixedPitchFont());
   details_ = new QCheckBox("Details");
   type5_ = new QCheckBox("type 5");
   type6_ = new QCheckBox("type 6");
@@ -131,7 +125,7 @@ TTechStuffPage::TTechStuffPage(TRecordListing& model, QWidget* parent) : QWidget
   // Over the dates of a docket line: "6: " and the docket take 24 characters.
   heads_ = new QLabel(QString(24, ' ') +
                       QString("%1%2%3%4").arg("Order", -11).arg("Issued", -11).arg("Eff.", -11).arg("Compliance"));
-  heads_->setFont(Mono());
+  heads_->setFont(FixedPitchFont());
   whoops_ = new QLabel("Whoops!");
   whoops_->setStyleSheet("color: red; font-weight: bold");
   status_ = new QLabel;

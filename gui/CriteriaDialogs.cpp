@@ -21,12 +21,6 @@
 
 namespace vorne {
 
-QFont FixedPitchFont() {
-  QFont f(QStringLiteral("Courier New"));
-  f.setStyleHint(QFont::TypeWriter);
-  return f;
-}
-
 namespace {
 
 // A field wide enough for `sample` in its own font.

@@ -32,9 +32,6 @@ namespace vorne {
 
 class TMain;
 
-// Docket lines and sheet numbers line up in columns only in a fixed pitch.
-QFont FixedPitchFont();
-
 // The OK / Go / Cancel frame the five dialogs share.
 class TCriteriaDialog : public QDialog {
   Q_OBJECT

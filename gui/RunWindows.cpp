@@ -24,16 +24,6 @@
 
 namespace vorne {
 
-namespace {
-
-QFont Mono() {
-  QFont f("Courier New");
-  f.setStyleHint(QFont::TypeWriter);
-  return f;
-}
-
-}  // namespace
-
 // ---- publishing progress ------------------------------------------------------------------
 
 TExportDocketsView::TExportDocketsView(TExportDockets& model, QWidget* parent) : QWidget(parent), model_(&model) {
@@ -45,7 +35,7 @@ TExportDocketsView::TExportDocketsView(TExportDockets& model, QWidget* parent) :
   gauge_->setObjectName("gauge");
   dockets_ = new QListWidget;
   dockets_->setObjectName("docketBox");
-  dockets_->setFont(Mono());
+  dockets_->setFont(FixedPitchFont());
   dockets_->setVisible(model.DocketBoxVisible());
   cancel_ = new QPushButton("Cancel");
   cancel_->setToolTip("Stop after the sheet being written");
@@ -203,7 +193,7 @@ TCopyErrorsView::TCopyErrorsView(TCopyErrors& model, TEnv& env, QWidget* parent)
   memo_->setObjectName("DupErrors");
   memo_->setReadOnly(true);
   memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  memo_->setFont(Mono());
+  memo_->setFont(FixedPitchFont());
   QStringList lines;
   for (const std::string& l : model_.Lines()) lines << ToQt(l);
   memo_->setPlainText(lines.join('\n'));
@@ -247,7 +237,7 @@ TErrorLogView::TErrorLogView(TEnv& env, QWidget* parent) : QWidget(parent), env_
   lines_->setObjectName("ErrorBox");
   lines_->setReadOnly(true);
   lines_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  lines_->setFont(Mono());
+  lines_->setFont(FixedPitchFont());
   counter_ = new QLabel;
   save_ = new QPushButton("Save...");
   save_->setEnabled(false);

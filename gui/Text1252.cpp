@@ -47,4 +47,10 @@ std::string FromQt(const QString& text) {
   return out;
 }
 
+QFont FixedPitchFont() {
+  QFont f(QStringLiteral("Courier New"));
+  f.setStyleHint(QFont::TypeWriter);
+  return f;
+}
+
 }  // namespace vorne

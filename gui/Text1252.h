@@ -2,6 +2,7 @@
 // Unicode strings. Every view converts through these two functions.
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <string>
 #include <string_view>
@@ -15,5 +16,9 @@ QString ToQt(std::string_view text);
 
 // Characters outside Windows-1252 become "?".
 std::string FromQt(const QString& text);
+
+// "Courier New" (Liberation Mono here): sheet lines, docket lines and
+// listings line up in columns only in a fixed pitch.
+QFont FixedPitchFont();
 
 }  // namespace vorne
