@@ -364,6 +364,17 @@ void TFileCluster::LinkChain(int32_t pos, int32_t start) {
   WriteHdr(pos, EncodeJump(start));
 }
 
+// ---- edits of records in place ----------------------------------------------------------------
+
+void TFileCluster::BeginHdrEdit() { editing_ = true; }
+
+bool TFileCluster::CommitHdrEdit() {
+  editing_ = false;
+  return true;
+}
+
+void TFileCluster::AbandonHdrEdit() { editing_ = false; }
+
 // ---- chains ------------------------------------------------------------------------------------
 
 int32_t TFileCluster::GetVolumeRecord(TPrimeRef& ref, THdrRecord& rec) {

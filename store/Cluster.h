@@ -129,6 +129,21 @@ class TFileCluster {
   int32_t ExtendChain(int32_t pos, std::optional<THdrRecord>& displaced);
   void LinkChain(int32_t pos, int32_t start);
 
+  // ---- edits of records in place ----
+  // One edit of many records lands whole or not at all. Between BeginHdrEdit
+  // and CommitHdrEdit the header file is not touched: WriteHdr, AppendHdr
+  // and WriteHere collect the records (reads and HdrSize see them).
+  // CommitHdrEdit keeps the records it replaces in an undo file beside the
+  // header file, writes the new ones, then removes the undo file; when a
+  // write fails it puts the old records back, says so and returns false. A
+  // library opened after a process died in the middle of a commit gets its
+  // old records back from the undo file. AbandonHdrEdit forgets the
+  // collected records.
+  void BeginHdrEdit();
+  bool CommitHdrEdit();
+  void AbandonHdrEdit();
+  bool InHdrEdit() const { return editing_; }
+
   // ---- chains ----
   // The record number of the volume's VolumeRecord, or -1 (reported).
   int32_t GetVolumeRecord(TPrimeRef& ref, THdrRecord& rec);
@@ -180,6 +195,7 @@ class TFileCluster {
   std::vector<std::unique_ptr<TPrimeRef>> volumes_;
 
   std::unique_ptr<TFile> hdr_;
+  bool editing_ = false;
   bool hdrWritable_ = false;
   int32_t hdrPos_ = 0;
 
