@@ -387,16 +387,17 @@ void TFileCluster::LinkChain(int32_t pos, int32_t start) {
 
 // ---- edits of records in place ----------------------------------------------------------------
 //
-// The undo file: "VHDRUNDO", the header file's size in records before the
-// edit (u32), the count of records (u32), then each record's number (i32)
-// and its 58 bytes as they were. It is written whole (temporary file and
-// rename) before the first record of the edit reaches the header file, and
-// removed once the last has; while it exists the header file may hold part
-// of an edit.
+// The undo file: "VHDRUNDO", then as u32 the header file's size in records
+// before the edit, the count of header records and the count of prime
+// records, then each header record's number (i32) and its 58 bytes as they
+// were, then each prime record's number and its 96 bytes. It is written
+// whole (temporary file and rename) before the first record of the edit
+// reaches a file, and removed once the last has; while it exists the files
+// may hold part of an edit.
 
 namespace {
 constexpr char kUndoMagic[] = "VHDRUNDO";
-constexpr size_t kUndoHead = 16, kUndoEntry = 4 + kHdrRecordSize;
+constexpr size_t kUndoHead = 20;
 
 void PutU32(std::string& s, uint32_t v) {
   for (int i = 0; i < 4; ++i) s.push_back(char((v >> (8 * i)) & 0xFF));
@@ -406,10 +407,53 @@ uint32_t GetU32(const std::string& s, size_t at) {
   for (int i = 0; i < 4; ++i) v |= uint32_t(uint8_t(s[at + size_t(i)])) << (8 * i);
   return v;
 }
+
+std::string EncodeUndo(const TFileCluster::TEditRecords& e) {
+  std::string s(kUndoMagic, 8);
+  PutU32(s, uint32_t(e.hdrSize));
+  PutU32(s, uint32_t(e.hdr.size()));
+  PutU32(s, uint32_t(e.prime.size()));
+  for (const auto* recs : {&e.hdr, &e.prime})
+    for (const auto& [pos, bytes] : *recs) {
+      PutU32(s, uint32_t(pos));
+      s += bytes;
+    }
+  return s;
+}
+
+std::optional<TFileCluster::TEditRecords> DecodeUndo(const std::string& s) {
+  if (s.size() < kUndoHead || s.compare(0, 8, kUndoMagic) != 0) return std::nullopt;
+  TFileCluster::TEditRecords e;
+  e.hdrSize = int32_t(GetU32(s, 8));
+  const size_t hdrCount = GetU32(s, 12), primeCount = GetU32(s, 16);
+  if (s.size() != kUndoHead + hdrCount * (4 + kHdrRecordSize) + primeCount * (4 + kPrimeRecordSize))
+    return std::nullopt;
+  size_t at = kUndoHead;
+  auto take = [&](size_t count, size_t size, auto& recs) {
+    for (size_t i = 0; i < count; ++i, at += 4 + size) recs.emplace_back(int32_t(GetU32(s, at)), s.substr(at + 4, size));
+  };
+  take(hdrCount, kHdrRecordSize, e.hdr);
+  take(primeCount, kPrimeRecordSize, e.prime);
+  return e;
+}
+
+// Runs of neighbouring records go in one write each.
+void WriteRecords(TFile& f, const std::vector<std::pair<int32_t, std::string>>& recs, size_t size) {
+  std::string run;
+  for (size_t i = 0; i < recs.size();) {
+    size_t j = i;
+    run.clear();
+    do run += recs[j++].second;
+    while (j < recs.size() && recs[j].first == recs[j - 1].first + 1);
+    f.Write(uint64_t(recs[i].first) * size, run.data(), run.size());
+    i = j;
+  }
+}
 }  // namespace
 
 void TFileCluster::BeginHdrEdit() {
   pending_.clear();
+  pendingPrime_.clear();
   editing_ = false;  // the size below is the file's own
   editBase_ = HdrSize();
   editing_ = true;
@@ -418,65 +462,66 @@ void TFileCluster::BeginHdrEdit() {
 void TFileCluster::AbandonHdrEdit() {
   editing_ = false;
   pending_.clear();
+  pendingPrime_.clear();
 }
 
 bool TFileCluster::CommitHdrEdit() {
   editing_ = false;
-  std::map<int32_t, THdrRecord> edit;
-  edit.swap(pending_);
-  if (edit.empty()) return true;
+  TEditRecords edit;
+  for (const auto& [pos, rec] : pending_) edit.hdr.emplace_back(pos, std::string(rec.begin(), rec.end()));
+  edit.prime.assign(pendingPrime_.begin(), pendingPrime_.end());
+  pending_.clear();
+  pendingPrime_.clear();
+  if (edit.hdr.empty() && edit.prime.empty()) return true;
+
   const bool wasWritable = hdr_ && hdrWritable_;
   if (!wasWritable && !ReopenHdrForWrite()) return false;  // it has said why
   auto release = [&] {
+    DropHdrChunks();
     if (!wasWritable && !lock_) CloseHdr();
   };
-  const int32_t size = HdrSize();
-  if (size != editBase_ && edit.rbegin()->first >= std::min(size, editBase_)) {
-    // Records were appended meanwhile: ours would land on theirs.
+  auto refuse = [&](const std::string& why) {
     release();
-    env_.port.Error("The header file " + hdrPath_ + " changed while it was being edited; nothing was changed");
+    env_.port.Error(why + "; nothing was changed");
     return false;
-  }
-  std::vector<std::pair<int32_t, THdrRecord>> undo;
-  for (const auto& [pos, rec] : edit) {
-    if (pos >= size) break;
-    THdrRecord old;
-    if (hdr_->Read(uint64_t(pos) * kHdrRecordSize, old.data(), kHdrRecordSize) != kHdrRecordSize) {
-      release();
-      env_.port.Error("Can't read the HDR file; nothing was changed");
-      return false;
-    }
-    undo.emplace_back(pos, old);
-  }
-  std::string journal(kUndoMagic, 8);
-  PutU32(journal, uint32_t(size));
-  PutU32(journal, uint32_t(undo.size()));
-  for (const auto& [pos, old] : undo) {
-    PutU32(journal, uint32_t(pos));
-    journal.append(reinterpret_cast<const char*>(old.data()), old.size());
-  }
+  };
+  TEditRecords undo;
+  undo.hdrSize = HdrSize();
+  if (undo.hdrSize != editBase_ && !edit.hdr.empty() && edit.hdr.back().first >= std::min(undo.hdrSize, editBase_))
+    return refuse("The header file " + hdrPath_ + " changed while it was being edited");  // appends would collide
   try {
-    env_.fs.ReplaceFile(UndoPath(), journal);
+    for (const auto& [pos, rec] : edit.hdr) {
+      if (pos >= undo.hdrSize) break;
+      std::string old(kHdrRecordSize, '\0');
+      if (hdr_->Read(uint64_t(pos) * kHdrRecordSize, old.data(), old.size()) != old.size())
+        return refuse("Can't read the HDR file");
+      undo.hdr.emplace_back(pos, old);
+    }
+    if (!edit.prime.empty()) {
+      auto prime = env_.fs.Open(primePath_, TOpenMode::Read);
+      for (const auto& [pos, rec] : edit.prime) {
+        std::string old(kPrimeRecordSize, '\0');
+        if (prime->Read(uint64_t(pos) * kPrimeRecordSize, old.data(), old.size()) != old.size())
+          return refuse("Can't read the prime file " + primePath_);
+        undo.prime.emplace_back(pos, old);
+      }
+    }
+    env_.fs.ReplaceFile(UndoPath(), EncodeUndo(undo));
   } catch (const EInOutError& e) {
-    release();
-    env_.port.Error(std::string("Can't write the undo file of the HDR file (") + e.what() + "); nothing was changed");
-    return false;
+    return refuse(std::string("Can't keep the old records in ") + UndoPath() + " (" + e.what() + ")");
   }
 
-  std::vector<std::pair<int32_t, THdrRecord>> records(edit.begin(), edit.end());
-  std::string failure = WriteEdit(records, -1);
+  std::string failure = WriteEdit(edit, false);
   if (!failure.empty()) {
-    const std::string again = WriteEdit(undo, size);
-    DropHdrChunks();
+    const std::string again = WriteEdit(undo, true);
     release();
     if (again.empty())
-      env_.port.Error("Writing the HDR file failed (" + failure + "); the records already written were put back");
+      env_.port.Error("Writing the library failed (" + failure + "); the records already written were put back");
     else
-      env_.port.Error("Writing the HDR file failed (" + failure + ") and putting the old records back failed too (" +
+      env_.port.Error("Writing the library failed (" + failure + ") and putting the old records back failed too (" +
                       again + "); they are put back when the library is next opened");
     return false;
   }
-  DropHdrChunks();
   release();
   try {
     env_.fs.Remove(UndoPath());
@@ -487,26 +532,17 @@ bool TFileCluster::CommitHdrEdit() {
   return true;
 }
 
-// Writes the records, runs of neighbours in one write; the error's text, or
-// "" when all went well. With oldSize >= 0 it is putting an edit back: the
-// file is cut to that size and the undo file removed; a failure leaves the
-// undo file for the next open.
-std::string TFileCluster::WriteEdit(const std::vector<std::pair<int32_t, THdrRecord>>& recs, int32_t oldSize) {
-  const bool restoring = oldSize >= 0;
+// Writes the records of an edit (the header file must be open for writing);
+// the error's text, or "" when all went well. Putting an edit back also cuts
+// the header file to its old size and removes the undo file; a failure then
+// leaves the undo file for the next open.
+std::string TFileCluster::WriteEdit(const TEditRecords& recs, bool restoring) {
   try {
-    std::vector<uint8_t> run;
-    for (size_t i = 0; i < recs.size();) {
-      size_t j = i;
-      run.clear();
-      do {
-        run.insert(run.end(), recs[j].second.begin(), recs[j].second.end());
-        ++j;
-      } while (j < recs.size() && recs[j].first == recs[j - 1].first + 1);
-      hdr_->Write(uint64_t(recs[i].first) * kHdrRecordSize, run.data(), run.size());
-      i = j;
-    }
+    WriteRecords(*hdr_, recs.hdr, kHdrRecordSize);
+    if (!recs.prime.empty()) WriteRecords(*env_.fs.Open(primePath_, TOpenMode::ReadWrite), recs.prime, kPrimeRecordSize);
     if (restoring) {
-      if (hdr_->Size() > uint64_t(oldSize) * kHdrRecordSize) hdr_->Truncate(uint64_t(oldSize) * kHdrRecordSize);
+      const uint64_t size = uint64_t(recs.hdrSize) * kHdrRecordSize;
+      if (hdr_->Size() > size) hdr_->Truncate(size);
       env_.fs.Remove(UndoPath());
     }
     return "";
@@ -520,22 +556,15 @@ std::string TFileCluster::WriteEdit(const std::vector<std::pair<int32_t, THdrRec
 // committing right now).
 void TFileCluster::RecoverHdrEdit() {
   if (!env_.fs.Exists(UndoPath())) return;
-  std::string journal;
+  std::optional<TEditRecords> undo;
   try {
-    journal = env_.fs.ReadAll(UndoPath());
+    undo = DecodeUndo(env_.fs.ReadAll(UndoPath()));
   } catch (const EInOutError&) {
     return;
   }
-  if (journal.size() < kUndoHead || journal.compare(0, 8, kUndoMagic) != 0 ||
-      journal.size() != kUndoHead + size_t(GetU32(journal, 12)) * kUndoEntry) {
+  if (!undo) {
     env_.port.Error("The file " + UndoPath() + " is not an undo file of this library; it was left alone");
     return;
-  }
-  std::vector<std::pair<int32_t, THdrRecord>> undo;
-  for (size_t at = kUndoHead; at < journal.size(); at += kUndoEntry) {
-    THdrRecord rec;
-    std::memcpy(rec.data(), journal.data() + at + 4, kHdrRecordSize);
-    undo.emplace_back(int32_t(GetU32(journal, at)), rec);
   }
   try {
     hdr_ = env_.fs.Open(hdrPath_, TOpenMode::ReadWrite);
@@ -543,11 +572,11 @@ void TFileCluster::RecoverHdrEdit() {
     return;
   }
   if (hdr_->TryLockExclusive()) {
-    const std::string failure = WriteEdit(undo, int32_t(GetU32(journal, 8)));
+    const std::string failure = WriteEdit(*undo, true);
     if (failure.empty())
-      env_.port.Info("An unfinished change of " + hdrPath_ + " was undone; the library is as it was before it");
+      env_.port.Info("An unfinished change of the library in " + dir_ + " was undone; it is as it was before it");
     else
-      env_.port.Error("An unfinished change of " + hdrPath_ + " could not be undone (" + failure + ")");
+      env_.port.Error("An unfinished change of the library in " + dir_ + " could not be undone (" + failure + ")");
   }
   CloseHdr();
 }
@@ -704,6 +733,11 @@ void TFileCluster::ReadAll(const TPrimeFilter& accept) {
 
 void TFileCluster::UpdatePrime(TPrimeRef& ref) {
   if (ref.recNo < 0) return AppendPrime(ref);
+  if (editing_) {
+    auto b = ref.record.Encode();
+    pendingPrime_[ref.recNo] = std::string(b.begin(), b.end());
+    return;
+  }
   auto f = env_.fs.Open(primePath_, TOpenMode::ReadWrite);
   auto b = ref.record.Encode();
   f->Write(uint64_t(ref.recNo) * kPrimeRecordSize, b.data(), b.size());

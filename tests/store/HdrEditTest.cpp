@@ -35,6 +35,7 @@ class HdrEditTest : public ::testing::Test {
     prime_ = BuildLibrary(env_, "/lib/a", true, OneVolume());
     hdr_ = "/lib/a/GZipHdr";
     before_ = mem_.ReadAll(hdr_);
+    primeBefore_ = mem_.ReadAll(prime_);
   }
 
   // Every SheetRecord's number and status.
@@ -48,9 +49,14 @@ class HdrEditTest : public ::testing::Test {
     return out;
   }
 
-  // Marks every sheet withdrawn and appends one record, in one edit.
-  bool WithdrawAll(TFileCluster& c) {
+  // Marks every sheet withdrawn and appends one record, in one edit; with
+  // recount, the volume's count in the prime file drops to zero in it too.
+  bool WithdrawAll(TFileCluster& c, bool recount = false) {
     c.BeginHdrEdit();
+    if (recount) {
+      c.ReadAll();
+      c.Volumes()[0]->AddToCount(-4);
+    }
     for (auto& [pos, rec] : SheetRecords(before_)) {
       TSheetBody b = TSheetBody::Decode(rec);
       b.status = kWithdrawn;
@@ -68,13 +74,20 @@ class HdrEditTest : public ::testing::Test {
     return after;
   }
 
+  // The prime file with the volume's sheet count at zero.
+  std::string PrimeWithoutSheets() const {
+    std::string p = primeBefore_;
+    p[6] = p[7] = '\0';
+    return p;
+  }
+
   TMemFileSystem mem_;
   TScriptedPort port_;
   TEnv env_{mem_, port_};
   // Bytes written before the header file's second write of WithdrawAll: the
   // undo file (its head and the four sheets' records), then the first sheet.
-  static constexpr uint64_t kMidway = 16 + 4 * (4 + kHdrRecordSize) + kHdrRecordSize + 20;
-  std::string prime_, hdr_, before_;
+  static constexpr uint64_t kMidway = 20 + 4 * (4 + kHdrRecordSize) + kHdrRecordSize + 20;
+  std::string prime_, hdr_, before_, primeBefore_;
   int32_t appendedAt_ = -1;
 };
 
@@ -195,6 +208,33 @@ TEST_F(HdrEditTest, ACommitRefusesWhenTheFileGrewUnderItsAppends) {
   EXPECT_EQ(port_.messages.size(), 1u);
 }
 
+TEST_F(HdrEditTest, PrimeRecordsOfAnEditLandWithItsHeaderRecords) {
+  TFileCluster c(env_, true);
+  ASSERT_TRUE(c.Open(prime_, false));
+  c.BeginHdrEdit();
+  c.ReadAll();
+  c.Volumes()[0]->AddToCount(-4);
+  EXPECT_EQ(mem_.ReadAll(prime_), primeBefore_);
+  c.WriteHdr(1, EncodeIssuer("Other"));
+  ASSERT_TRUE(c.CommitHdrEdit());
+  EXPECT_EQ(mem_.ReadAll(prime_), PrimeWithoutSheets());
+
+  // A failure on the prime file puts the header records back as well.
+  TFaultyFileSystem faulty(mem_);
+  TEnv env{faulty, port_};
+  TFileCluster d(env, true);
+  ASSERT_TRUE(d.Open(prime_, false));
+  const std::string hdrBefore = mem_.ReadAll(hdr_), primeBefore = mem_.ReadAll(prime_);
+  faulty.Inject({TFault::DiskFullAfter, prime_, 0, 0, true});
+  d.BeginHdrEdit();
+  d.ReadAll();
+  d.Volumes()[0]->AddToCount(3);
+  d.WriteHdr(1, EncodeIssuer("Third"));
+  EXPECT_FALSE(d.CommitHdrEdit());
+  EXPECT_EQ(mem_.ReadAll(hdr_), hdrBefore);
+  EXPECT_EQ(mem_.ReadAll(prime_), primeBefore);
+}
+
 // A process killed after any change of the commit leaves a library that
 // reads exactly as before the edit or exactly as after it.
 TEST_F(HdrEditTest, EveryCrashPointOpensAsTheOldOrTheNewLibrary) {
@@ -205,11 +245,12 @@ TEST_F(HdrEditTest, EveryCrashPointOpensAsTheOldOrTheNewLibrary) {
     TEnv env{faulty, port_};
     TFileCluster c(env, true);
     ASSERT_TRUE(c.Open(prime_, false));
-    ASSERT_TRUE(WithdrawAll(c));
+    ASSERT_TRUE(WithdrawAll(c, true));
   }
   const std::string after = Expected();
   EXPECT_EQ(mem_.ReadAll(hdr_), after);
-  ASSERT_GE(disks.size(), 4u);  // undo file, the writes, its removal
+  EXPECT_EQ(mem_.ReadAll(prime_), PrimeWithoutSheets());
+  ASSERT_GE(disks.size(), 5u);  // undo file, the header and prime writes, its removal
   int old = 0, now = 0;
   for (size_t i = 0; i < disks.size(); ++i) {
     SCOPED_TRACE("change " + std::to_string(i + 1));
@@ -217,10 +258,11 @@ TEST_F(HdrEditTest, EveryCrashPointOpensAsTheOldOrTheNewLibrary) {
     TEnv env{*disks[i], port};
     TFileCluster c(env, true);
     ASSERT_TRUE(c.Open(prime_, false));
-    const std::string bytes = disks[i]->ReadAll(hdr_);
-    EXPECT_TRUE(bytes == before_ || bytes == after);
+    const std::string bytes = disks[i]->ReadAll(hdr_), prime = disks[i]->ReadAll(prime_);
+    const bool isOld = bytes == before_ && prime == primeBefore_;
+    EXPECT_TRUE(isOld || (bytes == after && prime == PrimeWithoutSheets()));
     EXPECT_FALSE(disks[i]->Exists(hdr_ + ".undo~"));
-    (bytes == before_ ? old : now)++;
+    (isOld ? old : now)++;
   }
   EXPECT_GT(old, 0);
   EXPECT_GT(now, 0);
