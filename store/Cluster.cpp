@@ -390,7 +390,8 @@ void TFileCluster::LinkChain(int32_t pos, int32_t start) {
 // The undo file: "VHDRUNDO", then as u32 the header file's size in records
 // before the edit, the count of header records and the count of prime
 // records, then each header record's number (i32) and its 58 bytes as they
-// were, then each prime record's number and its 96 bytes. It is written
+// were, then each prime record's number and its 96 bytes, and last an
+// FNV-1a sum (u32) of everything before it. It is written
 // whole (temporary file and rename) before the first record of the edit
 // reaches a file, and removed once the last has; while it exists the files
 // may hold part of an edit.
@@ -398,6 +399,12 @@ void TFileCluster::LinkChain(int32_t pos, int32_t start) {
 namespace {
 constexpr char kUndoMagic[] = "VHDRUNDO";
 constexpr size_t kUndoHead = 20;
+
+uint32_t Fnv1a(std::string_view s) {
+  uint32_t h = 2166136261u;
+  for (char c : s) h = (h ^ uint8_t(c)) * 16777619u;
+  return h;
+}
 
 void PutU32(std::string& s, uint32_t v) {
   for (int i = 0; i < 4; ++i) s.push_back(char((v >> (8 * i)) & 0xFF));
@@ -418,15 +425,20 @@ std::string EncodeUndo(const TFileCluster::TEditRecords& e) {
       PutU32(s, uint32_t(pos));
       s += bytes;
     }
+  PutU32(s, Fnv1a(s));
   return s;
 }
 
+// A damaged or foreign file gives nullopt: putting it back would write
+// records where none were.
 std::optional<TFileCluster::TEditRecords> DecodeUndo(const std::string& s) {
-  if (s.size() < kUndoHead || s.compare(0, 8, kUndoMagic) != 0) return std::nullopt;
+  if (s.size() < kUndoHead + 4 || s.compare(0, 8, kUndoMagic) != 0) return std::nullopt;
+  if (Fnv1a(std::string_view(s).substr(0, s.size() - 4)) != GetU32(s, s.size() - 4)) return std::nullopt;
   TFileCluster::TEditRecords e;
   e.hdrSize = int32_t(GetU32(s, 8));
   const size_t hdrCount = GetU32(s, 12), primeCount = GetU32(s, 16);
-  if (s.size() != kUndoHead + hdrCount * (4 + kHdrRecordSize) + primeCount * (4 + kPrimeRecordSize))
+  if (e.hdrSize < 0 ||
+      s.size() != kUndoHead + hdrCount * (4 + kHdrRecordSize) + primeCount * (4 + kPrimeRecordSize) + 4)
     return std::nullopt;
   size_t at = kUndoHead;
   auto take = [&](size_t count, size_t size, auto& recs) {
@@ -434,6 +446,10 @@ std::optional<TFileCluster::TEditRecords> DecodeUndo(const std::string& s) {
   };
   take(hdrCount, kHdrRecordSize, e.hdr);
   take(primeCount, kPrimeRecordSize, e.prime);
+  for (const auto& [pos, bytes] : e.hdr)
+    if (pos < 0 || pos >= e.hdrSize) return std::nullopt;
+  for (const auto& [pos, bytes] : e.prime)
+    if (pos < 0) return std::nullopt;
   return e;
 }
 

@@ -85,8 +85,8 @@ class HdrEditTest : public ::testing::Test {
   TScriptedPort port_;
   TEnv env_{mem_, port_};
   // Bytes written before the header file's second write of WithdrawAll: the
-  // undo file (its head and the four sheets' records), then the first sheet.
-  static constexpr uint64_t kMidway = 20 + 4 * (4 + kHdrRecordSize) + kHdrRecordSize + 20;
+  // undo file (its head, the four sheets' records, its sum), then the first sheet.
+  static constexpr uint64_t kMidway = 24 + 4 * (4 + kHdrRecordSize) + kHdrRecordSize + 20;
   std::string prime_, hdr_, before_, primeBefore_;
   int32_t appendedAt_ = -1;
 };
@@ -189,6 +189,39 @@ TEST_F(HdrEditTest, AnUndoFileOfARunStillCommittingIsLeftAlone) {
   ASSERT_TRUE(reader.Open(prime_, false));
   EXPECT_TRUE(mem_.Exists(hdr_ + ".undo~"));
   EXPECT_EQ(mem_.ReadAll(hdr_), before_);
+}
+
+TEST_F(HdrEditTest, ADamagedUndoFileIsNeverPutBack) {
+  // A whole undo file of an edit of one record, as a dying commit leaves it.
+  {
+    TFaultyFileSystem faulty(mem_);
+    TEnv env{faulty, port_};
+    TFileCluster c(env, true);
+    ASSERT_TRUE(c.Open(prime_, false));
+    faulty.Inject({TFault::WriteErrorAfter, hdr_, 0, 0, false});
+    c.BeginHdrEdit();
+    c.WriteHdr(1, EncodeEnd());
+    EXPECT_FALSE(c.CommitHdrEdit());
+  }
+  const std::string undo = mem_.ReadAll(hdr_ + ".undo~");
+  // One byte changed anywhere, or the file cut short: nothing is written.
+  for (size_t at : {size_t(8), size_t(24), undo.size() - 1}) {
+    std::string damaged = undo;
+    damaged[at] ^= 0x40;
+    mem_.WriteAll(hdr_ + ".undo~", damaged);
+    mem_.WriteAll(hdr_, "");
+    port_.messages.clear();
+    TFileCluster c(env_, true);
+    ASSERT_TRUE(c.Open(prime_, false));
+    EXPECT_EQ(mem_.ReadAll(hdr_), "");
+    EXPECT_TRUE(mem_.Exists(hdr_ + ".undo~"));
+    ASSERT_EQ(port_.messages.size(), 1u);
+    EXPECT_NE(port_.messages[0].find("left alone"), std::string::npos);
+  }
+  mem_.WriteAll(hdr_ + ".undo~", undo.substr(0, 20));
+  TFileCluster c(env_, true);
+  ASSERT_TRUE(c.Open(prime_, false));
+  EXPECT_EQ(mem_.ReadAll(hdr_), "");
 }
 
 TEST_F(HdrEditTest, ACommitRefusesWhenTheFileGrewUnderItsAppends) {
