@@ -62,6 +62,8 @@ bool TFileCluster::Open(const std::string& primePath, bool isOutput) {
   textPath_ = FindNoCase(env_.fs, dirNoSep, names.text);
   legacyPath_ = compressed_ ? "" : FindNoCase(env_.fs, dirNoSep, kLegacyPrimeName);
 
+  RecoverHdrEdit();
+
   int panel = isOutput ? 3 : 0;
   env_.port.Status(panel, primePath_);
   env_.port.Status(panel + 1, FileNamePart(hdrPath_));
@@ -285,11 +287,20 @@ bool TFileCluster::ReopenHdrForWrite() {
 }
 
 int32_t TFileCluster::HdrSize() {
+  if (editing_) return pending_.empty() ? editBase_ : std::max(editBase_, pending_.rbegin()->first + 1);
   if (!hdr_ && !OpenHdr()) return 0;
   return int32_t(hdr_->Size() / kHdrRecordSize);
 }
 
 bool TFileCluster::ReadHdr(int32_t pos, THdrRecord& rec) {
+  if (editing_) {
+    if (auto at = pending_.find(pos); at != pending_.end()) {
+      rec = at->second;
+      hdrPos_ = pos + 1;
+      return true;
+    }
+    if (pos >= editBase_) return false;
+  }
   if (!hdr_ && !OpenHdr()) return false;
   if (pos < 0) return false;
   if (hdrWritable_) {
@@ -320,6 +331,12 @@ bool TFileCluster::ReadHdrKeepingPlace(int32_t pos, THdrRecord& rec) {
 }
 
 void TFileCluster::WriteHdr(int32_t pos, const THdrRecord& rec) {
+  if (editing_) {
+    if (pos < 0 || pos > HdrSize()) throw EInOutError(5, "record outside the header file " + hdrPath_);
+    pending_[pos] = rec;
+    hdrPos_ = pos + 1;
+    return;
+  }
   if ((!hdr_ || !hdrWritable_) && !ReopenHdrForWrite())
     throw EInOutError(5, "cannot write the header file " + hdrPath_);
   hdr_->Write(uint64_t(pos) * kHdrRecordSize, rec.data(), kHdrRecordSize);
@@ -334,6 +351,10 @@ int32_t TFileCluster::AppendHdr(const THdrRecord& rec) {
 
 void TFileCluster::WriteHdrRun(int32_t pos, const std::vector<THdrRecord>& recs) {
   if (recs.empty()) return;
+  if (editing_) {
+    for (size_t i = 0; i < recs.size(); ++i) WriteHdr(pos + int32_t(i), recs[i]);
+    return;
+  }
   if ((!hdr_ || !hdrWritable_) && !ReopenHdrForWrite())
     throw EInOutError(5, "cannot write the header file " + hdrPath_);
   // The records lie back to back in the vector: written as they are, not copied.
@@ -365,15 +386,171 @@ void TFileCluster::LinkChain(int32_t pos, int32_t start) {
 }
 
 // ---- edits of records in place ----------------------------------------------------------------
+//
+// The undo file: "VHDRUNDO", the header file's size in records before the
+// edit (u32), the count of records (u32), then each record's number (i32)
+// and its 58 bytes as they were. It is written whole (temporary file and
+// rename) before the first record of the edit reaches the header file, and
+// removed once the last has; while it exists the header file may hold part
+// of an edit.
 
-void TFileCluster::BeginHdrEdit() { editing_ = true; }
+namespace {
+constexpr char kUndoMagic[] = "VHDRUNDO";
+constexpr size_t kUndoHead = 16, kUndoEntry = 4 + kHdrRecordSize;
+
+void PutU32(std::string& s, uint32_t v) {
+  for (int i = 0; i < 4; ++i) s.push_back(char((v >> (8 * i)) & 0xFF));
+}
+uint32_t GetU32(const std::string& s, size_t at) {
+  uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= uint32_t(uint8_t(s[at + size_t(i)])) << (8 * i);
+  return v;
+}
+}  // namespace
+
+void TFileCluster::BeginHdrEdit() {
+  pending_.clear();
+  editing_ = false;  // the size below is the file's own
+  editBase_ = HdrSize();
+  editing_ = true;
+}
+
+void TFileCluster::AbandonHdrEdit() {
+  editing_ = false;
+  pending_.clear();
+}
 
 bool TFileCluster::CommitHdrEdit() {
   editing_ = false;
+  std::map<int32_t, THdrRecord> edit;
+  edit.swap(pending_);
+  if (edit.empty()) return true;
+  const bool wasWritable = hdr_ && hdrWritable_;
+  if (!wasWritable && !ReopenHdrForWrite()) return false;  // it has said why
+  auto release = [&] {
+    if (!wasWritable && !lock_) CloseHdr();
+  };
+  const int32_t size = HdrSize();
+  if (size != editBase_ && edit.rbegin()->first >= std::min(size, editBase_)) {
+    // Records were appended meanwhile: ours would land on theirs.
+    release();
+    env_.port.Error("The header file " + hdrPath_ + " changed while it was being edited; nothing was changed");
+    return false;
+  }
+  std::vector<std::pair<int32_t, THdrRecord>> undo;
+  for (const auto& [pos, rec] : edit) {
+    if (pos >= size) break;
+    THdrRecord old;
+    if (hdr_->Read(uint64_t(pos) * kHdrRecordSize, old.data(), kHdrRecordSize) != kHdrRecordSize) {
+      release();
+      env_.port.Error("Can't read the HDR file; nothing was changed");
+      return false;
+    }
+    undo.emplace_back(pos, old);
+  }
+  std::string journal(kUndoMagic, 8);
+  PutU32(journal, uint32_t(size));
+  PutU32(journal, uint32_t(undo.size()));
+  for (const auto& [pos, old] : undo) {
+    PutU32(journal, uint32_t(pos));
+    journal.append(reinterpret_cast<const char*>(old.data()), old.size());
+  }
+  try {
+    env_.fs.ReplaceFile(UndoPath(), journal);
+  } catch (const EInOutError& e) {
+    release();
+    env_.port.Error(std::string("Can't write the undo file of the HDR file (") + e.what() + "); nothing was changed");
+    return false;
+  }
+
+  std::vector<std::pair<int32_t, THdrRecord>> records(edit.begin(), edit.end());
+  std::string failure = WriteEdit(records, -1);
+  if (!failure.empty()) {
+    const std::string again = WriteEdit(undo, size);
+    DropHdrChunks();
+    release();
+    if (again.empty())
+      env_.port.Error("Writing the HDR file failed (" + failure + "); the records already written were put back");
+    else
+      env_.port.Error("Writing the HDR file failed (" + failure + ") and putting the old records back failed too (" +
+                      again + "); they are put back when the library is next opened");
+    return false;
+  }
+  DropHdrChunks();
+  release();
+  try {
+    env_.fs.Remove(UndoPath());
+  } catch (const EInOutError& e) {
+    env_.port.Error(std::string("The change was written, but the undo file ") + UndoPath() +
+                    " could not be removed (" + e.what() + "); remove it before the library is opened again");
+  }
   return true;
 }
 
-void TFileCluster::AbandonHdrEdit() { editing_ = false; }
+// Writes the records, runs of neighbours in one write; the error's text, or
+// "" when all went well. With oldSize >= 0 it is putting an edit back: the
+// file is cut to that size and the undo file removed; a failure leaves the
+// undo file for the next open.
+std::string TFileCluster::WriteEdit(const std::vector<std::pair<int32_t, THdrRecord>>& recs, int32_t oldSize) {
+  const bool restoring = oldSize >= 0;
+  try {
+    std::vector<uint8_t> run;
+    for (size_t i = 0; i < recs.size();) {
+      size_t j = i;
+      run.clear();
+      do {
+        run.insert(run.end(), recs[j].second.begin(), recs[j].second.end());
+        ++j;
+      } while (j < recs.size() && recs[j].first == recs[j - 1].first + 1);
+      hdr_->Write(uint64_t(recs[i].first) * kHdrRecordSize, run.data(), run.size());
+      i = j;
+    }
+    if (restoring) {
+      if (hdr_->Size() > uint64_t(oldSize) * kHdrRecordSize) hdr_->Truncate(uint64_t(oldSize) * kHdrRecordSize);
+      env_.fs.Remove(UndoPath());
+    }
+    return "";
+  } catch (const EInOutError& e) {
+    return e.what();
+  }
+}
+
+// An undo file left by a process that died while committing an edit: the
+// old records go back, unless another run holds the library (it may be
+// committing right now).
+void TFileCluster::RecoverHdrEdit() {
+  if (!env_.fs.Exists(UndoPath())) return;
+  std::string journal;
+  try {
+    journal = env_.fs.ReadAll(UndoPath());
+  } catch (const EInOutError&) {
+    return;
+  }
+  if (journal.size() < kUndoHead || journal.compare(0, 8, kUndoMagic) != 0 ||
+      journal.size() != kUndoHead + size_t(GetU32(journal, 12)) * kUndoEntry) {
+    env_.port.Error("The file " + UndoPath() + " is not an undo file of this library; it was left alone");
+    return;
+  }
+  std::vector<std::pair<int32_t, THdrRecord>> undo;
+  for (size_t at = kUndoHead; at < journal.size(); at += kUndoEntry) {
+    THdrRecord rec;
+    std::memcpy(rec.data(), journal.data() + at + 4, kHdrRecordSize);
+    undo.emplace_back(int32_t(GetU32(journal, at)), rec);
+  }
+  try {
+    hdr_ = env_.fs.Open(hdrPath_, TOpenMode::ReadWrite);
+  } catch (const EInOutError&) {
+    return;
+  }
+  if (hdr_->TryLockExclusive()) {
+    const std::string failure = WriteEdit(undo, int32_t(GetU32(journal, 8)));
+    if (failure.empty())
+      env_.port.Info("An unfinished change of " + hdrPath_ + " was undone; the library is as it was before it");
+    else
+      env_.port.Error("An unfinished change of " + hdrPath_ + " could not be undone (" + failure + ")");
+  }
+  CloseHdr();
+}
 
 // ---- chains ------------------------------------------------------------------------------------
 

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -195,7 +196,15 @@ class TFileCluster {
   std::vector<std::unique_ptr<TPrimeRef>> volumes_;
 
   std::unique_ptr<TFile> hdr_;
+
+  // The edit being collected: records by number, and the file's size in
+  // records when it began (appended records lie at or beyond it).
   bool editing_ = false;
+  std::map<int32_t, THdrRecord> pending_;
+  int32_t editBase_ = 0;
+  std::string UndoPath() const { return hdrPath_ + ".undo~"; }
+  std::string WriteEdit(const std::vector<std::pair<int32_t, THdrRecord>>& recs, int32_t oldSize);
+  void RecoverHdrEdit();
   bool hdrWritable_ = false;
   int32_t hdrPos_ = 0;
 
