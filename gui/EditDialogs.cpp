@@ -177,6 +177,8 @@ TEditDialog::~TEditDialog() { form_.onChanged = nullptr; }
 
 QLineEdit* TEditDialog::AddBox(TBox box) {
   auto* e = new QLineEdit;
+  // Room for a docket or a citation as the records hold them.
+  e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QString(24, 'M')) * 2 / 3);
   boxes_[size_t(box)] = e;
   connect(e, &QLineEdit::textEdited, this, [this, box](const QString& t) { form_.SetText(box, FromQt(t)); });
   return e;
