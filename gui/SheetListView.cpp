@@ -18,6 +18,7 @@
 #include <QEvent>
 #include <QPointer>
 
+#include "gui/EditDialogs.h"
 #include "gui/HdrInfoView.h"
 #include "gui/NotepadDialog.h"
 #include "gui/PrintImageView.h"
@@ -25,6 +26,8 @@
 #include "gui/Text1252.h"
 #include "sheets/Annote.h"
 #include "sheets/Browser.h"
+#include "sheets/Editsupe.h"
+#include "sheets/Editstuf.h"
 #include "sheets/Gethdrs.h"
 #include "sheets/Headinfo.h"
 #include "sheets/Wyzzy.h"
@@ -259,7 +262,10 @@ void TSheetListView::BuildMenus(QWidget* barWidget) {
   complexFind_ = Later(find, "Test Complex Find");
 
   editMenu_ = bar->addMenu("&Edit");
-  for (const char* c : {"Docket", "Order", "Status", "Type 5 Edit", "Repair"}) Later(editMenu_, c);
+  for (const char* c : {"Docket", "Order", "Status"})
+    connect(editMenu_->addAction(c), &QAction::triggered, this, [this] { ChgDocketClick(false); });
+  connect(editMenu_->addAction("Type 5 Edit"), &QAction::triggered, this, [this] { ChgDocketClick(true); });
+  editMenu_->addAction("Repair");  // has nothing to repair
 
   QMenu* windows = bar->addMenu("&Windows");
   connect(windows->addAction("Show Controls"), &QAction::triggered, this, &TSheetListView::showControlsRequested);
@@ -467,6 +473,31 @@ void TSheetListView::PrintMainClick() {
   static const TSelection none;
   if (form_.Count() == 0) return;
   vorne::PrintMainClick(this, form_, selection_ ? *selection_ : none, display_.get(), expert_);
+}
+
+// ---- editing header records ----------------------------------------------------------------
+
+void TSheetListView::ChgDocketClick(bool type5) {
+  const bool proceed = form_.ChooseSheetsToProcess();
+  refresh();
+  if (!proceed) return;
+  TEditForm edit(form_.Env());
+  edit.SetCluster(form_.Cluster());
+  edit.SetEndPos(form_.EndPos());
+  for (size_t i = 0; i < form_.Count(); ++i)
+    if (form_.IsMarked(i) && form_.Entries()[i].second) edit.AddSheet(form_.Entries()[i].first, form_.Entries()[i].second);
+  if (edit.Sheets().empty()) return;
+  if (type5) edit.SetIssuers(form_.Issuers());
+  edit.runSuperseder = [this](TSheetSuperseder& s) {
+    TSupersederDialog dialog(s, this);
+    return dialog.exec() == QDialog::Accepted;
+  };
+  edit.Activate();
+  TEditDialog dialog(edit, this);
+  dialog.exec();
+  // The edited sheets are the listed ones; versions superseded on the way are copies.
+  form_.SheetsRewritten(edit.Superseded());
+  refresh();
 }
 
 }  // namespace vorne

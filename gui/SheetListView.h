@@ -5,8 +5,8 @@
 // the window's menus and buttons. It owns the windows opened from it - the
 // sheet text window, the header info window and the print image - and hosts
 // them through the window host the main window gives it (as top-level
-// windows without one). The editing commands are shown disabled: this program
-// does not edit header records yet.
+// windows without one). In ExpertMode its Edit menu edits the header records
+// of marked sheets.
 #pragma once
 
 #include <QAbstractListModel>
@@ -99,6 +99,9 @@ class TSheetListView : public QWidget {
   void noteBtnClick();     // "Annotate"
   void ShowPrintImage();   // "Image" in the sheet text window
   void PrintMainClick();   // "Print"
+  // "Docket", "Order", "Status" and "Type 5 Edit": chooses the sheets, then
+  // edits their header records in the editing dialog.
+  void ChgDocketClick(bool type5);
 
   TSheetDisplay* Display() const { return display_.get(); }
   THdrInfo* Info() const { return hdrInfo_.get(); }

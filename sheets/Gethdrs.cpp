@@ -273,6 +273,36 @@ void THdrForm::SetVolumeCaption(const std::string& text) {
   Show();
 }
 
+bool THdrForm::ChooseSheetsToProcess() {
+  auto markedCount = [this] {
+    size_t n = 0;
+    for (size_t i = 0; i < entries_.size(); ++i) n += IsMarked(i) ? 1 : 0;
+    return n;
+  };
+  bool proceed = multiSelect_ && markedCount() > 0;
+  SetMultiSelect(true);
+  if (markedCount() >= 2) return proceed;
+  const TAnswer all = env_.port.Ask("Process all these sheets?", TButtons::YesNoCancel);
+  if (all == TAnswer::Yes) {
+    AllBtnClick();
+    return true;
+  }
+  if (all == TAnswer::No) {
+    if (markedCount() == 1 && env_.port.Ask("Process this one sheet?", TButtons::YesNoCancel) == TAnswer::Yes)
+      return true;
+    env_.port.Info("Multiselect is on. Mark the desired sheets");
+  }
+  // Cancel, or No twice: an entry already marked in multi-select goes ahead.
+  return proceed;
+}
+
+void THdrForm::SheetsRewritten(const std::vector<std::pair<int32_t, TSheetBody>>& records) {
+  for (const auto& [pos, body] : records)
+    for (auto& [text, sheet] : entries_)
+      if (sheet && sheet->position == pos && sheet->prime && sheet->prime->cluster == cluster_) sheet->body = body;
+  Changed();
+}
+
 void THdrForm::ExportList(THdrList& list, const std::string& company, const TLineWriter& file,
                           const std::string& volume, const TRestOfLine& restOfLine) {
   ClearList();

@@ -115,6 +115,13 @@ class THdrForm {
   // header file; the counts then reflect the records already written.
   bool MarkDeleted();
   void SetVolumeCaption(const std::string& text);
+  // Before every Edit menu command: chooses the sheets to process (multi-
+  // select is switched on; with fewer than 2 marked the person is asked
+  // whether to take all, or the one). true: the marked entries are the ones.
+  bool ChooseSheetsToProcess();
+  // Sheets written by an editing window: the listed versions at those record
+  // numbers of the current cluster take the new bodies, and the lines redraw.
+  void SheetsRewritten(const std::vector<std::pair<int32_t, TSheetBody>>& records);
   // Database run: lists the header list afresh, then writes one line per
   // entry: a double quote, company, "\",\"", volume, "\",\"", then what
   // restOfLine makes of the entry's text and sheet.

@@ -439,12 +439,15 @@ void SaveSheet(TSheet& sheet, TFileCluster& cluster, int32_t pos, bool stamp) {
 }
 
 void ApplyEdit(TSheet& sheet, const THeaderEdit& edit, TFileCluster& cluster, bool stamp) {
+  if (!sheet.Issuer()) sheet.AttachIssuer(nullptr);
+  if (!sheet.Docket()) sheet.AttachDocket(nullptr);
   auto issuer = sheet.Issuer();
   auto docket = sheet.Docket();
-  if (issuer) issuer->stored = true;
-  if (docket) docket->stored = true;
-  if (docket) sheet.body.docketPos = docket->position;
-  sheet.body.orderCite = edit.orderCite;
+  // Marking an unwritten entry stored would leave the sheet pointing at
+  // record -1; only entries that have a record are taken as they are.
+  if (issuer->position >= 0) issuer->MarkStored(issuer->position);
+  if (docket->position >= 0) docket->MarkStored(docket->position);
+  if (edit.orderCite) sheet.body.orderCite = *edit.orderCite;
   if (edit.status < 7) {
     sheet.body.status = edit.status;
     if (!edit.keepRefund) sheet.body.refundFlag = edit.refundFlag;
@@ -452,7 +455,15 @@ void ApplyEdit(TSheet& sheet, const THeaderEdit& edit, TFileCluster& cluster, bo
   if (edit.orderType != 0) sheet.body.orderType = edit.orderType;
   if (edit.filingDate != 0) sheet.body.filingDate = edit.filingDate;
   if (edit.sheetType > 0) sheet.body.sheetType = edit.sheetType;
-  SaveSheet(sheet, cluster, sheet.position, stamp);
+  // A placeholder stands for a record that is missing on disk; writing it
+  // would invent an empty record.
+  auto placeholder = [](const TPosAux& e) { return e.position < 0 && e.IsMissing(); };
+  if (!placeholder(*issuer)) sheet.body.issuePos = issuer->Write(cluster);
+  if (!placeholder(*docket)) sheet.body.docketPos = docket->Write(cluster);
+  if (stamp) sheet.body.updDate = TodayPacked();
+  if (sheet.prime && sheet.prime->record.updated < sheet.body.updDate)
+    sheet.prime->record.updated = sheet.body.updDate;
+  cluster.WriteHdr(sheet.position, sheet.body.Encode());
 }
 
 }  // namespace vorne

@@ -310,15 +310,21 @@ std::string CompanyCodeText(const TSheet& sheet);
 // Writes the issuer and docket entries as needed, then the sheet record at pos.
 void SaveSheet(TSheet& sheet, TFileCluster& cluster, int32_t pos, bool stamp);
 
+// A change of header fields for many sheets; a zero (or status 7) field is
+// left as each sheet has it.
 struct THeaderEdit {
   uint16_t filingDate = 0;
   uint8_t status = 7;  // 7 or more: unchanged
   uint8_t orderType = 0;
-  TZoakCite orderCite = TZoakCite::None();
+  std::optional<TZoakCite> orderCite;  // none: each sheet keeps its own
   uint8_t refundFlag = 0;
   bool keepRefund = false;
   uint8_t sheetType = 0;
 };
+// Applies the edit and writes the sheet at its own record. Its entries are
+// not rewritten unless modified; an entry not yet written (position -1) is
+// appended, except a placeholder for a missing record, which is never
+// written: the sheet then keeps pointing where it did.
 void ApplyEdit(TSheet& sheet, const THeaderEdit& edit, TFileCluster& cluster, bool stamp = true);
 
 }  // namespace vorne

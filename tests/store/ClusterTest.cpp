@@ -565,7 +565,7 @@ TEST_P(SheetWriteTest, ApplyEditRewritesTheSheetInPlaceWithoutItsEntries) {
   THeaderEdit edit;
   edit.status = kEffective;
   edit.orderType = 3;
-  edit.orderCite = {110, 2, 45, 106};
+  edit.orderCite = TZoakCite{110, 2, 45, 106};
   edit.refundFlag = 1;
   edit.filingDate = PackDate(2006, 1, 1);
   edit.sheetType = 4;
@@ -576,7 +576,7 @@ TEST_P(SheetWriteTest, ApplyEditRewritesTheSheetInPlaceWithoutItsEntries) {
   TSheetBody b = TSheetBody::Decode(rec);
   EXPECT_EQ(b.status, kEffective);
   EXPECT_EQ(b.orderType, 3);
-  EXPECT_EQ(b.orderCite, edit.orderCite);
+  EXPECT_EQ(b.orderCite, *edit.orderCite);
   EXPECT_EQ(b.refundFlag, 1);
   EXPECT_EQ(b.filingDate, PackDate(2006, 1, 1));
   EXPECT_EQ(b.sheetType, 4);

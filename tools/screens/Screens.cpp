@@ -38,6 +38,10 @@
 #include "gui/SheetListView.h"
 #include "sheets/Gethdrs.h"
 #include "gui/SmallWindows.h"
+#include "gui/EditDialogs.h"
+#include "sheets/Editsupe.h"
+#include "store/Common.h"
+#include "store/Headers.h"
 #include "gui/VolumeListView.h"
 #include "shell/MainCommands.h"
 #include "shell/MainUnit.h"
@@ -194,6 +198,40 @@ int Run(const QString& library, const QString& out) {
   form.SetMultiSelect(true);
   for (size_t i = 0; i < 3 && i < form.Count(); ++i) form.SetMarked(i, true);
   s.ModalShot("notepad", [&] { sheets->noteBtnClick(); });
+  // The header editing dialog over marked sheets (the flag boxes show where
+  // they disagree), its "Type 5 Edit" form, and the Sheet Superseder listing
+  // the versions of the first sheets. Nothing is written: each is closed.
+  {
+    TEditForm edit(main.Env());
+    edit.SetCluster(form.Cluster());
+    edit.SetEndPos(form.EndPos());
+    for (size_t i = 0; i < form.Count(); ++i)
+      if (form.IsMarked(i) && form.Entries()[i].second) edit.AddSheet(form.Entries()[i].first, form.Entries()[i].second);
+    edit.Activate();
+    s.ModalShot("edit-header-records", [&] { TEditDialog(edit, &window).exec(); });
+  }
+  if (form.Count() > 0 && form.Entries()[0].second) {
+    TEditForm edit(main.Env());
+    edit.SetCluster(form.Cluster());
+    edit.AddSheet(form.Entries()[0].first, form.Entries()[0].second);
+    edit.SetIssuers(form.Issuers());
+    edit.Activate();
+    s.ModalShot("edit-type5", [&] { TEditDialog(edit, &window).exec(); });
+    std::vector<std::string> keys;
+    for (size_t i = 0; i < form.Count() && keys.size() < 6; ++i)
+      if (const TSheetPtr& sh = form.Entries()[i].second) keys.push_back(MakeSheetKey(sh->body.sheetNo));
+    THdrMatch match(*form.Entries()[0].second->prime, nullptr);
+    match.SetMatchList(keys);
+    match.Load();
+    std::vector<TSheetPtr> none;
+    TSheetSuperseder superseder(main.Env());
+    superseder.showModal = [&](TSheetSuperseder& sup) {
+      if (sup.Dependents().size() > 1) sup.SetMarked(1, true);
+      s.ModalShot("sheet-superseder", [&] { TSupersederDialog(sup, &window).exec(); });
+      return false;
+    };
+    superseder.Run(match, none, "");
+  }
   form.SetMultiSelect(false);
   for (char orientation : {'P', 'L'}) {
     for (size_t i = 0; i < form.Count(); ++i) {
