@@ -525,10 +525,19 @@ void TFileCluster::ReadAll(const TPrimeFilter& accept) {
   if (!hdrWasOpen) CloseHdr();
 }
 
+TPrimeRecord TFileCluster::FileRecord(const TPrimeRef& ref) const {
+  // A library that is read keeps every company name as it was stored; the
+  // normalised form is what the windows show. A new output takes the
+  // normalised names its volumes were made with.
+  TPrimeRecord r = ref.record;
+  if (!isOutput_) r.companyName = ref.storedName;
+  return r;
+}
+
 void TFileCluster::UpdatePrime(TPrimeRef& ref) {
   if (ref.recNo < 0) return AppendPrime(ref);
   auto f = env_.fs.Open(primePath_, TOpenMode::ReadWrite);
-  auto b = ref.record.Encode();
+  auto b = FileRecord(ref).Encode();
   f->Write(uint64_t(ref.recNo) * kPrimeRecordSize, b.data(), b.size());
 }
 
@@ -536,7 +545,7 @@ void TFileCluster::AppendPrime(TPrimeRef& ref) {
   auto f = env_.fs.Exists(primePath_) ? env_.fs.Open(primePath_, TOpenMode::ReadWrite)
                                       : env_.fs.Open(primePath_, TOpenMode::Create);
   ref.recNo = int32_t(f->Size() / kPrimeRecordSize);
-  auto b = ref.record.Encode();
+  auto b = FileRecord(ref).Encode();
   f->Write(uint64_t(ref.recNo) * kPrimeRecordSize, b.data(), b.size());
 }
 
@@ -571,7 +580,7 @@ static bool ReplaceWithMessages(TEnv& env, const std::string& path, const std::s
 bool TFileCluster::WritePrimeFile(const std::vector<TPrimeRef*>& order, bool withLegacy) {
   std::string bytes, legacy;
   for (TPrimeRef* ref : order) {
-    auto b = ref->record.Encode();
+    auto b = FileRecord(*ref).Encode();
     bytes.append(reinterpret_cast<const char*>(b.data()), b.size());
     if (withLegacy) {
       auto l = ref->record.EncodeLegacy();
