@@ -226,39 +226,40 @@ bool THdrForm::MarkDeleted() {
   if (!cluster) return true;  // only copied lines: nothing on disk to mark
   if (!cluster->ReopenHdrForWrite()) return false;  // the cluster has said why
 
-  // Sheets newly marked, per volume. A sheet that was already Deleted is not
-  // counted again, so the volume's count never drops below its live sheets.
-  std::vector<std::pair<TPrimeRef*, int>> counts;
-  auto count = [&counts](TPrimeRef* v) {
-    for (auto& [ref, n] : counts) {
-      if (ref == v) {
-        ++n;
-        return;
-      }
-    }
-    counts.emplace_back(v, 1);
-  };
-  auto lowerCounts = [&counts] {
-    for (auto& [ref, n] : counts) ref->AddToCount(-std::min<int>(n, ref->record.sheetCount));
-  };
+  // Every record goes in one edit: all of them land, or none.
+  std::vector<TSheet*> marked;
+  bool landed = false;
+  cluster->BeginHdrEdit();
   try {
     for (auto& [text, sheet] : entries_) {
       if (!sheet || sheet->position < 0) continue;
       TSheetBody body = sheet->body;
-      const bool wasDeleted = body.status == kDeleted;
       body.status = kDeleted;
       cluster->WriteHdr(sheet->position, body.Encode());
-      sheet->body.status = kDeleted;
-      if (!wasDeleted && sheet->prime) count(sheet->prime);
+      marked.push_back(sheet.get());
     }
-  } catch (...) {
-    cluster->CloseHdr();
-    lowerCounts();
-    Changed();
-    throw;
+    landed = cluster->CommitHdrEdit();
+  } catch (const EInOutError& e) {
+    cluster->AbandonHdrEdit();
+    env_.port.Error(e.what());
   }
   cluster->CloseHdr();
-  lowerCounts();
+  if (!landed) return false;  // a disk that refused these refuses the next volume too
+
+  // Sheets newly marked, per volume. A sheet that was already Deleted is not
+  // counted again, so the volume's count never drops below its live sheets.
+  std::vector<std::pair<TPrimeRef*, int>> counts;
+  for (TSheet* sheet : marked) {
+    const bool wasDeleted = sheet->body.status == kDeleted;
+    sheet->body.status = kDeleted;
+    if (wasDeleted || !sheet->prime) continue;
+    auto at = std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == sheet->prime; });
+    if (at == counts.end())
+      counts.emplace_back(sheet->prime, 1);
+    else
+      ++at->second;
+  }
+  for (auto& [ref, n] : counts) ref->AddToCount(-std::min<int>(n, ref->record.sheetCount));
   Changed();
   return true;
 }
