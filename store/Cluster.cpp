@@ -62,6 +62,8 @@ bool TFileCluster::Open(const std::string& primePath, bool isOutput) {
   textPath_ = FindNoCase(env_.fs, dirNoSep, names.text);
   legacyPath_ = compressed_ ? "" : FindNoCase(env_.fs, dirNoSep, kLegacyPrimeName);
 
+  RecoverHdrEdit();
+
   int panel = isOutput ? 3 : 0;
   env_.port.Status(panel, primePath_);
   env_.port.Status(panel + 1, FileNamePart(hdrPath_));
@@ -285,11 +287,20 @@ bool TFileCluster::ReopenHdrForWrite() {
 }
 
 int32_t TFileCluster::HdrSize() {
+  if (editing_) return pending_.empty() ? editBase_ : std::max(editBase_, pending_.rbegin()->first + 1);
   if (!hdr_ && !OpenHdr()) return 0;
   return int32_t(hdr_->Size() / kHdrRecordSize);
 }
 
 bool TFileCluster::ReadHdr(int32_t pos, THdrRecord& rec) {
+  if (editing_) {
+    if (auto at = pending_.find(pos); at != pending_.end()) {
+      rec = at->second;
+      hdrPos_ = pos + 1;
+      return true;
+    }
+    if (pos >= editBase_) return false;
+  }
   if (!hdr_ && !OpenHdr()) return false;
   if (pos < 0) return false;
   if (hdrWritable_) {
@@ -320,6 +331,12 @@ bool TFileCluster::ReadHdrKeepingPlace(int32_t pos, THdrRecord& rec) {
 }
 
 void TFileCluster::WriteHdr(int32_t pos, const THdrRecord& rec) {
+  if (editing_) {
+    if (pos < 0 || pos > HdrSize()) throw EInOutError(5, "record outside the header file " + hdrPath_);
+    pending_[pos] = rec;
+    hdrPos_ = pos + 1;
+    return;
+  }
   if ((!hdr_ || !hdrWritable_) && !ReopenHdrForWrite())
     throw EInOutError(5, "cannot write the header file " + hdrPath_);
   hdr_->Write(uint64_t(pos) * kHdrRecordSize, rec.data(), kHdrRecordSize);
@@ -334,6 +351,10 @@ int32_t TFileCluster::AppendHdr(const THdrRecord& rec) {
 
 void TFileCluster::WriteHdrRun(int32_t pos, const std::vector<THdrRecord>& recs) {
   if (recs.empty()) return;
+  if (editing_) {
+    for (size_t i = 0; i < recs.size(); ++i) WriteHdr(pos + int32_t(i), recs[i]);
+    return;
+  }
   if ((!hdr_ || !hdrWritable_) && !ReopenHdrForWrite())
     throw EInOutError(5, "cannot write the header file " + hdrPath_);
   // The records lie back to back in the vector: written as they are, not copied.
@@ -365,15 +386,200 @@ void TFileCluster::LinkChain(int32_t pos, int32_t start) {
 }
 
 // ---- edits of records in place ----------------------------------------------------------------
+//
+// The undo file: "VHDRUNDO", then as u32 the header file's size in records
+// before the edit, the count of header records and the count of prime
+// records, then each header record's number (i32) and its 58 bytes as they
+// were, then each prime record's number and its 96 bytes. It is written
+// whole (temporary file and rename) before the first record of the edit
+// reaches a file, and removed once the last has; while it exists the files
+// may hold part of an edit.
 
-void TFileCluster::BeginHdrEdit() { editing_ = true; }
+namespace {
+constexpr char kUndoMagic[] = "VHDRUNDO";
+constexpr size_t kUndoHead = 20;
+
+void PutU32(std::string& s, uint32_t v) {
+  for (int i = 0; i < 4; ++i) s.push_back(char((v >> (8 * i)) & 0xFF));
+}
+uint32_t GetU32(const std::string& s, size_t at) {
+  uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= uint32_t(uint8_t(s[at + size_t(i)])) << (8 * i);
+  return v;
+}
+
+std::string EncodeUndo(const TFileCluster::TEditRecords& e) {
+  std::string s(kUndoMagic, 8);
+  PutU32(s, uint32_t(e.hdrSize));
+  PutU32(s, uint32_t(e.hdr.size()));
+  PutU32(s, uint32_t(e.prime.size()));
+  for (const auto* recs : {&e.hdr, &e.prime})
+    for (const auto& [pos, bytes] : *recs) {
+      PutU32(s, uint32_t(pos));
+      s += bytes;
+    }
+  return s;
+}
+
+std::optional<TFileCluster::TEditRecords> DecodeUndo(const std::string& s) {
+  if (s.size() < kUndoHead || s.compare(0, 8, kUndoMagic) != 0) return std::nullopt;
+  TFileCluster::TEditRecords e;
+  e.hdrSize = int32_t(GetU32(s, 8));
+  const size_t hdrCount = GetU32(s, 12), primeCount = GetU32(s, 16);
+  if (s.size() != kUndoHead + hdrCount * (4 + kHdrRecordSize) + primeCount * (4 + kPrimeRecordSize))
+    return std::nullopt;
+  size_t at = kUndoHead;
+  auto take = [&](size_t count, size_t size, auto& recs) {
+    for (size_t i = 0; i < count; ++i, at += 4 + size) recs.emplace_back(int32_t(GetU32(s, at)), s.substr(at + 4, size));
+  };
+  take(hdrCount, kHdrRecordSize, e.hdr);
+  take(primeCount, kPrimeRecordSize, e.prime);
+  return e;
+}
+
+// Runs of neighbouring records go in one write each.
+void WriteRecords(TFile& f, const std::vector<std::pair<int32_t, std::string>>& recs, size_t size) {
+  std::string run;
+  for (size_t i = 0; i < recs.size();) {
+    size_t j = i;
+    run.clear();
+    do run += recs[j++].second;
+    while (j < recs.size() && recs[j].first == recs[j - 1].first + 1);
+    f.Write(uint64_t(recs[i].first) * size, run.data(), run.size());
+    i = j;
+  }
+}
+}  // namespace
+
+void TFileCluster::BeginHdrEdit() {
+  pending_.clear();
+  pendingPrime_.clear();
+  editing_ = false;  // the size below is the file's own
+  editBase_ = HdrSize();
+  editing_ = true;
+}
+
+void TFileCluster::AbandonHdrEdit() {
+  editing_ = false;
+  pending_.clear();
+  pendingPrime_.clear();
+}
 
 bool TFileCluster::CommitHdrEdit() {
   editing_ = false;
+  TEditRecords edit;
+  for (const auto& [pos, rec] : pending_) edit.hdr.emplace_back(pos, std::string(rec.begin(), rec.end()));
+  edit.prime.assign(pendingPrime_.begin(), pendingPrime_.end());
+  pending_.clear();
+  pendingPrime_.clear();
+  if (edit.hdr.empty() && edit.prime.empty()) return true;
+
+  const bool wasWritable = hdr_ && hdrWritable_;
+  if (!wasWritable && !ReopenHdrForWrite()) return false;  // it has said why
+  auto release = [&] {
+    DropHdrChunks();
+    if (!wasWritable && !lock_) CloseHdr();
+  };
+  auto refuse = [&](const std::string& why) {
+    release();
+    env_.port.Error(why + "; nothing was changed");
+    return false;
+  };
+  TEditRecords undo;
+  undo.hdrSize = HdrSize();
+  if (undo.hdrSize != editBase_ && !edit.hdr.empty() && edit.hdr.back().first >= std::min(undo.hdrSize, editBase_))
+    return refuse("The header file " + hdrPath_ + " changed while it was being edited");  // appends would collide
+  try {
+    for (const auto& [pos, rec] : edit.hdr) {
+      if (pos >= undo.hdrSize) break;
+      std::string old(kHdrRecordSize, '\0');
+      if (hdr_->Read(uint64_t(pos) * kHdrRecordSize, old.data(), old.size()) != old.size())
+        return refuse("Can't read the HDR file");
+      undo.hdr.emplace_back(pos, old);
+    }
+    if (!edit.prime.empty()) {
+      auto prime = env_.fs.Open(primePath_, TOpenMode::Read);
+      for (const auto& [pos, rec] : edit.prime) {
+        std::string old(kPrimeRecordSize, '\0');
+        if (prime->Read(uint64_t(pos) * kPrimeRecordSize, old.data(), old.size()) != old.size())
+          return refuse("Can't read the prime file " + primePath_);
+        undo.prime.emplace_back(pos, old);
+      }
+    }
+    env_.fs.ReplaceFile(UndoPath(), EncodeUndo(undo));
+  } catch (const EInOutError& e) {
+    return refuse(std::string("Can't keep the old records in ") + UndoPath() + " (" + e.what() + ")");
+  }
+
+  std::string failure = WriteEdit(edit, false);
+  if (!failure.empty()) {
+    const std::string again = WriteEdit(undo, true);
+    release();
+    if (again.empty())
+      env_.port.Error("Writing the library failed (" + failure + "); the records already written were put back");
+    else
+      env_.port.Error("Writing the library failed (" + failure + ") and putting the old records back failed too (" +
+                      again + "); they are put back when the library is next opened");
+    return false;
+  }
+  release();
+  try {
+    env_.fs.Remove(UndoPath());
+  } catch (const EInOutError& e) {
+    env_.port.Error(std::string("The change was written, but the undo file ") + UndoPath() +
+                    " could not be removed (" + e.what() + "); remove it before the library is opened again");
+  }
   return true;
 }
 
-void TFileCluster::AbandonHdrEdit() { editing_ = false; }
+// Writes the records of an edit (the header file must be open for writing);
+// the error's text, or "" when all went well. Putting an edit back also cuts
+// the header file to its old size and removes the undo file; a failure then
+// leaves the undo file for the next open.
+std::string TFileCluster::WriteEdit(const TEditRecords& recs, bool restoring) {
+  try {
+    WriteRecords(*hdr_, recs.hdr, kHdrRecordSize);
+    if (!recs.prime.empty()) WriteRecords(*env_.fs.Open(primePath_, TOpenMode::ReadWrite), recs.prime, kPrimeRecordSize);
+    if (restoring) {
+      const uint64_t size = uint64_t(recs.hdrSize) * kHdrRecordSize;
+      if (hdr_->Size() > size) hdr_->Truncate(size);
+      env_.fs.Remove(UndoPath());
+    }
+    return "";
+  } catch (const EInOutError& e) {
+    return e.what();
+  }
+}
+
+// An undo file left by a process that died while committing an edit: the
+// old records go back, unless another run holds the library (it may be
+// committing right now).
+void TFileCluster::RecoverHdrEdit() {
+  if (!env_.fs.Exists(UndoPath())) return;
+  std::optional<TEditRecords> undo;
+  try {
+    undo = DecodeUndo(env_.fs.ReadAll(UndoPath()));
+  } catch (const EInOutError&) {
+    return;
+  }
+  if (!undo) {
+    env_.port.Error("The file " + UndoPath() + " is not an undo file of this library; it was left alone");
+    return;
+  }
+  try {
+    hdr_ = env_.fs.Open(hdrPath_, TOpenMode::ReadWrite);
+  } catch (const EInOutError&) {
+    return;
+  }
+  if (hdr_->TryLockExclusive()) {
+    const std::string failure = WriteEdit(*undo, true);
+    if (failure.empty())
+      env_.port.Info("An unfinished change of the library in " + dir_ + " was undone; it is as it was before it");
+    else
+      env_.port.Error("An unfinished change of the library in " + dir_ + " could not be undone (" + failure + ")");
+  }
+  CloseHdr();
+}
 
 // ---- chains ------------------------------------------------------------------------------------
 
@@ -536,6 +742,11 @@ TPrimeRecord TFileCluster::FileRecord(const TPrimeRef& ref) const {
 
 void TFileCluster::UpdatePrime(TPrimeRef& ref) {
   if (ref.recNo < 0) return AppendPrime(ref);
+  if (editing_) {
+    auto b = ref.record.Encode();
+    pendingPrime_[ref.recNo] = std::string(b.begin(), b.end());
+    return;
+  }
   auto f = env_.fs.Open(primePath_, TOpenMode::ReadWrite);
   auto b = FileRecord(ref).Encode();
   f->Write(uint64_t(ref.recNo) * kPrimeRecordSize, b.data(), b.size());

@@ -9,10 +9,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -131,8 +133,9 @@ class TFileCluster {
 
   // ---- edits of records in place ----
   // One edit of many records lands whole or not at all. Between BeginHdrEdit
-  // and CommitHdrEdit the header file is not touched: WriteHdr, AppendHdr
-  // and WriteHere collect the records (reads and HdrSize see them).
+  // and CommitHdrEdit the files are not touched: WriteHdr, AppendHdr and
+  // WriteHere collect the records (reads and HdrSize see them), and so do
+  // UpdatePrime and AddToCount for the prime records of stored volumes.
   // CommitHdrEdit keeps the records it replaces in an undo file beside the
   // header file, writes the new ones, then removes the undo file; when a
   // write fails it puts the old records back, says so and returns false. A
@@ -143,6 +146,11 @@ class TFileCluster {
   bool CommitHdrEdit();
   void AbandonHdrEdit();
   bool InHdrEdit() const { return editing_; }
+  // The records of an edit by number, each as its bytes.
+  struct TEditRecords {
+    int32_t hdrSize = 0;  // the header file's size in records before the edit
+    std::vector<std::pair<int32_t, std::string>> hdr, prime;
+  };
 
   // ---- chains ----
   // The record number of the volume's VolumeRecord, or -1 (reported).
@@ -196,7 +204,16 @@ class TFileCluster {
   std::vector<std::unique_ptr<TPrimeRef>> volumes_;
 
   std::unique_ptr<TFile> hdr_;
+
+  // The edit being collected: records by number, and the file's size in
+  // records when it began (appended records lie at or beyond it).
   bool editing_ = false;
+  std::map<int32_t, THdrRecord> pending_;
+  std::map<int32_t, std::string> pendingPrime_;
+  int32_t editBase_ = 0;
+  std::string UndoPath() const { return hdrPath_ + ".undo~"; }
+  std::string WriteEdit(const TEditRecords& recs, bool restoring);
+  void RecoverHdrEdit();
   bool hdrWritable_ = false;
   int32_t hdrPos_ = 0;
 
