@@ -226,17 +226,35 @@ bool THdrForm::MarkDeleted() {
   if (!cluster) return true;  // only copied lines: nothing on disk to mark
   if (!cluster->ReopenHdrForWrite()) return false;  // the cluster has said why
 
-  // Every record goes in one edit: all of them land, or none.
+  // Sheets newly marked, per volume. A sheet that was already Deleted is not
+  // counted again, so the volume's count never drops below its live sheets.
   std::vector<TSheet*> marked;
+  std::vector<std::pair<TPrimeRef*, int>> counts;
+  for (auto& [text, sheet] : entries_) {
+    if (!sheet || sheet->position < 0) continue;
+    marked.push_back(sheet.get());
+    if (sheet->body.status == kDeleted || !sheet->prime) continue;
+    auto at = std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == sheet->prime; });
+    if (at == counts.end())
+      counts.emplace_back(sheet->prime, 1);
+    else
+      ++at->second;
+  }
+
+  // The sheet records and the lowered counts go in one edit: all of them
+  // land, or none.
+  std::vector<std::pair<TPrimeRef*, uint16_t>> oldCounts;
   bool landed = false;
   cluster->BeginHdrEdit();
   try {
-    for (auto& [text, sheet] : entries_) {
-      if (!sheet || sheet->position < 0) continue;
+    for (TSheet* sheet : marked) {
       TSheetBody body = sheet->body;
       body.status = kDeleted;
       cluster->WriteHdr(sheet->position, body.Encode());
-      marked.push_back(sheet.get());
+    }
+    for (auto& [ref, n] : counts) {
+      oldCounts.emplace_back(ref, ref->record.sheetCount);
+      ref->AddToCount(-std::min<int>(n, ref->record.sheetCount));
     }
     landed = cluster->CommitHdrEdit();
   } catch (const EInOutError& e) {
@@ -244,22 +262,11 @@ bool THdrForm::MarkDeleted() {
     env_.port.Error(e.what());
   }
   cluster->CloseHdr();
-  if (!landed) return false;  // a disk that refused these refuses the next volume too
-
-  // Sheets newly marked, per volume. A sheet that was already Deleted is not
-  // counted again, so the volume's count never drops below its live sheets.
-  std::vector<std::pair<TPrimeRef*, int>> counts;
-  for (TSheet* sheet : marked) {
-    const bool wasDeleted = sheet->body.status == kDeleted;
-    sheet->body.status = kDeleted;
-    if (wasDeleted || !sheet->prime) continue;
-    auto at = std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == sheet->prime; });
-    if (at == counts.end())
-      counts.emplace_back(sheet->prime, 1);
-    else
-      ++at->second;
+  if (!landed) {
+    for (auto& [ref, n] : oldCounts) ref->record.sheetCount = n;
+    return false;  // a disk that refused these refuses the next volume too
   }
-  for (auto& [ref, n] : counts) ref->AddToCount(-std::min<int>(n, ref->record.sheetCount));
+  for (TSheet* sheet : marked) sheet->body.status = kDeleted;
   Changed();
   return true;
 }

@@ -743,7 +743,7 @@ TPrimeRecord TFileCluster::FileRecord(const TPrimeRef& ref) const {
 void TFileCluster::UpdatePrime(TPrimeRef& ref) {
   if (ref.recNo < 0) return AppendPrime(ref);
   if (editing_) {
-    auto b = ref.record.Encode();
+    auto b = FileRecord(ref).Encode();
     pendingPrime_[ref.recNo] = std::string(b.begin(), b.end());
     return;
   }

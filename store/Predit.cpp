@@ -32,22 +32,6 @@ std::optional<uint32_t> WholeNumber(const std::string& text, size_t maxDigits) {
   return n;
 }
 
-// One record rewritten in place as an edit that lands whole or not at all.
-// false when it did not land (the person has been told).
-bool WriteInPlace(TEnv& env, TFileCluster& cluster, int32_t pos, const THdrRecord& rec) {
-  bool ok = false;
-  cluster.BeginHdrEdit();
-  try {
-    cluster.WriteHdr(pos, rec);
-    ok = cluster.CommitHdrEdit();
-  } catch (const EInOutError& e) {
-    cluster.AbandonHdrEdit();
-    env.port.Error(e.what());
-  }
-  cluster.CloseHdr();
-  return ok;
-}
-
 }  // namespace
 
 const char* TPrimeEditor::Label(TPrimeBox box) {
@@ -137,25 +121,26 @@ bool TPrimeEditor::Update() {
   PutChars(&volume[kVolIdAt], kVolIdLen, Text(TPrimeBox::VolID));
   PutChars(&volume[kVolRevAt], kVolRevLen, revText);
 
+  // Both records go in one edit: they land together or not at all.
   TFileCluster& cluster = *ref_->cluster;
-  if (!WriteInPlace(env_, cluster, volumePos_, volume)) {
-    Changed();
-    return false;
-  }
   const TPrimeRecord oldRecord = ref_->record;
   const std::string oldName = ref_->storedName;
   ref_->record = changed;
   ref_->storedName = name;
+  bool landed = false;
+  cluster.BeginHdrEdit();
   try {
+    cluster.WriteHdr(volumePos_, volume);
     ref_->Update();
+    landed = cluster.CommitHdrEdit();
   } catch (const EInOutError& e) {
-    // The two records must keep agreeing: the volume record goes back too.
+    cluster.AbandonHdrEdit();
+    env_.port.Error(e.what());
+  }
+  cluster.CloseHdr();
+  if (!landed) {
     ref_->record = oldRecord;
     ref_->storedName = oldName;
-    const bool back = WriteInPlace(env_, cluster, volumePos_, volumeRec_);
-    env_.port.Error(std::string("The prime file could not be written (") + e.what() + "): " +
-                    (back ? "the volume record was put back, nothing is changed"
-                          : "the volume record could not be put back either"));
     Changed();
     return false;
   }

@@ -7,9 +7,9 @@
 //
 // Failure channel: messages through the user port; Load and Update return
 // false. Update writes nothing unless every box holds a usable value and the
-// person confirmed. The VolumeRecord is written through a header edit set
-// first; if the prime file cannot then be written, the VolumeRecord is put
-// back and the reference keeps its old record: the library reads as before.
+// person confirmed. The VolumeRecord and the prime record are written as one
+// header edit: when either write fails both files keep their old records,
+// and so does the reference.
 #pragma once
 
 #include <array>

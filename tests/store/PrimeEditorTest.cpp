@@ -173,7 +173,7 @@ TEST_F(PrimeEditorTest, APrimeFileThatCannotBeWrittenLeavesBothRecordsAsTheyWere
   e.SetText(TPrimeBox::VolumeName, "Changed Volume");
   e.SetText(TPrimeBox::VolRevNo, "3");
   faulty_.written_ = 0;
-  faulty_.Inject({TFault::WriteErrorAfter, prime_, 0, 5});
+  faulty_.Inject({TFault::WriteErrorAfter, prime_, 0, 5, true});
   port_.QueueAnswer(TAnswer::OK);
   EXPECT_FALSE(e.Update());
   faulty_.Clear();
@@ -183,6 +183,7 @@ TEST_F(PrimeEditorTest, APrimeFileThatCannotBeWrittenLeavesBothRecordsAsTheyWere
   ASSERT_FALSE(port_.messages.empty());
   EXPECT_NE(port_.messages.back().find("put back"), std::string::npos) << port_.messages.back();
   EXPECT_EQ(e.Text(TPrimeBox::VolRev2), "000");
+  EXPECT_EQ(mem_.List("/lib/a").size(), 3u);  // nothing left behind beside the library
 }
 
 TEST_F(PrimeEditorTest, AHeaderFileThatCannotBeWrittenLeavesThePrimeFileAlone) {
