@@ -107,12 +107,5 @@ TEST_F(DeleteBatchTest, DeleteSheetsMarksOnlyTheSelectedSheetsOfTheMarkedVolumes
   EXPECT_NE(r.err.find("Marked 3 sheets Deleted"), std::string::npos) << r.err;
 }
 
-TEST_F(DeleteBatchTest, HelpNamesTheDeleteWords) {
-  TBatchResult r = RunBatch(dir_, {"--help"});
-  EXPECT_NE(r.out.find("DELETE VOLUMES"), std::string::npos);
-  EXPECT_NE(r.out.find("DELETE SHEETS"), std::string::npos);
-  EXPECT_NE(r.out.find("YES"), std::string::npos);
-}
-
 }  // namespace
 }  // namespace vorne::testing
