@@ -19,6 +19,8 @@
 #include "shell/AddRun.h"
 #include "shell/BatchPort.h"
 #include "shell/CopyRuns.h"
+#include "shell/DeleteRuns.h"
+#include "shell/Modes.h"
 #include "shell/MainUnit.h"
 #include "shell/Whenunit.h"
 #include "store/Common.h"
@@ -90,6 +92,15 @@ const char kHelp[] =
     "            and Pending, or fewer than 5 dockets), more than 300 are refused;\n"
     "            NOLIMIT lifts both limits. No display is needed. The sheet list\n"
     "            goes to stdout, the count of pages to stderr\n"
+    "  DELETE VOLUMES  delete the marked volumes (ID <code>[,...] or ALL): the\n"
+    "            prime file is written again without them (the header and text\n"
+    "            files keep their records); the remaining volumes go to stdout.\n"
+    "            Asks \"Press OK to delete marked company tariff volumes\"\n"
+    "  DELETE SHEETS   mark the selected sheets (the Sheets keywords) of the\n"
+    "            marked volumes Deleted and lower the volumes' sheet counts.\n"
+    "            Asks \"Mark these <n> sheets Deleted\" for each volume\n"
+    "            The questions of DELETE are answered only by YES; without it\n"
+    "            they are declined, nothing changes and the exit status is 1\n"
     "\n"
     "Listing options (TEST, ERRORS):\n"
     "  DETAILS      full sheet lines and headings (\"Details\")\n"
@@ -112,7 +123,7 @@ const char kHelp[] =
     "Other words:\n"
     "  ADD       answers \"Add to existing file\" with Yes (Merge)\n"
     "  REPLACE   answers it with No, then \"Delete and rewrite these files?\" with Yes\n"
-    "  SPLIT     one output library per company ID\n"
+    "  SPLIT     one output library per company ID\n"    "  YES       answers the questions of DELETE with OK\n"
     "  GO  EXPRESS  UNZIP  QARLMIDEX  =...   accepted (the run always starts)\n"
     "\n"
     "Any other question is declined with its safe answer (Cancel or No); stderr\n"
@@ -135,10 +146,15 @@ bool NeedsLibrary(TRunMode mode) { return mode != TRunMode::AddNewFiling; }
 
 // Options of this program alone, taken out before the keyword language reads
 // the rest (a value after a keyword that takes one is left alone).
+enum class TDeleteKind { None, Volumes, Sheets };
+
 struct TBatchOptions {
   bool details = false, noType5 = false, noType6 = false, showDockets = false, primeDates = false;
   bool pdf = false, noLimit = false;
   std::string pdfPath;  // the value of TO with PDF
+  TDeleteKind deleting = TDeleteKind::None;
+  bool yes = false;   // the questions of DELETE are answered OK
+  std::string error;  // a usage problem found here
 };
 
 std::vector<std::string> TakeBatchOptions(const std::vector<std::string>& args, TBatchOptions& o) {
@@ -146,8 +162,24 @@ std::vector<std::string> TakeBatchOptions(const std::vector<std::string>& args, 
                                       "FROMFOLDER", "FROMALL", "FROMDIR", "ID",     "DRIVES"};
   std::vector<std::string> rest;
   bool value = false;
-  for (const std::string& a : args) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
     std::string w = UpperCase(a);
+    if (!value && w == "DELETE") {
+      // Deleting is reachable only through the explicit pair of words.
+      const std::string what = i + 1 < args.size() ? UpperCase(args[i + 1]) : "";
+      if (what != "VOLUMES" && what != "SHEETS") {
+        o.error = "DELETE must be followed by VOLUMES or SHEETS";
+        return rest;
+      }
+      o.deleting = what == "VOLUMES" ? TDeleteKind::Volumes : TDeleteKind::Sheets;
+      ++i;
+      continue;
+    }
+    if (!value && w == "YES") {
+      o.yes = true;
+      continue;
+    }
     if (!value) {
       bool* flag = w == "DETAILS"       ? &o.details
                    : w == "NOTYPE5"     ? &o.noType5
@@ -239,8 +271,26 @@ int Run(const std::vector<std::string>& allArgs) {
   TRunState& st = main.State();
   TBatchOptions options;
   const std::vector<std::string> args = TakeBatchOptions(allArgs, options);
+  if (!options.error.empty()) {
+    std::fprintf(stderr, "%s\n", options.error.c_str());
+    return kUsage;
+  }
   if (!main.ParseCommandLine(args)) return kUsage;
   st.AutoGo = true;
+  const bool deleting = options.deleting != TDeleteKind::None;
+  if (deleting) {
+    // Deleting sheets is a privilege of ExpertMode; the keyword pair grants it.
+    if (options.deleting == TDeleteKind::Sheets) main.SetExpertMode(true);
+    main.ModeChanged(ChooseDelete(st, options.deleting == TDeleteKind::Volumes));
+  } else if (options.yes) {
+    std::fprintf(stderr, "warning: YES answers only the questions of DELETE; ignored\n");
+  }
+  if (deleting && options.yes) {
+    port.SetAnswer(kDeleteVolumesWarning, TAnswer::OK);
+    port.SetAnswerByPrefix(kMarkDeletedPrefix, TAnswer::OK);
+  }
+  port.SetHint(kDeleteVolumesWarning, "YES");
+  port.SetHintByPrefix(kMarkDeletedPrefix, "YES");
 
   if (TRecordListing* listing = main.Windows().listing) {
     TRecordListing& l = *listing;
@@ -310,6 +360,10 @@ int Run(const std::vector<std::string>& allArgs) {
       out->onNote = [](const std::string& note) { std::fprintf(stderr, "%s\n", note.c_str()); };
   };
   if (NeedsLibrary(st.RunMode) && !st.Loaded && !multiIn) return kFailed;  // the reason is already on stderr
+  if (deleting && main.VolumeList().MarkedCount() == 0) {
+    std::fprintf(stderr, "DELETE needs the volumes to work on: give ID <code> or ALL\n");
+    return kUsage;
+  }
   if (!adding && !multiIn && main.VolumeList().MarkedCount() == 0 && st.RunMode != TRunMode::ScanUpdates)
     std::fprintf(stderr, "warning: no volume is selected: give ALL or ID <code>\n");
   TGoResult result = TGoResult::NotPrepared;
@@ -357,6 +411,16 @@ int Run(const std::vector<std::string>& allArgs) {
     std::fputs(main.SheetList().CopySheetListClick().c_str(), stdout);
   if (options.pdf && result == TGoResult::Ran && !WritePdf(main, options)) return kFailed;
   if (result == TGoResult::Ran) PrintModeResult(main, port);
+  if (deleting && result == TGoResult::Ran) {
+    if (options.deleting == TDeleteKind::Volumes) {
+      std::fprintf(stderr, "Deleted %d volumes; prime file rewritten\n", main.Windows().deletedVolumes);
+      PrintVolumeList(main.VolumeList());
+    } else {
+      std::fprintf(stderr, "Marked %d sheets Deleted\n", main.Windows().deletedSheets);
+    }
+  }
+  // A declined confirmation changed nothing: the run did not do its work.
+  if (deleting && port.DeclinedCount() > 0) return kFailed;
   if (st.RunMode == TRunMode::Html && result == TGoResult::Ran) {
     const std::string index = JoinPath(MapPath(st.ToDir), "index.htm");
     if (RealFileSystem().Exists(index)) std::printf("%s\n", index.c_str());

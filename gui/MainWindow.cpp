@@ -25,6 +25,7 @@
 #include "gui/SheetListView.h"
 #include "gui/SmallWindows.h"
 #include "gui/Text1252.h"
+#include "gui/PrimeEditorView.h"
 #include "gui/VolumeListView.h"
 #include "shell/MainCommands.h"
 #include "shell/MainUnit.h"
@@ -137,6 +138,7 @@ TMainWindow::TMainWindow(TMain& main, QtUserPort& port, QWidget* parent)
     }
   });
   connect(volumeView_, &TVolumeListView::goRequested, this, &TMainWindow::Go);
+  connect(volumeView_, &TVolumeListView::updateCodesRequested, this, &TMainWindow::UpdateCodes);
   connect(sheetView_, &TSheetListView::quitRequested, this, &QWidget::close);
   connect(sheetView_, &TSheetListView::showControlsRequested, this, [this] { SetControlPanelShown(!dock_->isVisible()); });
   connect(sheetView_, &TSheetListView::tileRequested, mdi_, &QMdiArea::tileSubWindows);
@@ -216,6 +218,19 @@ QMdiSubWindow* TMainWindow::AddWindow(QWidget* view, const QSize& size) {
   connect(view, &QWidget::windowTitleChanged, window, &QWidget::setWindowTitle);
   window->setWindowTitle(view->windowTitle());
   return window;
+}
+
+void TMainWindow::UpdateCodes() {
+  if (running_) return;
+  main_.VolumeList().UpdateCodes([this](TPrimeRef& volume) {
+    TPrimeEditor editor(main_.Env());
+    if (!editor.Load(volume)) return;  // the store has said why
+    // Only a main window that allows changes to the library lets Update go.
+    editor.SetUpdateEnabled(main_.State().ExpertMode);
+    TPrimeEditorView view(editor, this);
+    view.exec();
+  });
+  refresh();
 }
 
 void TMainWindow::ShowWindow(QMdiSubWindow* window) {

@@ -120,6 +120,8 @@ class TMainWindow : public QMainWindow {
   void BuildMenus();
   QMdiSubWindow* AddWindow(QWidget* view, const QSize& size);
   void ShowWindow(QMdiSubWindow* window);
+  // The volume list's "Update Codes": the prime editor, modal, on the focused row.
+  void UpdateCodes();
   void ModeChosen(int index);
   void ChooseMenuMode(int mode);
   void AfterModeChange(bool tile);

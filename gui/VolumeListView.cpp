@@ -129,11 +129,16 @@ TVolumeListView::TVolumeListView(TFromDisplay& list, std::function<int()> runMod
   layout->addWidget(table_, 1);
   layout->addWidget(status);
 
-  // "Update Codes" opens the prime record editor, which this program does not have yet.
-  auto* updateCodes = new QAction("Update Codes", table_);
-  updateCodes->setEnabled(false);
-  table_->addAction(updateCodes);
+  // "Update Codes": the prime record editor on the focused row.
+  updateCodes_ = new QAction("Update Codes", table_);
+  table_->addAction(updateCodes_);
   table_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  connect(updateCodes_, &QAction::triggered, this, [this] {
+    if (list_.Running()) return;
+    const QModelIndex current = table_->currentIndex();
+    list_.SetFocused(current.isValid() ? std::optional<size_t>(size_t(current.row())) : std::nullopt);
+    emit updateCodesRequested();
+  });
 
   // While a run walks the rows, their order and marks are the run's: clicks
   // on heads and rows change nothing then.

@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+class QAction;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -57,11 +58,14 @@ class TVolumeListView : public QWidget {
   void refresh();
 
   QTableView* Table() const { return table_; }
+  QAction* UpdateCodesAction() const { return updateCodes_; }
   QString StatusPanel(int panel) const;
 
  signals:
   // Double-click or Enter on the list: the main window's Go.
   void goRequested();
+  // The popup's "Update Codes", after the focused row was given to the model.
+  void updateCodesRequested();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -79,6 +83,7 @@ class TVolumeListView : public QWidget {
   QPushButton* enough_;
   QPushButton* unselect_;
   QPushButton* makeHtml_;
+  QAction* updateCodes_;
   bool syncing_ = false;
 };
 

@@ -228,37 +228,45 @@ bool THdrForm::MarkDeleted() {
 
   // Sheets newly marked, per volume. A sheet that was already Deleted is not
   // counted again, so the volume's count never drops below its live sheets.
+  std::vector<TSheet*> marked;
   std::vector<std::pair<TPrimeRef*, int>> counts;
-  auto count = [&counts](TPrimeRef* v) {
-    for (auto& [ref, n] : counts) {
-      if (ref == v) {
-        ++n;
-        return;
-      }
-    }
-    counts.emplace_back(v, 1);
-  };
-  auto lowerCounts = [&counts] {
-    for (auto& [ref, n] : counts) ref->AddToCount(-std::min<int>(n, ref->record.sheetCount));
-  };
+  for (auto& [text, sheet] : entries_) {
+    if (!sheet || sheet->position < 0) continue;
+    marked.push_back(sheet.get());
+    if (sheet->body.status == kDeleted || !sheet->prime) continue;
+    auto at = std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == sheet->prime; });
+    if (at == counts.end())
+      counts.emplace_back(sheet->prime, 1);
+    else
+      ++at->second;
+  }
+
+  // The sheet records and the lowered counts go in one edit: all of them
+  // land, or none.
+  std::vector<std::pair<TPrimeRef*, uint16_t>> oldCounts;
+  bool landed = false;
+  cluster->BeginHdrEdit();
   try {
-    for (auto& [text, sheet] : entries_) {
-      if (!sheet || sheet->position < 0) continue;
+    for (TSheet* sheet : marked) {
       TSheetBody body = sheet->body;
-      const bool wasDeleted = body.status == kDeleted;
       body.status = kDeleted;
       cluster->WriteHdr(sheet->position, body.Encode());
-      sheet->body.status = kDeleted;
-      if (!wasDeleted && sheet->prime) count(sheet->prime);
     }
-  } catch (...) {
-    cluster->CloseHdr();
-    lowerCounts();
-    Changed();
-    throw;
+    for (auto& [ref, n] : counts) {
+      oldCounts.emplace_back(ref, ref->record.sheetCount);
+      ref->AddToCount(-std::min<int>(n, ref->record.sheetCount));
+    }
+    landed = cluster->CommitHdrEdit();
+  } catch (const EInOutError& e) {
+    cluster->AbandonHdrEdit();
+    env_.port.Error(e.what());
   }
   cluster->CloseHdr();
-  lowerCounts();
+  if (!landed) {
+    for (auto& [ref, n] : oldCounts) ref->record.sheetCount = n;
+    return false;  // a disk that refused these refuses the next volume too
+  }
+  for (TSheet* sheet : marked) sheet->body.status = kDeleted;
   Changed();
   return true;
 }

@@ -109,10 +109,10 @@ class THdrForm {
   // off); fewer than 2 also tells how to select more.
   TNamedSheets SelectedSheets();
   // Delete run for selected sheets: asks, then marks every listed sheet
-  // Deleted on disk and lowers its volume's sheet count. Returns whether the
-  // run goes on (false on Abort, or when the header file cannot be opened
-  // for writing). A write failure raises EInOutError after closing the
-  // header file; the counts then reflect the records already written.
+  // Deleted on disk and lowers its volume's sheet count, as one header edit.
+  // Returns whether the run goes on (false on Abort, or when the records
+  // could not be written: the failure has been shown, and every record,
+  // sheet and count is as it was before).
   bool MarkDeleted();
   void SetVolumeCaption(const std::string& text);
   // Before every Edit menu command: chooses the sheets to process (multi-

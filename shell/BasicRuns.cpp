@@ -14,13 +14,17 @@ bool TBrowseRun::Prepare(TRunContext& main, TFromDisplay&) {
   return true;
 }
 
-bool TBrowseRun::EachVolume(TRunContext& main, TFromDisplay&, size_t, TPrimeRef& volume) {
+bool LoadSelectedSheets(TRunContext& main, TPrimeRef& volume) {
   THdrList list(volume, &main.State().Selection);
   list.Load();
-  if (list.VersionCount() > 0) {
-    main.SheetList().SetCluster(volume.cluster);
-    main.SheetList().FillList(list);
-  }
+  if (list.VersionCount() == 0) return false;
+  main.SheetList().SetCluster(volume.cluster);
+  main.SheetList().FillList(list);
+  return true;
+}
+
+bool TBrowseRun::EachVolume(TRunContext& main, TFromDisplay&, size_t, TPrimeRef& volume) {
+  LoadSelectedSheets(main, volume);
   return true;
 }
 

@@ -9,6 +9,10 @@
 
 namespace vorne {
 
+// The selected sheets of a volume into the sheet list window, as Browse
+// loads them; false when the volume has none.
+bool LoadSelectedSheets(TRunContext& main, TPrimeRef& volume);
+
 // Browse: each marked volume's selected sheets go into the sheet list window.
 class TBrowseRun : public TModeRun {
  public:

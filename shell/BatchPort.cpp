@@ -28,17 +28,26 @@ void TBatchPort::Message(TMsgKind kind, const std::string& text) {
   std::fflush(err_);
 }
 
+// The entry for text: its own, else the first whose key begins text.
+template <class T>
+static const T* Lookup(const std::map<std::string, T>& exact, const std::map<std::string, T>& byPrefix,
+                       const std::string& text) {
+  if (auto it = exact.find(text); it != exact.end()) return &it->second;
+  for (const auto& [prefix, value] : byPrefix)
+    if (text.compare(0, prefix.size(), prefix) == 0) return &value;
+  return nullptr;
+}
+
 TAnswer TBatchPort::Ask(const std::string& text, TButtons buttons) {
-  auto it = answers_.find(text);
-  if (it != answers_.end()) {
-    std::fprintf(err_, "%s -> %s\n", text.c_str(), AnswerName(it->second));
-    return it->second;
+  if (const TAnswer* given = Lookup(answers_, prefixAnswers_, text)) {
+    std::fprintf(err_, "%s -> %s\n", text.c_str(), AnswerName(*given));
+    return *given;
   }
   TAnswer a = SafeAnswer(buttons);
   ++declined_;
   std::fprintf(err_, "declined: \"%s\" answered %s", text.c_str(), AnswerName(a));
-  auto hint = hints_.find(text);
-  if (hint != hints_.end()) std::fprintf(err_, " (give %s to answer it)", hint->second.c_str());
+  if (const std::string* hint = Lookup(hints_, prefixHints_, text))
+    std::fprintf(err_, " (give %s to answer it)", hint->c_str());
   std::fprintf(err_, "\n");
   std::fflush(err_);
   return a;

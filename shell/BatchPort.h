@@ -21,6 +21,10 @@ class TBatchPort : public TUserPort {
   void SetAnswer(const std::string& text, TAnswer answer) { answers_[text] = answer; }
   // Names the keyword that would answer a question, for the decline message.
   void SetHint(const std::string& text, const std::string& keyword) { hints_[text] = keyword; }
+  // The same for every question that begins with prefix (questions that
+  // carry a count, "Mark these 3 sheets Deleted").
+  void SetAnswerByPrefix(const std::string& prefix, TAnswer answer) { prefixAnswers_[prefix] = answer; }
+  void SetHintByPrefix(const std::string& prefix, const std::string& keyword) { prefixHints_[prefix] = keyword; }
   // When set, save dialogs take the proposed name instead of being cancelled.
   void AcceptProposedNames(bool on) { acceptProposed_ = on; }
 
@@ -37,6 +41,8 @@ class TBatchPort : public TUserPort {
   std::FILE* err_;
   std::map<std::string, TAnswer> answers_;
   std::map<std::string, std::string> hints_;
+  std::map<std::string, TAnswer> prefixAnswers_;
+  std::map<std::string, std::string> prefixHints_;
   bool acceptProposed_ = false;
   int errors_ = 0;
   int declined_ = 0;

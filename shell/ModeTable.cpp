@@ -6,6 +6,7 @@
 #include "shell/BasicRuns.h"
 #include "shell/CheckRuns.h"
 #include "shell/CopyRuns.h"
+#include "shell/DeleteRuns.h"
 #include "shell/PublishRuns.h"
 #include "shell/Whenunit.h"
 
@@ -24,6 +25,8 @@ std::map<TRunMode, std::unique_ptr<TModeRun>> MakeModeRuns(TRecordListing& listi
       {TRunMode::PrintToFile, [] { return std::make_unique<TPublishRun>(false); }},
       {TRunMode::Test, [&] { return std::make_unique<TTestRun>(listing); }},
       {TRunMode::ErrorsOnly, [&] { return std::make_unique<TErrorsRun>(listing); }},
+      {TRunMode::DeleteVolumes, [] { return std::make_unique<TDeleteVolumesRun>(); }},
+      {TRunMode::DeleteSheets, [] { return std::make_unique<TDeleteSheetsRun>(); }},
       {TRunMode::UpdatePrimeDates, [] { return std::make_unique<TUpdateDatesRun>(); }},
   };
   std::map<TRunMode, std::unique_ptr<TModeRun>> runs;

@@ -169,6 +169,7 @@ void TUpdateDatesRun::Finish(TRunContext& main, TFromDisplay& list) {
     for (size_t i = 0; i < normalised.size(); ++i) cluster->Volumes()[i]->record.companyName = normalised[i];
   }
   list.Counts();
+  updated_ = 0;  // the next run counts its own volumes
   main.State().RunMode = TRunMode::ScanUpdates;  // the next Go asks again
 }
 

@@ -747,15 +747,24 @@ void TFileCluster::ReadAll(const TPrimeFilter& accept) {
   if (!hdrWasOpen) CloseHdr();
 }
 
+TPrimeRecord TFileCluster::FileRecord(const TPrimeRef& ref) const {
+  // A library that is read keeps every company name as it was stored; the
+  // normalised form is what the windows show. A new output takes the
+  // normalised names its volumes were made with.
+  TPrimeRecord r = ref.record;
+  if (!isOutput_) r.companyName = ref.storedName;
+  return r;
+}
+
 void TFileCluster::UpdatePrime(TPrimeRef& ref) {
   if (ref.recNo < 0) return AppendPrime(ref);
   if (editing_) {
-    auto b = ref.record.Encode();
+    auto b = FileRecord(ref).Encode();
     pendingPrime_[ref.recNo] = std::string(b.begin(), b.end());
     return;
   }
   auto f = env_.fs.Open(primePath_, TOpenMode::ReadWrite);
-  auto b = ref.record.Encode();
+  auto b = FileRecord(ref).Encode();
   f->Write(uint64_t(ref.recNo) * kPrimeRecordSize, b.data(), b.size());
 }
 
@@ -763,7 +772,7 @@ void TFileCluster::AppendPrime(TPrimeRef& ref) {
   auto f = env_.fs.Exists(primePath_) ? env_.fs.Open(primePath_, TOpenMode::ReadWrite)
                                       : env_.fs.Open(primePath_, TOpenMode::Create);
   ref.recNo = int32_t(f->Size() / kPrimeRecordSize);
-  auto b = ref.record.Encode();
+  auto b = FileRecord(ref).Encode();
   f->Write(uint64_t(ref.recNo) * kPrimeRecordSize, b.data(), b.size());
 }
 
@@ -798,7 +807,7 @@ static bool ReplaceWithMessages(TEnv& env, const std::string& path, const std::s
 bool TFileCluster::WritePrimeFile(const std::vector<TPrimeRef*>& order, bool withLegacy) {
   std::string bytes, legacy;
   for (TPrimeRef* ref : order) {
-    auto b = ref->record.Encode();
+    auto b = FileRecord(*ref).Encode();
     bytes.append(reinterpret_cast<const char*>(b.data()), b.size());
     if (withLegacy) {
       auto l = ref->record.EncodeLegacy();

@@ -185,6 +185,7 @@ class TFileCluster {
   bool OpenOutput();
   std::string LockedMessage() const;
   bool WritePrimeFile(const std::vector<TPrimeRef*>& order, bool withLegacy);
+  TPrimeRecord FileRecord(const TPrimeRef& ref) const;
   std::string VolumeNameOf(int32_t firstHdr);
 
   TEnv& env_;

@@ -315,7 +315,14 @@ bool TFromDisplay::UpdateCodes(const std::function<void(TPrimeRef&)>& editPrime)
   size_t at = focused_.value_or(0);
   TVolumeRow& row = rows_[at];
   if (editPrime && row.volume) editPrime(*row.volume);
-  if (row.volume) row.caption = NormalizeCompanyName(row.volume->record.companyName);
+  if (row.volume) {
+    // Every column follows the edited record, not only the name.
+    const bool marked = row.marked;
+    row = MakeRow(*row.volume);
+    row.marked = marked;
+    row.caption = NormalizeCompanyName(row.volume->record.companyName);
+  }
+  Counts();
   Changed();
   return true;
 }

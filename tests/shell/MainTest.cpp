@@ -7,6 +7,7 @@
 
 #include "platform/Paths.h"
 #include "filings/Verifier.h"
+#include "shell/DeleteRuns.h"
 #include "shell/MainUnit.h"
 #include "shell/Whenunit.h"
 #include "copy/outWindow.h"
@@ -142,10 +143,17 @@ TEST_F(MainTest, RunsRegisterTheWindowsTheyOpen) {
   EXPECT_EQ(main_.Windows().scanner->Lines().size(), 1u);
   EXPECT_EQ(changes, 2);
 
-  // Modes without a run say so instead of running.
+  // Deleting volumes asks first; the safe answer deletes nothing.
   ChooseDelete(main_.State(), true);
   main_.VolumeList().SelectAll();
+  EXPECT_EQ(main_.GoDoIt(), TGoResult::NotPrepared);
+  ASSERT_FALSE(port_.questions.empty());
+  EXPECT_EQ(port_.questions.back(), kDeleteVolumesWarning);
+  EXPECT_EQ(main_.VolumeList().RowCount(), 1u);
+  // A mode without a run says so instead of running.
+  main_.SetModeRun(TRunMode::DeleteVolumes, nullptr);
   EXPECT_NE(main_.GoDoIt(), TGoResult::Ran);
+  ASSERT_FALSE(port_.messages.empty());
   EXPECT_EQ(port_.messages.back(), kNotSupported);
 }
 

@@ -309,8 +309,12 @@ TEST_P(FromDisplayTest, UpdateCodesEditsTheFocusedRowAndRenamesIt) {
   EXPECT_EQ(port_.messages.back(), "No Volumes Listed");
   Fill({{"a gas", 1, 1, Day(2005, 1, 1)}, {"b gas", 2, 1, Day(2005, 1, 1)}});
   list_.SetFocused(1);
-  EXPECT_TRUE(list_.UpdateCodes([](TPrimeRef& v) { v.record.companyName = "anr new name"; }));
+  EXPECT_TRUE(list_.UpdateCodes([](TPrimeRef& v) {
+    v.record.companyName = "anr new name";
+    v.record.companyCode = 77;
+  }));
   EXPECT_EQ(list_.Rows()[1].caption, "ANR New Name");
+  EXPECT_EQ(list_.Rows()[1].columns[kColId], "000077");  // every column follows the record
   EXPECT_EQ(list_.Rows()[0].caption, "A Gas");
 }
 

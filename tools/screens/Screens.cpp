@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QPushButton>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QDockWidget>
@@ -434,6 +435,14 @@ int Run(const QString& library, const QString& out) {
     window.ErrorLogView()->parentWidget()->resize(640, 360);
     s.Shot(window.ErrorLogView()->parentWidget(), "error-log");
   }
+
+  // ExpertMode is on since Add New Filing: the prime editor of the first
+  // volume (closed without Update), and the question of the Delete mode.
+  if (table->model()->rowCount() > 0) {
+    table->setCurrentIndex(table->model()->index(0, 0));
+    s.ModalShot("prime-editor", [&] { window.VolumeListView()->UpdateCodesAction()->trigger(); });
+  }
+  s.ModalShot("delete-question", [&] { port.Ask(kDeleteQuestion, TButtons::YesNo); });
 
   std::printf("%d pictures\n", s.Count());
   return 0;
