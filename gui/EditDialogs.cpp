@@ -58,10 +58,12 @@ TEditDialog::TEditDialog(TEditForm& form, QWidget* parent) : QDialog(parent), fo
   auto* grid = new QGridLayout;
   int row = 0;
   auto add = [&](const QString& label, QWidget* control, QComboBox* flag) {
-    grid->addWidget(new QLabel(label), row, 0);
+    auto* caption = new QLabel(label);
+    grid->addWidget(caption, row, 0);
     grid->addWidget(control, row, 1);
     if (flag) grid->addWidget(flag, row, 2);
     ++row;
+    return caption;
   };
 
   auto* sheetBox = new QGroupBox("Sheets");
@@ -89,7 +91,7 @@ TEditDialog::TEditDialog(TEditForm& form, QWidget* parent) : QDialog(parent), fo
     no->setToolTip("The first 6 characters replace the sheet's number");
     l->addWidget(no);
   }
-  add("Sheet number", sheetNoPanel_, nullptr);
+  sheetNoLabel_ = add("Sheet number", sheetNoPanel_, nullptr);
 
   auto* docketGrid = new QGridLayout;
   auto* docketBox = new QGroupBox("Docket records");
@@ -228,6 +230,7 @@ void TEditDialog::refresh() {
   sheetCount_->setText(ToQt(form_.SheetCount()));
   type6Count_->setText(ToQt(form_.Type6Count()));
   sheetNoPanel_->setVisible(form_.SheetNoVisible());
+  sheetNoLabel_->setVisible(form_.SheetNoVisible());
   names5Panel_->setVisible(form_.Type5Mode());
   if (shownNames_ != form_.Names5().size() || form_.Names5Index() < 0) {
     names5_->clear();

@@ -55,6 +55,7 @@ class TEditDialog : public QDialog {
   QLabel* sheetCount_;
   QLabel* type6Count_;
   QWidget* sheetNoPanel_;
+  QLabel* sheetNoLabel_;
   QWidget* names5Panel_;
   QListWidget* names5_;
   QPushButton* ok_;

@@ -157,16 +157,11 @@ bool TUpdateDatesRun::EachVolume(TRunContext& main, TFromDisplay&, size_t, TPrim
 }
 
 void TUpdateDatesRun::Finish(TRunContext& main, TFromDisplay& list) {
-  if (TFileCluster* cluster = main.Input()) {
-    // The prime file keeps each company name as it was stored, not the
-    // normalised form the volume list works with.
-    std::vector<std::string> normalised;
-    for (auto& v : cluster->Volumes()) {
-      normalised.push_back(v->record.companyName);
-      v->record.companyName = v->storedName;
-    }
+  // The cluster writes each company name as the prime file stored it; the
+  // library's lock keeps a run adding to it from losing volumes meanwhile.
+  if (TFileCluster* cluster = main.Input(); cluster && cluster->ReopenHdrForWrite()) {
     cluster->FlushNew();
-    for (size_t i = 0; i < normalised.size(); ++i) cluster->Volumes()[i]->record.companyName = normalised[i];
+    cluster->CloseHdr();
   }
   list.Counts();
   updated_ = 0;  // the next run counts its own volumes

@@ -227,7 +227,9 @@ TEST_F(DeleteRunsTest, AHeaderWriteFailureMidwayLeavesEveryRecordAndCountAsItWas
     const TState a = OnDisk(10), b = OnDisk(20);
     EXPECT_TRUE(a == oldA || a == doneA) << "fault after " << after << " bytes";
     EXPECT_TRUE(b == oldB || b == doneB) << "fault after " << after << " bytes";
-    if (a == oldA) EXPECT_EQ(b, oldB) << "the run goes on after a failed volume";
+    if (a == oldA) {
+      EXPECT_EQ(b, oldB) << "the run must stop at a failed volume";
+    }
     landed = a == doneA && b == doneB;
     if (!landed) {
       EXPECT_FALSE(port_.messages.empty()) << "a failure nobody was told of";
