@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QMap>
 #include <QPlainTextEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -67,6 +68,9 @@ TVolumePlan Volume(uint32_t code, const char* company, int sheets) {
 struct TAnswerer {
   std::function<void(TPrintToFileView&)> onPrintDialog;
   QStringList fileAnswers;  // the file dialogs' answers, in order
+  // Answers by the dialog's caption, before fileAnswers: a dialog seen again
+  // before it has closed gets the same answer rather than the next one.
+  QMap<QString, QString> fileByTitle;
   QStringList messages, companies;
   QTimer timer;
   TAnswerer() {
@@ -81,7 +85,10 @@ struct TAnswerer {
                     : add                                            ? QMessageBox::Yes
                                                                      : QMessageBox::No)
             ->click();
-      } else if (auto* files = qobject_cast<QFileDialog*>(w); files && !fileAnswers.isEmpty()) {
+      } else if (auto* files = qobject_cast<QFileDialog*>(w); files && fileByTitle.contains(files->windowTitle())) {
+        files->selectFile(fileByTitle.value(files->windowTitle()));
+        static_cast<QDialog*>(files)->accept();
+      } else if (files && !fileAnswers.isEmpty()) {
         files->selectFile(fileAnswers.takeFirst());
         static_cast<QDialog*>(files)->accept();
       } else if (w && w->objectName() == "verifyCompanyDialog") {
@@ -323,7 +330,9 @@ class RunWindowsTest : public QObject {
     QDir().mkpath(deskLib);
     TAnswerer answer;
     const QString savedLog = dir_.path() + "/desk-error.log";
-    answer.fileAnswers = {deskLib + "/Prime4", filing, savedLog};
+    answer.fileByTitle = {{"TO what Prime file:", deskLib + "/Prime4"},
+                          {"Add New Filing", filing},
+                          {"Save the Error Log", savedLog}};
     p.window.Go();
     QCOMPARE(p.window.LastResult(), TGoResult::Ran);
     QCOMPARE(answer.companies.size(), 1);  // no reference library: the company dialog asked
