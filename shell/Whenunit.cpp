@@ -163,6 +163,7 @@ void TUpdateDatesRun::Finish(TRunContext& main, TFromDisplay& list) {
     cluster->FlushNew();
     cluster->CloseHdr();
   }
+  list.RefreshRows();  // the Updated column shows the dates just stored
   list.Counts();
   updated_ = 0;  // the next run counts its own volumes
   main.State().RunMode = TRunMode::ScanUpdates;  // the next Go asks again

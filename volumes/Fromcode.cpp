@@ -317,14 +317,24 @@ bool TFromDisplay::UpdateCodes(const std::function<void(TPrimeRef&)>& editPrime)
   if (editPrime && row.volume) editPrime(*row.volume);
   if (row.volume) {
     // Every column follows the edited record, not only the name.
-    const bool marked = row.marked;
-    row = MakeRow(*row.volume);
-    row.marked = marked;
+    RefreshRow(row);
     row.caption = NormalizeCompanyName(row.volume->record.companyName);
   }
   Counts();
   Changed();
   return true;
+}
+
+void TFromDisplay::RefreshRow(TVolumeRow& row) {
+  const bool marked = row.marked;
+  row = MakeRow(*row.volume);
+  row.marked = marked;
+}
+
+void TFromDisplay::RefreshRows() {
+  for (TVolumeRow& row : rows_)
+    if (row.volume) RefreshRow(row);
+  Changed();
 }
 
 void TFromDisplay::SetGaugeVisible(bool on) {

@@ -164,6 +164,9 @@ class TFromDisplay {
   const std::vector<TVolumeRow>& Rows() const { return rows_; }
   size_t RowCount() const { return rows_.size(); }
   void RemoveRow(size_t row);
+  // Every row's columns again from its volume's record (marks kept): after a
+  // run changed the records in place.
+  void RefreshRows();
   void SetMarked(size_t row, bool on);  // the view's selection; no Counts
   bool IsMarked(size_t row) const { return row < rows_.size() && rows_[row].marked; }
   size_t MarkedCount() const;
@@ -256,6 +259,7 @@ class TFromDisplay {
   void ShowElapsed();
 
  private:
+  void RefreshRow(TVolumeRow& row);
   void Changed();
   void SetStatus(int panel, std::string text);
   void ResetDockets();

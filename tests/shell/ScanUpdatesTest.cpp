@@ -172,6 +172,11 @@ TEST_F(ScanTest, ExpertModeCanStoreTheLatestUpdateInThePrimeRecords) {
   EXPECT_EQ(updated[123], PackDate(2004, 1, 10));
   EXPECT_EQ(updated[77], PackDate(2005, 2, 20));
   EXPECT_EQ(updated[5], PackDate(2005, 2, 25));
+  // The volume list shows the dates just stored.
+  for (const TVolumeRow& row : main_.VolumeList().Rows())
+    EXPECT_EQ(row.columns[5], UpdatedText(row.volume->record.updated)) << row.caption;
+  EXPECT_TRUE(std::any_of(main_.VolumeList().Rows().begin(), main_.VolumeList().Rows().end(),
+                          [](const TVolumeRow& r) { return r.columns[5] == "2/25/2005"; }));
   // The names are written back as they were stored.
   std::set<std::string> names;
   for (auto& v : check.Volumes()) names.insert(v->storedName);
