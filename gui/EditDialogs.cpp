@@ -234,7 +234,11 @@ void TEditDialog::refresh() {
   names5Panel_->setVisible(form_.Type5Mode());
   if (shownNames_ != form_.Names5().size() || form_.Names5Index() < 0) {
     names5_->clear();
-    for (const auto& [name, entry] : form_.Names5()) names5_->addItem(ToQt(name));
+    for (const auto& [name, entry] : form_.Names5()) {
+      names5_->addItem(ToQt(name));
+      // Records may carry the same name: the tip tells them apart.
+      if (entry) names5_->item(names5_->count() - 1)->setToolTip(QString("Issuer record %1").arg(entry->position));
+    }
     shownNames_ = form_.Names5().size();
   } else {
     for (int i = 0; i < names5_->count(); ++i) names5_->item(i)->setText(ToQt(form_.Names5()[size_t(i)].first));
