@@ -73,6 +73,15 @@ struct TAnswerer {
   QMap<QString, QString> fileByTitle;
   QStringList messages, companies;
   QTimer timer;
+  // selectFile leaves the name box alone while it has the focus, which it
+  // gets when the window system gets round to activating the dialog: the
+  // box takes the answer directly.
+  static void Answer(QFileDialog& files, const QString& path) {
+    files.selectFile(path);
+    if (auto* name = files.findChild<QLineEdit*>("fileNameEdit")) name->setText(path);
+    static_cast<QDialog&>(files).accept();
+  }
+
   TAnswerer() {
     timer.setInterval(20);
     QObject::connect(&timer, &QTimer::timeout, [this] {
@@ -86,11 +95,9 @@ struct TAnswerer {
                                                                      : QMessageBox::No)
             ->click();
       } else if (auto* files = qobject_cast<QFileDialog*>(w); files && fileByTitle.contains(files->windowTitle())) {
-        files->selectFile(fileByTitle.value(files->windowTitle()));
-        static_cast<QDialog*>(files)->accept();
+        Answer(*files, fileByTitle.value(files->windowTitle()));
       } else if (files && !fileAnswers.isEmpty()) {
-        files->selectFile(fileAnswers.takeFirst());
-        static_cast<QDialog*>(files)->accept();
+        Answer(*files, fileAnswers.takeFirst());
       } else if (w && w->objectName() == "verifyCompanyDialog") {
         companies << w->findChild<QLineEdit*>()->text();
         for (QPushButton* b : w->findChildren<QPushButton*>())
