@@ -481,9 +481,13 @@ void TSheetListView::ChgDocketClick(bool type5) {
   const bool proceed = form_.ChooseSheetsToProcess();
   refresh();
   if (!proceed) return;
+  // The chain that "Clone Type 6" extends is that of the first marked sheet's volume.
+  const TPrimeRef* volume = nullptr;
+  for (size_t i = 0; i < form_.Count() && !volume; ++i)
+    if (form_.IsMarked(i) && form_.Entries()[i].second) volume = form_.Entries()[i].second->prime;
   TEditForm edit(form_.Env());
   edit.SetCluster(form_.Cluster());
-  edit.SetEndPos(form_.EndPos());
+  edit.SetEndPos(form_.EndPosOf(volume));
   for (size_t i = 0; i < form_.Count(); ++i)
     if (form_.IsMarked(i) && form_.Entries()[i].second) edit.AddSheet(form_.Entries()[i].first, form_.Entries()[i].second);
   if (edit.Sheets().empty()) return;
@@ -497,6 +501,7 @@ void TSheetListView::ChgDocketClick(bool type5) {
   dialog.exec();
   // The edited sheets are the listed ones; versions superseded on the way are copies.
   form_.SheetsRewritten(edit.Superseded());
+  form_.SetEndPosOf(volume, edit.EndPos());
   refresh();
 }
 

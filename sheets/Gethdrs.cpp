@@ -113,6 +113,7 @@ void THdrForm::Activate() {
 void THdrForm::ClearList() {
   entries_.clear();
   marks_.clear();
+  endPositions_.clear();
   selected_ = -1;
   top_ = 0;
   searchPos_ = 0;
@@ -127,6 +128,22 @@ void THdrForm::SetCluster(TFileCluster* cluster) {
   dockets_ = {};
 }
 
+int32_t THdrForm::EndPosOf(const TPrimeRef* volume) const {
+  for (const auto& [v, pos] : endPositions_)
+    if (v == volume) return pos;
+  return -1;
+}
+
+void THdrForm::SetEndPosOf(const TPrimeRef* volume, int32_t pos) {
+  if (volume == volume_) endPos_ = pos;
+  for (auto& [v, end] : endPositions_)
+    if (v == volume) {
+      end = pos;
+      return;
+    }
+  endPositions_.emplace_back(volume, pos);
+}
+
 void THdrForm::FillList(THdrList& list) {
   enoughVisible_ = true;
   Changed();
@@ -134,6 +151,7 @@ void THdrForm::FillList(THdrList& list) {
   const size_t first = entries_.size();
   volume_ = &list.Volume();
   endPos_ = list.EndPos();
+  SetEndPosOf(volume_, endPos_);
   try {
     list.FillNames(entries_, issuers_, dockets_);
   } catch (...) {

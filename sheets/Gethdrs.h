@@ -189,6 +189,11 @@ class THdrForm {
   TFileCluster* Cluster() const { return cluster_; }
   TPrimeRef* Volume() const { return volume_; }
   int32_t EndPos() const { return endPos_; }
+  // The chain's end of a listed volume (-1 when it is not listed): an edit of
+  // its sheets moves that chain's end, not the last loaded volume's.
+  int32_t EndPosOf(const TPrimeRef* volume) const;
+  // A command moved the end of the volume's chain (Clone Type 6).
+  void SetEndPosOf(const TPrimeRef* volume, int32_t pos);
   TAuxList<T5Entry>& Issuers() { return issuers_; }
   TAuxList<T6Entry>& Dockets() { return dockets_; }
   int SearchPosition() const { return searchPos_; }
@@ -216,6 +221,7 @@ class THdrForm {
   TFileCluster* cluster_ = nullptr;
   TPrimeRef* volume_ = nullptr;
   int32_t endPos_ = -1;
+  std::vector<std::pair<const TPrimeRef*, int32_t>> endPositions_;  // per listed volume
   TAuxList<T5Entry> issuers_;
   TAuxList<T6Entry> dockets_;
 

@@ -3,6 +3,7 @@
 // lines, marking sheets deleted on disk, and the drawing data of a line.
 #include <gtest/gtest.h>
 
+#include "sheets/Editstuf.h"
 #include "sheets/Gethdrs.h"
 #include "store/Errors.h"
 #include "support/LibraryBuilder.h"
@@ -112,6 +113,44 @@ TEST_F(SheetListTest, SecondVolumeAppendsAndItsFirstLineBecomesTopAndSelected) {
   EXPECT_EQ(form.Volume(), &Volume(1));
   EXPECT_EQ(form.EndPos(), second.EndPos());
   EXPECT_EQ(form.Issuers().Count(), 2u);  // one issuer record per volume
+}
+
+// An edit of the first volume's sheets moves that volume's chain end, not
+// the one of the volume loaded last.
+TEST_F(SheetListTest, EachListedVolumeKeepsItsOwnChainEnd) {
+  BuildTwoCompanies();
+  THdrForm& form = Form();
+  THdrList& first = Load(0);
+  form.FillList(first);
+  form.FillList(Load(1));
+  EXPECT_EQ(form.EndPosOf(&Volume(0)), first.EndPos());
+  EXPECT_EQ(form.EndPosOf(&Volume(1)), form.EndPos());
+  EXPECT_NE(form.EndPosOf(&Volume(0)), form.EndPosOf(&Volume(1)));
+  EXPECT_EQ(form.EndPosOf(nullptr), -1);
+
+  // Cloning the docket record of the first volume's sheets extends its chain.
+  auto chainOf = [&](size_t v) {
+    std::vector<int32_t> records;
+    cluster_->WalkChain(Volume(v), [&](int32_t n, const THdrRecord&) { return records.push_back(n), true; }, false);
+    return records;
+  };
+  const std::vector<int32_t> secondBefore = chainOf(1);
+  const int32_t size = cluster_->HdrSize();
+  TEditForm edit(env_);
+  edit.SetCluster(cluster_.get());
+  edit.SetEndPos(form.EndPosOf(&Volume(0)));
+  edit.AddSheet(form.Entries()[0].first, form.Entries()[0].second);
+  edit.AddSheet(form.Entries()[1].first, form.Entries()[1].second);
+  edit.Activate();
+  edit.Clone6BtnClick();
+  edit.OKBtnClick();
+  ASSERT_EQ(edit.Result(), TEditForm::TResult::OK) << ::testing::PrintToString(port_.messages);
+  form.SetEndPosOf(&Volume(0), edit.EndPos());
+  EXPECT_EQ(chainOf(1), secondBefore);
+  EXPECT_EQ(chainOf(0).back(), size);  // the first chain now ends past the old file end
+  EXPECT_EQ(form.EndPosOf(&Volume(0)), size);
+  form.ClearList();
+  EXPECT_EQ(form.EndPosOf(&Volume(0)), -1);
 }
 
 TEST_F(SheetListTest, NoSheetsShowsTheTabbedTextAndLeavesCaptionAndSelection) {
