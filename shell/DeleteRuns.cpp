@@ -52,11 +52,8 @@ void TDeleteVolumesRun::Finish(TRunContext& main, TFromDisplay& list) {
   }
   // The list shows what the prime file now holds (all of it again when the
   // rewrite failed).
-  TFillOptions options;
-  options.nameList = main.State().NameList;
-  options.splitFlag = main.State().SplitFlag;
   try {
-    list.Fill(*cluster, options);
+    list.Fill(*cluster, VolumeListOptions(main.State()));
   } catch (const EInOutError& e) {
     env.port.Error(e.what());
   }

@@ -144,10 +144,7 @@ bool TMain::OpenPrimeFile(const std::string& typedPath) {
 void TMain::AfterOpen() {
   if (state_.RunMode == TRunMode::AddNewFiling) return;  // the import's own start
   if (state_.InputCluster && volumes_.RowCount() == 0) {
-    TFillOptions options;
-    options.nameList = state_.NameList;
-    options.splitFlag = state_.SplitFlag;
-    volumes_.Fill(*state_.InputCluster, options);
+    volumes_.Fill(*state_.InputCluster, VolumeListOptions(state_));
     state_.Loaded = true;
   }
   if (state_.Loaded) state_.Controls.GoEnabled = true;

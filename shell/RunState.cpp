@@ -2,6 +2,7 @@
 
 #include "shell/Modes.h"
 #include "store/Cluster.h"
+#include "volumes/Fromcode.h"
 
 namespace vorne {
 
@@ -29,5 +30,12 @@ int ModePanelIndex(TRunMode mode) {
 }
 
 bool IsCopyOrAdd(TRunMode mode) { return mode == TRunMode::Copy || mode == TRunMode::AddNewFiling; }
+
+TFillOptions VolumeListOptions(const TRunState& state) {
+  TFillOptions options;
+  options.nameList = state.NameList;
+  options.splitFlag = state.SplitFlag;
+  return options;
+}
 
 }  // namespace vorne

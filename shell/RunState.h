@@ -17,6 +17,8 @@
 
 namespace vorne {
 
+struct TFillOptions;
+
 class TFileCluster;
 
 // Never renumber: other windows and the batch program test these values.
@@ -126,5 +128,8 @@ void ResetState(TRunState& state);
 // The Mode panel item of a mode (both delete modes share the "Delete" item).
 int ModePanelIndex(TRunMode mode);
 bool IsCopyOrAdd(TRunMode mode);
+// How the volume list is filled from the input library: the names left out
+// (EXCEPT) and the order (SPLIT sorts by company code).
+TFillOptions VolumeListOptions(const TRunState& state);
 
 }  // namespace vorne
