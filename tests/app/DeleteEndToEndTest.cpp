@@ -22,25 +22,11 @@ class DeleteBatchTest : public ::testing::Test {
   DeleteBatchTest() : dir_(TestTempDir("vorne-delete-")) {
     TScriptedPort port;
     TEnv env{RealFileSystem(), port};
-    auto volume = [](uint32_t code, const char* company, std::vector<uint8_t> statuses) {
-      TVolumePlan v;
-      v.companyCode = code;
-      v.company = company;
-      int n = 0;
-      for (uint8_t st : statuses) {
-        TSheetPlan s;
-        s.sheetNo = std::to_string(++n);
-        s.lines = {"Original Sheet No. " + s.sheetNo, "text"};
-        s.status = st;
-        v.sheets.push_back(s);
-      }
-      return v;
-    };
     lib_ = (dir_ / "lib").string();
     prime_ = BuildLibrary(env, lib_, true,
-                          {volume(10, "Alpha Pipeline Company", {kEffective, kPending}),
-                           volume(20, "Beta Gas Company", {kEffective}),
-                           volume(30, "Gamma Storage Company", {kEffective, kEffective})});
+                          {VolumeWithStatuses(10, "Alpha Pipeline Company", {kEffective, kPending}),
+                           VolumeWithStatuses(20, "Beta Gas Company", {kEffective}),
+                           VolumeWithStatuses(30, "Gamma Storage Company", {kEffective, kEffective})});
   }
   ~DeleteBatchTest() override { fs::remove_all(dir_); }
 

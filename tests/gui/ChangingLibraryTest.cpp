@@ -34,21 +34,6 @@ using namespace vorne::testing;
 
 namespace {
 
-TVolumePlan Volume(uint32_t code, const char* company, std::vector<uint8_t> statuses) {
-  TVolumePlan v;
-  v.companyCode = code;
-  v.company = company;
-  int n = 0;
-  for (uint8_t st : statuses) {
-    TSheetPlan s;
-    s.sheetNo = std::to_string(++n);
-    s.lines = {"Original Sheet No. " + s.sheetNo, "text"};
-    s.status = st;
-    v.sheets.push_back(s);
-  }
-  return v;
-}
-
 // The message box that comes up next gets this button clicked; its text is
 // kept. Runs let events run before they ask, so the timer waits for the box.
 void AnswerNextBox(QMessageBox::StandardButton button, QString* text = nullptr) {
@@ -109,9 +94,9 @@ class ChangingLibraryTest : public QObject {
     TEnv env{RealFileSystem(), port};
     library_ = dir_.path() + "/lib" + QString::number(++count_);
     BuildLibrary(env, library_.toStdString(), false,
-                 {Volume(10, "Alpha Pipeline Company", {kEffective, kPending}),
-                  Volume(20, "Beta Gas Company", {kEffective}),
-                  Volume(30, "Gamma Storage Company", {kEffective})});
+                 {VolumeWithStatuses(10, "Alpha Pipeline Company", {kEffective, kPending}),
+                  VolumeWithStatuses(20, "Beta Gas Company", {kEffective}),
+                  VolumeWithStatuses(30, "Gamma Storage Company", {kEffective})});
   }
 
   void deleteEntireVolumesFromTheModePanel() {

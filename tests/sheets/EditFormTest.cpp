@@ -9,18 +9,10 @@
 
 #include "sheets/Editstuf.h"
 #include "sheets/Editsupe.h"
-#include "store/Cluster.h"
-#include "store/Common.h"
-#include "store/Headers.h"
-#include "support/LibraryBuilder.h"
-#include "support/MemFileSystem.h"
-#include "support/ScriptedPort.h"
+#include "sheets/ListedVolume.h"
 
 namespace vorne::testing {
 namespace {
-
-// A sheet by number and revision (a braced pair would split a test macro's arguments).
-std::pair<std::string, int> K(const std::string& no, int rev = 0) { return {no, rev}; }
 
 using TBox = TEditForm::TBox;
 using TFlag = TEditForm::TFlag;
@@ -38,39 +30,8 @@ TSheetPlan Plan(const char* no, int rev, uint8_t status, const char* docket = "R
   return s;
 }
 
-class EditFormTest : public ::testing::Test {
+class EditFormTest : public ListedVolumeTest {
  protected:
-  EditFormTest() {
-    mem_.MakeDir("/lib");
-    SetTodayForTesting(TDate{2006, 7, 8});
-  }
-  ~EditFormTest() override { SetTodayForTesting(std::nullopt); }
-
-  void Build(std::vector<TSheetPlan> sheets) {
-    TVolumePlan v;
-    v.sheets = std::move(sheets);
-    prime_ = BuildLibrary(env_, "/lib/a", false, {v});
-    Open();
-  }
-  // Opens the library as the sheet list has it: every version listed.
-  void Open() {
-    cluster_ = std::make_unique<TFileCluster>(env_, false);
-    ASSERT_TRUE(cluster_->Open(prime_, false));
-    cluster_->ReadAll();
-    list_ = std::make_unique<THdrList>(*cluster_->Volumes()[0], nullptr);
-    list_->Load();
-    names_.clear();
-    issuers_ = {};
-    dockets_ = {};
-    list_->FillNames(names_, issuers_, dockets_);
-  }
-  // The listed sheet of that number and revision.
-  TSheetPtr Sheet(const std::string& no, int rev = 0) {
-    for (auto& [text, s] : names_)
-      if (TrimBoth(s->body.sheetNo) == no && s->body.revNo == rev) return s;
-    ADD_FAILURE() << "no sheet " << no;
-    return nullptr;
-  }
   // An editing dialog over the given sheets, set up as the sheet list does.
   std::unique_ptr<TEditForm> Form(const std::vector<TSheetPtr>& sheets) {
     auto f = std::make_unique<TEditForm>(env_);
@@ -88,32 +49,13 @@ class EditFormTest : public ::testing::Test {
     std::string issuer;
   };
   std::map<std::pair<std::string, int>, TOnDisk> ReadBack() {
-    TScriptedPort port;
-    TEnv env{mem_, port};
-    TFileCluster c(env, false);
-    EXPECT_TRUE(c.Open(prime_, false));
-    c.ReadAll();
-    THdrList l(*c.Volumes()[0], nullptr);
-    l.Load();
     std::map<std::pair<std::string, int>, TOnDisk> out;
-    for (const auto& g : l.Groups())
-      for (const auto& s : g.versions)
-        out[K(TrimBoth(s->body.sheetNo), s->body.revNo)] = {s->body, s->Docket()->body, s->body.docketPos,
-                                                             s->Issuer()->name};
-    EXPECT_TRUE(port.messages.empty()) << port.messages.front();
+    EachVersionOnDisk([&](const TSheet& s) {
+      out[K(TrimBoth(s.body.sheetNo), s.body.revNo)] = {s.body, s.Docket()->body, s.body.docketPos, s.Issuer()->name};
+    });
     return out;
   }
   std::string HdrBytes() { return mem_.Bytes("/lib/a/TarHdr"); }
-
-  TMemFileSystem mem_;
-  TScriptedPort port_;
-  TEnv env_{mem_, port_};
-  std::string prime_;
-  std::unique_ptr<TFileCluster> cluster_;
-  std::unique_ptr<THdrList> list_;
-  TNamedSheets names_;
-  TAuxList<T5Entry> issuers_;
-  TAuxList<T6Entry> dockets_;
 };
 
 // ---- gathering the set ------------------------------------------------------------------

@@ -8,18 +8,10 @@
 
 #include "sheets/Editstuf.h"
 #include "sheets/Editsupe.h"
-#include "store/Cluster.h"
-#include "store/Common.h"
-#include "store/Headers.h"
-#include "support/LibraryBuilder.h"
-#include "support/MemFileSystem.h"
-#include "support/ScriptedPort.h"
+#include "sheets/ListedVolume.h"
 
 namespace vorne::testing {
 namespace {
-
-// A sheet by number and revision (a braced pair would split a test macro's arguments).
-std::pair<std::string, int> K(const std::string& no, int rev = 0) { return {no, rev}; }
 
 TSheetPlan Plan(const char* no, int rev, uint8_t status, const char* docket) {
   TSheetPlan s;
@@ -32,32 +24,16 @@ TSheetPlan Plan(const char* no, int rev, uint8_t status, const char* docket) {
   return s;
 }
 
-class SupersederTest : public ::testing::Test {
+class SupersederTest : public ListedVolumeTest {
  protected:
   SupersederTest() {
-    SetTodayForTesting(TDate{2006, 7, 8});
-    mem_.MakeDir("/lib");
     // 5 and 7 are in force under RP95; 6 under the edit's own docket.
-    TVolumePlan v;
-    v.sheets = {Plan("5", 1, kEffective, "RP95-1-000"), Plan("5", 2, kPending, "RP96-1-000"),
-                Plan("6", 1, kEffective, "RP96-1-000"), Plan("6", 2, kPending, "RP96-1-000"),
-                Plan("7", 1, kEffective, "RP95-1-000"), Plan("7", 2, kPending, "RP96-1-000"),
-                Plan("8", 1, kEffective, "RP95-1-000")};
-    prime_ = BuildLibrary(env_, "/lib/a", false, {v});
-    cluster_ = std::make_unique<TFileCluster>(env_, false);
-    EXPECT_TRUE(cluster_->Open(prime_, false));
-    cluster_->ReadAll();
-    list_ = std::make_unique<THdrList>(*cluster_->Volumes()[0], nullptr);
-    list_->Load();
-    list_->FillNames(names_, issuers_, dockets_);
+    Build({Plan("5", 1, kEffective, "RP95-1-000"), Plan("5", 2, kPending, "RP96-1-000"),
+           Plan("6", 1, kEffective, "RP96-1-000"), Plan("6", 2, kPending, "RP96-1-000"),
+           Plan("7", 1, kEffective, "RP95-1-000"), Plan("7", 2, kPending, "RP96-1-000"),
+           Plan("8", 1, kEffective, "RP95-1-000")});
   }
-  ~SupersederTest() override { SetTodayForTesting(std::nullopt); }
 
-  TSheetPtr Sheet(const std::string& no, int rev) {
-    for (auto& [text, s] : names_)
-      if (TrimBoth(s->body.sheetNo) == no && s->body.revNo == rev) return s;
-    return nullptr;
-  }
   // The pending revisions 2 of 5, 6 and 7, to be made effective.
   std::unique_ptr<TEditForm> PendingToEffective() {
     auto f = std::make_unique<TEditForm>(env_);
@@ -69,16 +45,8 @@ class SupersederTest : public ::testing::Test {
     return f;
   }
   std::map<std::pair<std::string, int>, TSheetBody> OnDisk() {
-    TScriptedPort port;
-    TEnv env{mem_, port};
-    TFileCluster c(env, false);
-    EXPECT_TRUE(c.Open(prime_, false));
-    c.ReadAll();
-    THdrList l(*c.Volumes()[0], nullptr);
-    l.Load();
     std::map<std::pair<std::string, int>, TSheetBody> out;
-    for (const auto& g : l.Groups())
-      for (const auto& s : g.versions) out[K(TrimBoth(s->body.sheetNo), s->body.revNo)] = s->body;
+    EachVersionOnDisk([&](const TSheet& s) { out[K(TrimBoth(s.body.sheetNo), s.body.revNo)] = s.body; });
     return out;
   }
   std::vector<std::string> Listed(const TSheetSuperseder& s) {
@@ -87,16 +55,6 @@ class SupersederTest : public ::testing::Test {
       out.push_back(TrimBoth(sheet->body.sheetNo) + "/" + std::to_string(sheet->body.revNo));
     return out;
   }
-
-  TMemFileSystem mem_;
-  TScriptedPort port_;
-  TEnv env_{mem_, port_};
-  std::string prime_;
-  std::unique_ptr<TFileCluster> cluster_;
-  std::unique_ptr<THdrList> list_;
-  TNamedSheets names_;
-  TAuxList<T5Entry> issuers_;
-  TAuxList<T6Entry> dockets_;
 };
 
 TEST_F(SupersederTest, ListsOnlyVersionsInForceUnderAnotherDocket) {

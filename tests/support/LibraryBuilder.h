@@ -41,6 +41,23 @@ struct TVolumePlan {
   std::vector<TSheetPlan> sheets;
 };
 
+// A volume of one sheet per status, numbered 1, 2, … and titled
+// "Original Sheet No. n".
+inline TVolumePlan VolumeWithStatuses(uint32_t code, const char* company, const std::vector<uint8_t>& statuses) {
+  TVolumePlan v;
+  v.companyCode = code;
+  v.company = company;
+  int n = 0;
+  for (uint8_t st : statuses) {
+    TSheetPlan s;
+    s.sheetNo = std::to_string(++n);
+    s.lines = {"Original Sheet No. " + s.sheetNo, "text"};
+    s.status = st;
+    v.sheets.push_back(s);
+  }
+  return v;
+}
+
 inline std::string PrimePathFor(const std::string& dir, bool compressed) {
   return dir + "/" + (compressed ? kCompressedNames.prime : kUncompressedNames.prime);
 }
