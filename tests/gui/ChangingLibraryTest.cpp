@@ -26,6 +26,7 @@
 #include "shell/MainUnit.h"
 #include "shell/Modes.h"
 #include "store/Headers.h"
+#include "support/DesktopProgram.h"
 #include "support/LibraryBuilder.h"
 #include "support/ScriptedPort.h"
 
@@ -50,27 +51,8 @@ void AnswerNextBox(QMessageBox::StandardButton button, QString* text = nullptr) 
   timer->start();
 }
 
-struct TProgram {
-  QtUserPort port;
-  TEnv env{RealFileSystem(), port};
-  TMain main{env};
-  TMainWindow window{main, port};
-
-  explicit TProgram(const QStringList& args) {
-    window.ParseCommandLine(args);
-    window.show();
-    window.Start();
-  }
-  QTableView* Table() { return window.VolumeListView()->Table(); }
-  QStringList Captions() {
-    QStringList out;
-    for (int r = 0; r < Table()->model()->rowCount(); ++r) out << Table()->model()->index(r, 0).data().toString();
-    return out;
-  }
-  void MarkRow(int row) {
-    const QRect cell = Table()->visualRect(Table()->model()->index(row, 0));
-    QTest::mouseClick(Table()->viewport(), Qt::LeftButton, Qt::ControlModifier, cell.center());
-  }
+struct TProgram : vorne::testing::TDesktopProgram {
+  using TDesktopProgram::TDesktopProgram;
   // "Delete" in the Mode panel, answering its question with button.
   void ChooseDelete(QMessageBox::StandardButton button, QString* question) {
     QAbstractButton* del = nullptr;

@@ -28,6 +28,7 @@
 #include "shell/MainUnit.h"
 #include "shell/Modes.h"
 #include "platform/FileSystem.h"
+#include "support/DesktopProgram.h"
 #include "support/LibraryBuilder.h"
 #include "support/ScriptedPort.h"
 
@@ -54,27 +55,8 @@ TVolumePlan Volume(uint32_t code, const char* company, uint16_t updated, std::ve
 }
 
 // One program run: the port, the model and the window over a library.
-struct TProgram {
-  QtUserPort port;
-  TEnv env{RealFileSystem(), port};
-  TMain main{env};
-  TMainWindow window{main, port};
-
-  explicit TProgram(const QStringList& args) {
-    window.ParseCommandLine(args);
-    window.show();
-    window.Start();
-  }
-  QTableView* Table() { return window.VolumeListView()->Table(); }
-  QStringList Captions() {
-    QStringList out;
-    for (int r = 0; r < Table()->model()->rowCount(); ++r) out << Table()->model()->index(r, 0).data().toString();
-    return out;
-  }
-  void MarkRow(int row) {
-    const QRect cell = Table()->visualRect(Table()->model()->index(row, 0));
-    QTest::mouseClick(Table()->viewport(), Qt::LeftButton, Qt::ControlModifier, cell.center());
-  }
+struct TProgram : vorne::testing::TDesktopProgram {
+  using TDesktopProgram::TDesktopProgram;
   QStringList SheetLines() {
     QListView* list = window.SheetListView()->List();
     QStringList out;
