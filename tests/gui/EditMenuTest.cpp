@@ -18,6 +18,7 @@
 #include "store/Headers.h"
 #include "support/LibraryBuilder.h"
 #include "support/ScriptedPort.h"
+#include "support/ShownSheetList.h"
 
 using namespace vorne;
 using namespace vorne::testing;
@@ -41,7 +42,7 @@ QAction* Action(QWidget* w, const QString& text) {
 
 }  // namespace
 
-class EditMenuTest : public QObject {
+class EditMenuTest : public QObject, public vorne::testing::TShownSheetList {
   Q_OBJECT
 
  private slots:
@@ -50,24 +51,9 @@ class EditMenuTest : public QObject {
     TVolumePlan v;
     v.sheets = {Sheet("1", kSuspended), Sheet("2", kSuspended), Sheet("3", kSuspended)};
     prime_ = BuildLibrary(env_, (dir_.path() + "/lib").toStdString(), false, {v});
-    cluster_ = std::make_unique<TFileCluster>(env_, false);
-    QVERIFY(cluster_->Open(prime_, false));
-    cluster_->ReadAll();
-    form_ = std::make_unique<THdrForm>(env_, THdrForm::kBrowse, nullptr);
-    view_ = std::make_unique<TSheetListView>(*form_);
-    view_->resize(400, 300);
-    view_->show();
-    list_ = std::make_unique<THdrList>(*cluster_->Volumes()[0], nullptr);
-    list_->Load();
-    form_->SetCluster(cluster_.get());
-    form_->FillList(*list_);
+    QVERIFY(ShowFirstVolume(env_, prime_, false));
   }
-  void cleanup() {
-    view_.reset();
-    form_.reset();
-    list_.reset();
-    cluster_.reset();
-  }
+  void cleanup() { CloseSheetList(); }
 
   void theMenuIsForExpertsOnly() {
     QAction* status = Action(view_.get(), "Status");
@@ -134,10 +120,6 @@ class EditMenuTest : public QObject {
   TScriptedPort port_;
   TEnv env_{RealFileSystem(), port_};
   std::string prime_;
-  std::unique_ptr<TFileCluster> cluster_;
-  std::unique_ptr<THdrForm> form_;
-  std::unique_ptr<TSheetListView> view_;
-  std::unique_ptr<THdrList> list_;
 };
 
 QTEST_MAIN(EditMenuTest)

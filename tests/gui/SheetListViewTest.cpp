@@ -14,6 +14,7 @@
 #include "platform/FileSystem.h"
 #include "support/LibraryBuilder.h"
 #include "support/ScriptedPort.h"
+#include "support/ShownSheetList.h"
 
 using namespace vorne;
 using namespace vorne::testing;
@@ -37,7 +38,7 @@ QPushButton* Button(QWidget* w, const QString& caption) {
 
 }  // namespace
 
-class SheetListViewTest : public QObject {
+class SheetListViewTest : public QObject, public vorne::testing::TShownSheetList {
   Q_OBJECT
 
  private slots:
@@ -49,24 +50,9 @@ class SheetListViewTest : public QObject {
                 Sheet("2", "Original Sheet No. 2", kPending, 0),
                 Sheet("3", "Original Sheet No. 3", kSuperseded, 3)};
     const std::string prime = BuildLibrary(env_, (dir_.path() + "/lib").toStdString(), false, {v});
-    cluster_ = std::make_unique<TFileCluster>(env_, false);
-    QVERIFY(cluster_->Open(prime, false));
-    cluster_->ReadAll();
-    form_ = std::make_unique<THdrForm>(env_, THdrForm::kBrowse, nullptr);
-    view_ = std::make_unique<TSheetListView>(*form_);
-    view_->resize(400, 300);
-    view_->show();
-    list_ = std::make_unique<THdrList>(*cluster_->Volumes()[0], nullptr);
-    list_->Load();
-    form_->SetCluster(cluster_.get());
-    form_->FillList(*list_);
+    QVERIFY(ShowFirstVolume(env_, prime, false));
   }
-  void cleanup() {
-    view_.reset();
-    form_.reset();
-    list_.reset();
-    cluster_.reset();
-  }
+  void cleanup() { CloseSheetList(); }
 
   void eachLineTakesItsStyleFromItsOwnRow() {
     QAbstractItemModel* m = view_->List()->model();
@@ -124,10 +110,6 @@ class SheetListViewTest : public QObject {
   QTemporaryDir dir_;
   TScriptedPort port_;
   TEnv env_{RealFileSystem(), port_};
-  std::unique_ptr<TFileCluster> cluster_;
-  std::unique_ptr<THdrList> list_;
-  std::unique_ptr<THdrForm> form_;
-  std::unique_ptr<TSheetListView> view_;
 };
 
 QTEST_MAIN(SheetListViewTest)
