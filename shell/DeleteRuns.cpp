@@ -40,15 +40,10 @@ void TDeleteVolumesRun::Finish(TRunContext& main, TFromDisplay& list) {
   // The sheets a window still lists belong to references about to be replaced.
   main.SheetList().ClearList();
   TEnv& env = main.Env();
-  // The library's lock is held while its prime file is replaced, so that a
-  // run adding to it meanwhile cannot lose its volumes to the rewrite.
-  if (cluster->ReopenHdrForWrite()) {
-    try {
-      if (cluster->RewriteInOrder(keep)) main.Windows().deletedVolumes = int(removed);
-    } catch (const EInOutError& e) {
-      env.port.Error(e.what());
-    }
-    cluster->CloseHdr();
+  try {
+    if (cluster->RewriteInOrder(keep)) main.Windows().deletedVolumes = int(removed);
+  } catch (const EInOutError& e) {
+    env.port.Error(e.what());
   }
   // The list shows what the prime file now holds (all of it again when the
   // rewrite failed).

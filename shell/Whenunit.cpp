@@ -157,12 +157,8 @@ bool TUpdateDatesRun::EachVolume(TRunContext& main, TFromDisplay&, size_t, TPrim
 }
 
 void TUpdateDatesRun::Finish(TRunContext& main, TFromDisplay& list) {
-  // The cluster writes each company name as the prime file stored it; the
-  // library's lock keeps a run adding to it from losing volumes meanwhile.
-  if (TFileCluster* cluster = main.Input(); cluster && cluster->ReopenHdrForWrite()) {
-    cluster->FlushNew();
-    cluster->CloseHdr();
-  }
+  // The cluster writes each company name as the prime file stored it.
+  if (TFileCluster* cluster = main.Input()) cluster->FlushNew();
   list.RefreshRows();  // the Updated column shows the dates just stored
   list.Counts();
   updated_ = 0;  // the next run counts its own volumes

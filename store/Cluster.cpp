@@ -805,6 +805,18 @@ static bool ReplaceWithMessages(TEnv& env, const std::string& path, const std::s
 }
 
 bool TFileCluster::WritePrimeFile(const std::vector<TPrimeRef*>& order, bool withLegacy) {
+  // A library that is read is locked while its prime file is replaced, so
+  // that a run adding to it meanwhile cannot lose its volumes to the rewrite
+  // (an output cluster holds the lock already).
+  const bool lockHere = !lock_ && !(hdr_ && hdrWritable_);
+  if (lockHere && !ReopenHdrForWrite()) return false;  // it has said why
+  struct TRelease {
+    TFileCluster& c;
+    bool on;
+    ~TRelease() {
+      if (on) c.CloseHdr();
+    }
+  } release{*this, lockHere};
   std::string bytes, legacy;
   for (TPrimeRef* ref : order) {
     auto b = FileRecord(*ref).Encode();

@@ -349,6 +349,31 @@ TEST_P(ClusterTest, RewriteInOrderWritesTheGivenOrder) {
   EXPECT_EQ(in->Volumes()[0]->recNo, 0);
 }
 
+TEST_P(ClusterTest, APrimeFileIsNotReplacedWhileAnotherRunWritesTheLibrary) {
+  const std::string prime = Build();
+  auto in = OpenInput(prime);
+  const std::string before = mem_.Bytes(prime);
+  TOutputMode mode;
+  mode.append = true;
+  {
+    TFileCluster writer(env_, Compressed());
+    writer.SetOutputMode(&mode);
+    ASSERT_TRUE(writer.Open(prime, true));
+    port_.messages.clear();
+    EXPECT_FALSE(in->RewriteInOrder({in->Volumes()[0].get()}));
+    EXPECT_FALSE(in->FlushNew());
+    EXPECT_EQ(mem_.Bytes(prime), before);
+    ASSERT_EQ(port_.messages.size(), 2u);
+    EXPECT_NE(port_.messages[0].find("being written by another run"), std::string::npos);
+  }
+  // Once that run has ended the rewrite goes ahead, and lets the library go again.
+  ASSERT_TRUE(in->RewriteInOrder({in->Volumes()[0].get()}));
+  EXPECT_EQ(mem_.Bytes(prime).size(), size_t(kPrimeRecordSize));
+  TFileCluster next(env_, Compressed());
+  next.SetOutputMode(&mode);
+  EXPECT_TRUE(next.Open(prime, true));
+}
+
 TEST_P(ClusterTest, UpdateAppendAndLookupByKey) {
   auto in = OpenInput(Build());
   TPrimeRecord probe;
