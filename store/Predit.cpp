@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "platform/Errors.h"
-#include "store/Bytes.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
 
@@ -11,11 +10,9 @@ namespace vorne {
 
 namespace {
 
-// The VolumeRecord's fields as the editor writes them (byte offsets).
-constexpr size_t kCompIdAt = 1, kCompIdLen = 6;
-constexpr size_t kVolIdAt = 7, kVolIdLen = 4;
-constexpr size_t kVolRevAt = 11, kVolRevLen = 3;
-constexpr size_t kVolNameAt = 14, kVolNameLen = 40;
+// Widths of the VolumeRecord's company id and revision: the numbers typed
+// for them must fit whole.
+constexpr size_t kCompIdLen = 6, kVolRevLen = 3;
 
 std::string CutTo(const std::string& s, size_t n) { return s.size() > n ? s.substr(0, n) : s; }
 
@@ -60,7 +57,7 @@ bool TPrimeEditor::Load(TPrimeRef& ref) {
   }
   ref_ = &ref;
   volumePos_ = pos;
-  volumeRec_ = rec;
+  volume_ = TVolumeBody::Decode(rec);
   // The name as the prime file holds it: saving it unchanged changes nothing.
   boxes_[size_t(TPrimeBox::CompanyName)] = ref.storedName;
   boxes_[size_t(TPrimeBox::CompanyCode)] = ZeroPad(ref.record.companyCode, 6);
@@ -72,10 +69,10 @@ bool TPrimeEditor::Load(TPrimeRef& ref) {
 }
 
 void TPrimeEditor::ShowVolumeRecord() {
-  boxes_[size_t(TPrimeBox::VolumeName)] = GetPString(&volumeRec_[kVolNameAt], kVolNameLen);
-  boxes_[size_t(TPrimeBox::CompID2)] = GetChars(&volumeRec_[kCompIdAt], kCompIdLen);
-  boxes_[size_t(TPrimeBox::VolID2)] = GetChars(&volumeRec_[kVolIdAt], kVolIdLen);
-  boxes_[size_t(TPrimeBox::VolRev2)] = GetChars(&volumeRec_[kVolRevAt], kVolRevLen);
+  boxes_[size_t(TPrimeBox::VolumeName)] = volume_.volumeName;
+  boxes_[size_t(TPrimeBox::CompID2)] = volume_.companyId;
+  boxes_[size_t(TPrimeBox::VolID2)] = volume_.volumeId;
+  boxes_[size_t(TPrimeBox::VolRev2)] = volume_.revision;
 }
 
 bool TPrimeEditor::SetText(TPrimeBox box, const std::string& text) {
@@ -115,11 +112,9 @@ bool TPrimeEditor::Update() {
   changed.volId = CutTo(Text(TPrimeBox::VolID), 2);
   changed.volRevNo = int16_t(*rev);
 
-  THdrRecord volume = volumeRec_;
-  PutPString(&volume[kVolNameAt], kVolNameLen, Text(TPrimeBox::VolumeName));
-  PutChars(&volume[kCompIdAt], kCompIdLen, Text(TPrimeBox::CompanyCode));
-  PutChars(&volume[kVolIdAt], kVolIdLen, Text(TPrimeBox::VolID));
-  PutChars(&volume[kVolRevAt], kVolRevLen, revText);
+  // Encoding cuts or pads each field to its width.
+  const TVolumeBody volume{Text(TPrimeBox::CompanyCode), Text(TPrimeBox::VolID), revText,
+                           Text(TPrimeBox::VolumeName)};
 
   // Both records go in one edit: they land together or not at all.
   TFileCluster& cluster = *ref_->cluster;
@@ -130,7 +125,7 @@ bool TPrimeEditor::Update() {
   bool landed = false;
   cluster.BeginHdrEdit();
   try {
-    cluster.WriteHdr(volumePos_, volume);
+    cluster.WriteHdr(volumePos_, volume.Encode());
     ref_->Update();
     landed = cluster.CommitHdrEdit();
   } catch (const EInOutError& e) {
@@ -144,8 +139,9 @@ bool TPrimeEditor::Update() {
     Changed();
     return false;
   }
-  volumeRec_ = volume;
-  ref_->volumeName = GetPString(&volume[kVolNameAt], kVolNameLen);
+  // As the store reads it back: cut to its field widths.
+  volume_ = TVolumeBody::Decode(volume.Encode());
+  ref_->volumeName = volume_.volumeName;
   ShowVolumeRecord();
   Changed();
   return true;

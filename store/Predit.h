@@ -79,7 +79,7 @@ class TPrimeEditor {
   TEnv& env_;
   TPrimeRef* ref_ = nullptr;
   int32_t volumePos_ = -1;
-  THdrRecord volumeRec_{};
+  TVolumeBody volume_;  // the VolumeRecord as stored
   std::array<std::string, kPrimeBoxCount> boxes_;
   bool updateEnabled_ = false;
 };
