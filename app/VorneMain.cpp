@@ -8,8 +8,8 @@
 #include "gui/FilingDialogs.h"
 #include "gui/MainWindow.h"
 #include "gui/QtUserPort.h"
-#include "shell/MainUnit.h"
 #include "platform/FileSystem.h"
+#include "shell/Main.h"
 
 int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {

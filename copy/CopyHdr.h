@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "copy/outWindow.h"
+#include "copy/OutputVolumes.h"
 #include "store/Headers.h"
 
 namespace vorne {

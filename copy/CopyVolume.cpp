@@ -4,17 +4,17 @@
 #include <cstdio>
 #include <set>
 
+#include "copy/CopyErrors.h"
 #include "copy/CopyHdr.h"
-#include "copy/Edoppels.h"
-#include "copy/outWindow.h"
+#include "copy/OutputVolumes.h"
 #include "platform/Paths.h"
 #include "store/Common.h"
 #include "store/Errors.h"
 #include "store/Prime.h"
-#include "store/Zipread.h"
-#include "store/Zipwrite.h"
-#include "volumes/Fromcode.h"
-#include "volumes/InclHTML.h"
+#include "store/TextReader.h"
+#include "store/TextWriter.h"
+#include "volumes/HtmlIncludes.h"
+#include "volumes/VolumeList.h"
 
 namespace vorne {
 

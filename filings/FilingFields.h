@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/Tarifdef.h"
+#include "store/Records.h"
 
 namespace vorne {
 

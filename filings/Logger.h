@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store/Tarifdef.h"
+#include "store/Records.h"
 
 namespace vorne {
 

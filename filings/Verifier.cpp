@@ -5,7 +5,7 @@
 #include "platform/Paths.h"
 #include "store/Errors.h"
 #include "store/Headers.h"
-#include "volumes/InclHTML.h"
+#include "volumes/HtmlIncludes.h"
 
 namespace vorne {
 

@@ -10,7 +10,7 @@
 #include "filings/Verifier.h"
 #include "gui/Text1252.h"
 #include "sheets/Listing.h"
-#include "shell/Whenunit.h"
+#include "shell/ScanUpdates.h"
 
 namespace vorne {
 

@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 
 #include "gui/Text1252.h"
-#include "shell/MainUnit.h"
+#include "shell/Main.h"
 
 namespace vorne {
 

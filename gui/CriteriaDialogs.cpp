@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 
 #include "gui/Text1252.h"
-#include "shell/MainUnit.h"
+#include "shell/Main.h"
 
 namespace vorne {
 

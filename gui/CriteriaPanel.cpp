@@ -11,7 +11,7 @@
 
 #include "gui/CriteriaDialogs.h"
 #include "gui/Text1252.h"
-#include "shell/MainUnit.h"
+#include "shell/Main.h"
 #include "store/Errors.h"
 
 namespace vorne {

@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "gui/Text1252.h"
-#include "output/Logunit.h"
+#include "output/DebugLog.h"
 
 namespace vorne {
 

@@ -20,8 +20,8 @@
 
 #include "gui/SheetListView.h"
 #include "gui/Text1252.h"
-#include "sheets/Editsupe.h"
-#include "store/Tarifdef.h"
+#include "sheets/Superseder.h"
+#include "store/Records.h"
 
 namespace vorne {
 

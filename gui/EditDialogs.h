@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <array>
 
-#include "sheets/Editstuf.h"
+#include "sheets/HeaderEditor.h"
 
 class QCheckBox;
 class QComboBox;

@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "filings/Idverify.h"
-#include "filings/Type0dlg.h"
+#include "filings/CompanyCheck.h"
+#include "filings/Type0Dialog.h"
 #include "gui/QtUserPort.h"
 #include "gui/Text1252.h"
 

@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "gui/Text1252.h"
-#include "sheets/Headinfo.h"
+#include "sheets/HeaderInfo.h"
 
 namespace vorne {
 

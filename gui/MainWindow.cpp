@@ -15,9 +15,12 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "filings/FilingImport.h"
+#include "filings/Verifier.h"
 #include "gui/CheckWindows.h"
 #include "gui/ControlPanel.h"
 #include "gui/DebugLogView.h"
+#include "gui/PrimeEditorView.h"
 #include "gui/PrintToFileView.h"
 #include "gui/QtUserPort.h"
 #include "gui/RunWindows.h"
@@ -25,17 +28,14 @@
 #include "gui/SheetListView.h"
 #include "gui/SmallWindows.h"
 #include "gui/Text1252.h"
-#include "gui/PrimeEditorView.h"
 #include "gui/VolumeListView.h"
+#include "shell/Main.h"
 #include "shell/MainCommands.h"
-#include "shell/MainUnit.h"
 #include "shell/Modes.h"
-#include "filings/Addsheet.h"
-#include "filings/Verifier.h"
 #include "shell/RunState.h"
-#include "shell/Whenunit.h"
-#include "volumes/InclHTML.h"
+#include "shell/ScanUpdates.h"
 #include "volumes/ExportDockets.h"
+#include "volumes/HtmlIncludes.h"
 
 namespace vorne {
 

@@ -18,7 +18,7 @@
 #include <functional>
 
 #include "gui/CriteriaPanel.h"
-#include "volumes/Fromcode.h"
+#include "volumes/VolumeList.h"
 
 class QAction;
 class QDockWidget;

@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 
 #include "gui/Text1252.h"
-#include "sheets/Annote.h"
+#include "sheets/Notepad.h"
 
 namespace vorne {
 

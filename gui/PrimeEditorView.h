@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <array>
 
-#include "store/Predit.h"
+#include "store/PrimeEditor.h"
 
 class QLineEdit;
 class QPushButton;

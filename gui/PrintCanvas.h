@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "sheets/myPrintr.h"
+#include "sheets/SheetPrinter.h"
 
 class QPagedPaintDevice;
 

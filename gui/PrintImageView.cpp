@@ -17,8 +17,8 @@
 
 #include "gui/PrintCanvas.h"
 #include "gui/Text1252.h"
-#include "sheets/Browser.h"
-#include "sheets/Wyzzy.h"
+#include "sheets/PrintImage.h"
+#include "sheets/SheetText.h"
 
 namespace vorne {
 

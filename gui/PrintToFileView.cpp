@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 
 #include "gui/Text1252.h"
-#include "output/Fileprnt.h"
+#include "output/PrintToFile.h"
 #include "platform/Paths.h"
 
 namespace vorne {

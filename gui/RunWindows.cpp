@@ -14,13 +14,13 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
-#include "copy/Edoppels.h"
-#include "copy/outWindow.h"
+#include "copy/CopyErrors.h"
+#include "copy/OutputVolumes.h"
 #include "gui/Text1252.h"
 #include "platform/Paths.h"
 #include "store/Errors.h"
 #include "volumes/ExportDockets.h"
-#include "volumes/InclHTML.h"
+#include "volumes/HtmlIncludes.h"
 
 namespace vorne {
 

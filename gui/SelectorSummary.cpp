@@ -13,7 +13,7 @@
 
 #include "gui/CriteriaDialogs.h"
 #include "gui/Text1252.h"
-#include "shell/MainUnit.h"
+#include "shell/Main.h"
 #include "volumes/Selectors.h"
 
 namespace vorne {

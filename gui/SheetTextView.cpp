@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 
 #include "gui/Text1252.h"
-#include "sheets/Browser.h"
+#include "sheets/SheetText.h"
 
 namespace vorne {
 

@@ -16,9 +16,9 @@
 #include <QVBoxLayout>
 #include <zlib.h>
 
-#include "ZlibLicence.h"
 #include "gui/Text1252.h"
 #include "shell/MainCommands.h"
+#include "ZlibLicence.h"
 
 namespace vorne {
 

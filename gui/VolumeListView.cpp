@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "gui/Text1252.h"
-#include "volumes/Fromcode.h"
+#include "volumes/VolumeList.h"
 
 namespace vorne {
 

@@ -2,15 +2,15 @@
 
 #include <charconv>
 
-#include "output/Logunit.h"
+#include "output/DebugLog.h"
 #include "output/NavImages.h"
 #include "output/OutText.h"
 #include "platform/Paths.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
 #include "store/Errors.h"
-#include "store/Tarifdef.h"
-#include "store/Zipread.h"
+#include "store/Records.h"
+#include "store/TextReader.h"
 
 namespace vorne {
 

@@ -26,8 +26,8 @@
 #include <utility>
 #include <vector>
 
-#include "output/Fileprnt.h"
 #include "output/HtmlText.h"
+#include "output/PrintToFile.h"
 
 namespace vorne {
 

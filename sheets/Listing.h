@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/UserPort.h"
-#include "store/Tarifdef.h"
+#include "store/Records.h"
 
 namespace vorne {
 

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "filings/Addsheet.h"
+#include "filings/FilingImport.h"
 #include "platform/Paths.h"
-#include "sheets/Gethdrs.h"
+#include "sheets/SheetList.h"
 #include "shell/RunState.h"
 #include "store/Common.h"
 #include "store/Errors.h"
-#include "volumes/Fromcode.h"
+#include "volumes/VolumeList.h"
 
 namespace vorne {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "copy/outWindow.h"
-#include "filings/Idverify.h"
+#include "copy/OutputVolumes.h"
+#include "filings/CompanyCheck.h"
 #include "shell/ModeRun.h"
 
 namespace vorne {

@@ -1,6 +1,6 @@
 #include "shell/BasicRuns.h"
 
-#include "sheets/Gethdrs.h"
+#include "sheets/SheetList.h"
 #include "shell/RunState.h"
 #include "store/Cluster.h"
 #include "store/Headers.h"

@@ -1,8 +1,8 @@
 #include "shell/CheckRuns.h"
 
-#include "sheets/Gethdrs.h"
+#include "sheets/SheetList.h"
 #include "shell/RunState.h"
-#include "volumes/Fromcode.h"
+#include "volumes/VolumeList.h"
 
 namespace vorne {
 

@@ -6,8 +6,8 @@
 #include "store/Common.h"
 #include "store/Errors.h"
 #include "store/Headers.h"
-#include "store/Zipwrite.h"
-#include "volumes/Fromcode.h"
+#include "store/TextWriter.h"
+#include "volumes/VolumeList.h"
 
 namespace vorne {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "copy/Edoppels.h"
-#include "copy/outWindow.h"
+#include "copy/CopyErrors.h"
+#include "copy/OutputVolumes.h"
 #include "shell/ModeRun.h"
 
 namespace vorne {

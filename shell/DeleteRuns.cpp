@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "platform/Errors.h"
-#include "sheets/Gethdrs.h"
+#include "sheets/SheetList.h"
 #include "shell/BasicRuns.h"
 #include "shell/RunState.h"
 #include "store/Cluster.h"
-#include "store/Tarifdef.h"
-#include "volumes/Fromcode.h"
+#include "store/Records.h"
+#include "volumes/VolumeList.h"
 
 namespace vorne {
 

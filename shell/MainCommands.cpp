@@ -1,7 +1,7 @@
 #include "shell/MainCommands.h"
 
 #include "shell/CommandLine.h"
-#include "shell/MainUnit.h"
+#include "shell/Main.h"
 #include "store/Prime.h"
 
 namespace vorne {

@@ -8,7 +8,7 @@
 #include "shell/CopyRuns.h"
 #include "shell/DeleteRuns.h"
 #include "shell/PublishRuns.h"
-#include "shell/Whenunit.h"
+#include "shell/ScanUpdates.h"
 
 namespace vorne {
 

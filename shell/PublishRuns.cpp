@@ -1,16 +1,16 @@
 #include "shell/PublishRuns.h"
 
-#include "output/Fileprnt.h"
 #include "output/HtmlWriter.h"
 #include "output/NavImages.h"
+#include "output/PrintToFile.h"
 #include "platform/Paths.h"
 #include "shell/RunState.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
 #include "store/Errors.h"
 #include "volumes/ExportDockets.h"
-#include "volumes/Fromcode.h"
 #include "volumes/IndexPage.h"
+#include "volumes/VolumeList.h"
 
 namespace vorne {
 

@@ -2,7 +2,7 @@
 
 #include "shell/Modes.h"
 #include "store/Cluster.h"
-#include "volumes/Fromcode.h"
+#include "volumes/VolumeList.h"
 
 namespace vorne {
 

@@ -7,8 +7,8 @@
 #include "platform/Paths.h"
 #include "store/Common.h"
 #include "store/Errors.h"
-#include "store/Zipread.h"
-#include "store/Zipwrite.h"
+#include "store/TextReader.h"
+#include "store/TextWriter.h"
 
 namespace vorne {
 

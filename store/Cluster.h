@@ -20,7 +20,7 @@
 #include "platform/FileSystem.h"
 #include "platform/UserPort.h"
 #include "store/Prime.h"
-#include "store/Tarifdef.h"
+#include "store/Records.h"
 
 namespace vorne {
 

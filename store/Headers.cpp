@@ -6,7 +6,7 @@
 #include "store/Cluster.h"
 #include "store/Common.h"
 #include "store/Errors.h"
-#include "store/Zipread.h"
+#include "store/TextReader.h"
 
 namespace vorne {
 

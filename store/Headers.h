@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "store/Tarifdef.h"
+#include "store/Records.h"
 
 namespace vorne {
 

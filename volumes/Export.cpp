@@ -5,7 +5,7 @@
 #include "store/Cluster.h"
 #include "store/Common.h"
 #include "store/Errors.h"
-#include "store/Tarifdef.h"
+#include "store/Records.h"
 
 namespace vorne {
 

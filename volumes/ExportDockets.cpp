@@ -7,8 +7,8 @@
 #include "store/Common.h"
 #include "store/Errors.h"
 #include "store/Headers.h"
-#include "store/Tarifdef.h"
-#include "store/Zipread.h"
+#include "store/Records.h"
+#include "store/TextReader.h"
 
 namespace vorne {
 

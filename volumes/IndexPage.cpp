@@ -6,7 +6,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "store/Common.h"
-#include "volumes/Fromcode.h"
+#include "volumes/VolumeList.h"
 
 namespace vorne {
 

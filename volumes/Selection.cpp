@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "store/Common.h"
-#include "store/Tarifdef.h"
+#include "store/Records.h"
 
 namespace vorne {
 

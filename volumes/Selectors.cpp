@@ -5,8 +5,8 @@
 #include "platform/UserPort.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
-#include "store/Tarifdef.h"
-#include "volumes/Fromcode.h"
+#include "store/Records.h"
+#include "volumes/VolumeList.h"
 
 namespace vorne {
 

@@ -9,8 +9,8 @@
 #include <set>
 #include <span>
 
-#include "copy/Edoppels.h"
-#include "copy/outWindow.h"
+#include "copy/CopyErrors.h"
+#include "copy/OutputVolumes.h"
 #include "store/Common.h"
 #include "store/Headers.h"
 #include "support/LibraryBuilder.h"

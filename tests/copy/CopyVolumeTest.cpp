@@ -2,16 +2,16 @@
 // rules, the docket check, the copy log and the split output's batch file.
 #include <gtest/gtest.h>
 
+#include "copy/CopyErrors.h"
 #include "copy/CopyHdr.h"
-#include "copy/Edoppels.h"
-#include "copy/outWindow.h"
+#include "copy/OutputVolumes.h"
 #include "store/Common.h"
 #include "store/Headers.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
-#include "volumes/Fromcode.h"
-#include "volumes/InclHTML.h"
+#include "volumes/HtmlIncludes.h"
+#include "volumes/VolumeList.h"
 
 namespace vorne::testing {
 namespace {

@@ -9,12 +9,12 @@
 
 #include <cstdio>
 
-#include "copy/Edoppels.h"
-#include "copy/outWindow.h"
-#include "filings/Addsheet.h"
+#include "copy/CopyErrors.h"
+#include "copy/OutputVolumes.h"
+#include "filings/FilingImport.h"
 #include "store/Common.h"
 #include "store/Headers.h"
-#include "store/Zipread.h"
+#include "store/TextReader.h"
 #include "support/BothWriters.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"

@@ -3,7 +3,7 @@
 // dialog that supplies a code.
 #include <gtest/gtest.h>
 
-#include "filings/Idverify.h"
+#include "filings/CompanyCheck.h"
 #include "platform/Paths.h"
 #include "store/Common.h"
 #include "support/LibraryBuilder.h"

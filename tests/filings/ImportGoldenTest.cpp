@@ -13,7 +13,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "filings/Addsheet.h"
+#include "filings/FilingImport.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
 #include "support/BothWriters.h"

@@ -3,7 +3,7 @@
 // and forgets every title when its sheets are dropped.
 #include <gtest/gtest.h>
 
-#include "copy/outWindow.h"
+#include "copy/OutputVolumes.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
 

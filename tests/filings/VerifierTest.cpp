@@ -5,7 +5,7 @@
 
 #include "filings/Verifier.h"
 #include "shell/CheckRuns.h"
-#include "shell/MainUnit.h"
+#include "shell/Main.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"

@@ -3,13 +3,13 @@
 #include <memory>
 #include <vector>
 
-#include "copy/outWindow.h"
-#include "filings/Addsheet.h"
+#include "copy/OutputVolumes.h"
+#include "filings/FilingImport.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
 #include "store/Errors.h"
 #include "store/Headers.h"
-#include "store/Zipread.h"
+#include "store/TextReader.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "volumes/Export.h"

@@ -23,7 +23,7 @@
 #include "gui/VolumeListView.h"
 #include "platform/FileSystem.h"
 #include "shell/DeleteRuns.h"
-#include "shell/MainUnit.h"
+#include "shell/Main.h"
 #include "shell/Modes.h"
 #include "store/Headers.h"
 #include "support/DesktopProgram.h"

@@ -22,8 +22,8 @@
 #include "gui/CriteriaPanel.h"
 #include "gui/SelectorSummary.h"
 #include "gui/Text1252.h"
-#include "shell/MainUnit.h"
 #include "platform/FileSystem.h"
+#include "shell/Main.h"
 #include "support/LibraryBuilder.h"
 #include "support/ScriptedPort.h"
 

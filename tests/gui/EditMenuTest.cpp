@@ -14,7 +14,7 @@
 #include "gui/EditDialogs.h"
 #include "gui/SheetListView.h"
 #include "platform/FileSystem.h"
-#include "sheets/Gethdrs.h"
+#include "sheets/SheetList.h"
 #include "store/Headers.h"
 #include "support/LibraryBuilder.h"
 #include "support/ScriptedPort.h"

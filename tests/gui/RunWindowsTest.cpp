@@ -27,16 +27,16 @@
 #include <QTreeView>
 #include <functional>
 
-#include "copy/outWindow.h"
+#include "copy/OutputVolumes.h"
 #include "gui/CheckWindows.h"
 #include "gui/FilingDialogs.h"
 #include "gui/MainWindow.h"
 #include "gui/PrintToFileView.h"
 #include "gui/QtUserPort.h"
 #include "gui/RunWindows.h"
-#include "output/Fileprnt.h"
+#include "output/PrintToFile.h"
 #include "platform/FileSystem.h"
-#include "shell/MainUnit.h"
+#include "shell/Main.h"
 #include "shell/Modes.h"
 #include "support/LibraryBuilder.h"
 #include "support/ScriptedPort.h"

@@ -10,8 +10,8 @@
 #include <QTest>
 
 #include "gui/SheetListView.h"
-#include "sheets/Gethdrs.h"
 #include "platform/FileSystem.h"
+#include "sheets/SheetList.h"
 #include "support/LibraryBuilder.h"
 #include "support/ScriptedPort.h"
 #include "support/ShownSheetList.h"

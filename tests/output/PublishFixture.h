@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "output/DebugLog.h"
 #include "output/HtmlWriter.h"
-#include "output/Logunit.h"
 #include "output/NavImages.h"
 #include "platform/Paths.h"
 #include "store/Cluster.h"

@@ -2,8 +2,8 @@
 // while open, and the notepad's ruled list, save and clipboard text.
 #include <gtest/gtest.h>
 
-#include "sheets/Annote.h"
-#include "sheets/Headinfo.h"
+#include "sheets/HeaderInfo.h"
+#include "sheets/Notepad.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"

@@ -3,8 +3,8 @@
 // lines, marking sheets deleted on disk, and the drawing data of a line.
 #include <gtest/gtest.h>
 
-#include "sheets/Editstuf.h"
-#include "sheets/Gethdrs.h"
+#include "sheets/HeaderEditor.h"
+#include "sheets/SheetList.h"
 #include "store/Errors.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"

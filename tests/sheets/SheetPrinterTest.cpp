@@ -5,7 +5,7 @@
 // and the documents and pages of a print of many sheets.
 #include <gtest/gtest.h>
 
-#include "sheets/myPrintr.h"
+#include "sheets/SheetPrinter.h"
 #include "store/Common.h"
 #include "volumes/Selection.h"
 

@@ -5,9 +5,9 @@
 // and Halt.
 #include <gtest/gtest.h>
 
-#include "sheets/Browser.h"
-#include "sheets/Searcher.h"
-#include "sheets/Wyzzy.h"
+#include "sheets/PrintImage.h"
+#include "sheets/SheetText.h"
+#include "sheets/TextSearch.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"

@@ -6,9 +6,9 @@
 
 #include <map>
 
-#include "sheets/Editstuf.h"
-#include "sheets/Editsupe.h"
+#include "sheets/HeaderEditor.h"
 #include "sheets/ListedVolume.h"
+#include "sheets/Superseder.h"
 
 namespace vorne::testing {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "platform/Paths.h"
 #include "store/Common.h"
-#include "store/Tarifdef.h"
+#include "store/Records.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
 

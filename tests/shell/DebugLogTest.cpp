@@ -1,7 +1,7 @@
 // The debug log: its lines, and saving them over a fixed typed path.
 #include <gtest/gtest.h>
 
-#include "output/Logunit.h"
+#include "output/DebugLog.h"
 #include "platform/Paths.h"
 #include "store/Errors.h"
 #include "support/MemFileSystem.h"

@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "shell/DeleteRuns.h"
-#include "shell/MainUnit.h"
+#include "shell/Main.h"
 #include "shell/Modes.h"
 #include "store/Bytes.h"
 #include "store/Headers.h"

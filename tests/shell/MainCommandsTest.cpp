@@ -2,8 +2,8 @@
 // splash timer's start, Show Version and the toolbox's door.
 #include <gtest/gtest.h>
 
+#include "shell/Main.h"
 #include "shell/MainCommands.h"
-#include "shell/MainUnit.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"

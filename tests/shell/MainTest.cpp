@@ -5,14 +5,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/Paths.h"
+#include "copy/OutputVolumes.h"
+#include "filings/FilingImport.h"
 #include "filings/Verifier.h"
+#include "output/PrintToFile.h"
+#include "platform/Paths.h"
 #include "shell/DeleteRuns.h"
-#include "shell/MainUnit.h"
-#include "shell/Whenunit.h"
-#include "copy/outWindow.h"
-#include "output/Fileprnt.h"
-#include "filings/Addsheet.h"
+#include "shell/Main.h"
+#include "shell/ScanUpdates.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"

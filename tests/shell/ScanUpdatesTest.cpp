@@ -8,13 +8,13 @@
 #include <set>
 
 #include "platform/Paths.h"
-#include "shell/MainUnit.h"
-#include "shell/Whenunit.h"
+#include "shell/Main.h"
+#include "shell/ScanUpdates.h"
 #include "store/Bytes.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
-#include "volumes/InclHTML.h"
+#include "volumes/HtmlIncludes.h"
 
 namespace vorne::testing {
 namespace {

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/Paths.h"
 #include "store/Cluster.h"
 #include "store/Errors.h"
-#include "platform/Paths.h"
-#include "store/Zipread.h"
+#include "store/TextReader.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"

@@ -5,7 +5,7 @@
 
 #include "store/Bytes.h"
 #include "store/Cluster.h"
-#include "store/Predit.h"
+#include "store/PrimeEditor.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"

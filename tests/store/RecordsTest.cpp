@@ -4,7 +4,7 @@
 
 #include "store/Common.h"
 #include "store/Prime.h"
-#include "store/Tarifdef.h"
+#include "store/Records.h"
 
 namespace vorne {
 namespace {

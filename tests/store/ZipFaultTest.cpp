@@ -2,9 +2,9 @@
 // whose end is unusual or missing.
 #include <zlib.h>
 
-#include "ZipFixture.h"
 #include "store/Errors.h"
 #include "store/Zlib.h"
+#include "ZipFixture.h"
 
 namespace vorne::testing {
 namespace {

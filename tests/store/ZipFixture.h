@@ -12,8 +12,8 @@
 
 #include "store/Bytes.h"
 #include "store/Common.h"
-#include "store/Zipread.h"
-#include "store/Zipwrite.h"
+#include "store/TextReader.h"
+#include "store/TextWriter.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
 

@@ -2,9 +2,9 @@
 // file must come out exactly as when every window is written in place, and a
 // failed write must be reported once, at a later flush, leaving only whole
 // pages that every TextPos handed out since the last good flush may trust.
-#include "ZipFixture.h"
 #include "store/Errors.h"
 #include "store/Zlib.h"
+#include "ZipFixture.h"
 
 namespace vorne::testing {
 namespace {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "store/Zipwrite.h"
+#include "store/TextWriter.h"
 
 namespace vorne::testing {
 

@@ -12,7 +12,7 @@
 #include "gui/QtUserPort.h"
 #include "gui/VolumeListView.h"
 #include "platform/FileSystem.h"
-#include "shell/MainUnit.h"
+#include "shell/Main.h"
 
 namespace vorne::testing {
 

@@ -9,8 +9,8 @@
 #include "platform/UserPort.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
-#include "store/Tarifdef.h"
-#include "store/Zipwrite.h"
+#include "store/Records.h"
+#include "store/TextWriter.h"
 
 namespace vorne::testing {
 

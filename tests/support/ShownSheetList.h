@@ -6,7 +6,7 @@
 #include <string>
 
 #include "gui/SheetListView.h"
-#include "sheets/Gethdrs.h"
+#include "sheets/SheetList.h"
 #include "store/Cluster.h"
 #include "store/Headers.h"
 

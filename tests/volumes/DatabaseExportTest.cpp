@@ -12,7 +12,7 @@
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
-#include "volumes/Fromcode.h"
+#include "volumes/VolumeList.h"
 
 namespace vorne::testing {
 namespace {

@@ -5,7 +5,7 @@
 #include "output/SiteSample.h"
 #include "store/Bytes.h"
 #include "store/Headers.h"
-#include "store/Zipread.h"
+#include "store/TextReader.h"
 #include "volumes/ExportDockets.h"
 
 namespace vorne::testing {

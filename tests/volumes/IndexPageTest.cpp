@@ -4,7 +4,7 @@
 #include "volumes/IndexPage.h"
 
 #include "output/PublishFixture.h"
-#include "volumes/Fromcode.h"
+#include "volumes/VolumeList.h"
 
 namespace vorne::testing {
 namespace {

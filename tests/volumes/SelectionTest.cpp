@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "store/Common.h"
-#include "store/Tarifdef.h"
+#include "store/Records.h"
 
 namespace vorne {
 namespace {

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "store/Common.h"
-#include "store/Tarifdef.h"
+#include "store/Records.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
-#include "volumes/Fromcode.h"
+#include "volumes/VolumeList.h"
 
 namespace vorne {
 namespace {

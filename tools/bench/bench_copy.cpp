@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "copy/Edoppels.h"
-#include "copy/outWindow.h"
+#include "copy/CopyErrors.h"
+#include "copy/OutputVolumes.h"
 #include "platform/FileSystem.h"
 #include "store/Cluster.h"
 #include "store/Headers.h"

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "output/DebugLog.h"
 #include "output/HtmlWriter.h"
-#include "output/Logunit.h"
 #include "platform/FileSystem.h"
 #include "store/Bytes.h"
 #include "store/Cluster.h"

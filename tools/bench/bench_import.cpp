@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "FilingGenerator.h"
-#include "filings/Addsheet.h"
+#include "filings/FilingImport.h"
 #include "platform/FileSystem.h"
 #include "store/Cluster.h"
 #include "store/Headers.h"
-#include "store/Zipread.h"
-#include "store/Zipwrite.h"
+#include "store/TextReader.h"
+#include "store/TextWriter.h"
 
 #include "BenchPort.h"
 

@@ -16,10 +16,10 @@
 
 #include "gui/PrintCanvas.h"
 #include "platform/FileSystem.h"
-#include "sheets/myPrintr.h"
+#include "sheets/SheetPrinter.h"
 #include "store/Cluster.h"
 #include "store/Headers.h"
-#include "store/Zipread.h"
+#include "store/TextReader.h"
 #include "tests/support/LibraryBuilder.h"
 
 #include "BenchPort.h"

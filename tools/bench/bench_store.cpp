@@ -18,8 +18,8 @@
 #include "platform/FileSystem.h"
 #include "platform/UserPort.h"
 #include "store/Bytes.h"
-#include "store/Zipread.h"
-#include "store/Zipwrite.h"
+#include "store/TextReader.h"
+#include "store/TextWriter.h"
 #include "store/Zlib.h"
 
 #include "BenchPort.h"
