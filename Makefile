@@ -24,7 +24,7 @@ test: build
 SANITIZE_BUILD ?= build-sanitize
 sanitize: deps
 	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORNE_SANITIZE=ON -DVORNE_GUI=OFF >/dev/null
-	@cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target vorne_tests vorne-batch nav-images
+	@cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target vorne_tests vorne-batch
 	@cd $(SANITIZE_BUILD) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 

@@ -62,9 +62,8 @@ std::string& PageText(std::unique_ptr<TOutText>& page, std::string& nowhere) {
 
 }  // namespace
 
-HTMLPrintThing::HTMLPrintThing(TEnv& env, TFileCluster& cluster, TDebugLog& log, std::string outDir,
-                               std::string imageFolder)
-    : FPrintThing(env, cluster, log, std::move(outDir)), imageFolder_(std::move(imageFolder)) {}
+HTMLPrintThing::HTMLPrintThing(TEnv& env, TFileCluster& cluster, TDebugLog& log, std::string outDir)
+    : FPrintThing(env, cluster, log, std::move(outDir)) {}
 
 HTMLPrintThing::~HTMLPrintThing() = default;
 
@@ -151,13 +150,8 @@ void HTMLPrintThing::CopyImages() {
   for (const char* name : kNavImages) {
     const std::string target = JoinPath(outDir_, name);
     if (env_.fs.Exists(target)) continue;
-    const std::string source = JoinPath(imageFolder_, name);
-    if (!env_.fs.Exists(source)) {
-      env_.port.Error(target + " could not be written," + " source not found");
-      continue;
-    }
     try {
-      env_.fs.WriteAll(target, env_.fs.ReadAll(source));
+      env_.fs.WriteAll(target, NavImagePng(name));
     } catch (const EInOutError&) {
       env_.port.Error(target + " could not be written," + " I/O Error");
     }

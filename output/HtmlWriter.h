@@ -50,9 +50,7 @@ struct HTML6Link {
 
 class HTMLPrintThing : public FPrintThing {
  public:
-  // imageFolder: where the navigation images are copied from.
-  HTMLPrintThing(TEnv& env, TFileCluster& cluster, TDebugLog& log, std::string outDir,
-                 std::string imageFolder);
+  HTMLPrintThing(TEnv& env, TFileCluster& cluster, TDebugLog& log, std::string outDir);
   ~HTMLPrintThing() override;
 
   // Reads the template, opens the master list and copies the images.
@@ -100,7 +98,6 @@ class HTMLPrintThing : public FPrintThing {
   template <class TWrite>
   void Guarded(std::unique_ptr<TOutText>& file, TWrite write);
 
-  std::string imageFolder_;
   bool hasTemplate_ = false;
   std::vector<std::string> template_;
   size_t prefixEnd_ = 0;  // index of the first "end of prefix" line

@@ -1,18 +1,18 @@
-// The four navigation images of the published pages. They ship as PNG
-// files beside the programs (made at build time by tools/images) and every
-// HTML run copies them into its site under exactly the names the pages use.
+// The four navigation images of the published pages. They are drawn by the
+// program itself (24 by 24 pixels, RGBA PNG), so that a program installed
+// anywhere, or built without its helper tools, writes them into every site
+// it publishes under exactly the names the pages use.
 #pragma once
 
 #include <array>
 #include <string>
+#include <string_view>
 
 namespace vorne {
 
 inline constexpr std::array<const char*, 4> kNavImages = {"top.png", "down.png", "up.png", "stop.png"};
 
-// The folder the images are copied from: the one set by SetImageFolder, else
-// the folder of the running program.
-std::string ImageFolder();
-void SetImageFolder(const std::string& folder);
+// The PNG file of one of kNavImages; empty for any other name. Drawn once.
+const std::string& NavImagePng(std::string_view name);
 
 }  // namespace vorne

@@ -1,7 +1,6 @@
 #include "shell/PublishRuns.h"
 
 #include "output/HtmlWriter.h"
-#include "output/NavImages.h"
 #include "output/PrintToFile.h"
 #include "platform/Paths.h"
 #include "shell/RunState.h"
@@ -74,7 +73,7 @@ bool TPublishRun::Prepare(TRunContext& main, TFromDisplay& list) {
   }
   std::unique_ptr<FPrintThing> writer;
   if (html_) {
-    auto html = std::make_unique<HTMLPrintThing>(env, *cluster_, main.Log(), folder, ImageFolder());
+    auto html = std::make_unique<HTMLPrintThing>(env, *cluster_, main.Log(), folder);
     htmlWriter_ = html.get();
     writer = std::move(html);
   } else {

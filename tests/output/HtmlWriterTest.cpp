@@ -5,6 +5,8 @@
 
 #include "output/PublishFixture.h"
 
+#include <set>
+
 namespace vorne::testing {
 namespace {
 
@@ -107,7 +109,7 @@ TEST_F(HtmlWriterTest, OneVolumeWritesEveryPageExactly) {
                                       "<H3><A name=\"TextOnly\">Text Only Version</A></H3>", "<UL>",
                                       "<LI><A HREF=\"L12345.HTM\">Test Pipeline Company</A>", "</UL>",
                                       "</BODY> </HTML>"}));
-  for (const char* image : kNavImages) EXPECT_EQ(mem_.ReadAll(std::string("/site/") + image), std::string("PNG ") + image);
+  for (const char* image : kNavImages) EXPECT_EQ(mem_.ReadAll(std::string("/site/") + image), NavImagePng(image));
   EXPECT_TRUE(port_.messages.empty()) << port_.messages.front();
   EXPECT_EQ(writer_->WrittenCompanies().at("012345"), "12345");
 }
@@ -282,12 +284,26 @@ TEST_F(HtmlWriterTest, CompaniesSharingAStemGetTheirOwnPages) {
   EXPECT_NE(log_.Log()[0].find("X212345"), std::string::npos);
 }
 
-TEST_F(HtmlWriterTest, MissingImagesAreReported) {
+// The images come with the program: four distinct 24 by 24 PNG files; an
+// image the site already has (one the webmaster replaced) is kept.
+TEST_F(HtmlWriterTest, NavigationImagesComeWithTheProgram) {
   Build({SmallVolume()});
-  mem_.Remove("/img/up.png");
+  mem_.MakeDir("/site");
+  mem_.WriteAll("/site/up.png", "the site's own arrow");
   Publish();
-  EXPECT_EQ(port_.messages, (std::vector<std::string>{"/site/up.png could not be written, source not found"}));
-  EXPECT_TRUE(Exists("top.png"));
+  EXPECT_TRUE(port_.messages.empty()) << port_.messages.front();
+  EXPECT_EQ(mem_.ReadAll("/site/up.png"), "the site's own arrow");
+  std::set<std::string> distinct;
+  for (const char* image : {"top.png", "down.png", "stop.png"}) {
+    const std::string png = mem_.ReadAll(std::string("/site/") + image);
+    ASSERT_GT(png.size(), 33u) << image;
+    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n") << image;
+    // IHDR: width and height 24, 8 bits, RGBA.
+    EXPECT_EQ(png.substr(12, 14), std::string("IHDR\0\0\0\x18\0\0\0\x18\x08\x06", 14)) << image;
+    distinct.insert(png);
+  }
+  EXPECT_EQ(distinct.size(), 3u);
+  EXPECT_TRUE(NavImagePng("left.png").empty());
 }
 
 }  // namespace

@@ -48,8 +48,6 @@ class PublishFixture : public ::testing::Test {
     oldRoot_ = DriveRoot();
     SetDriveRoot("/drives");
     SetTodayForTesting(TDate{2026, 12, 9});
-    mem_.MakeDir("/img");
-    for (const char* name : kNavImages) mem_.WriteAll(std::string("/img/") + name, std::string("PNG ") + name);
   }
   ~PublishFixture() override {
     SetDriveRoot(oldRoot_);
@@ -68,7 +66,7 @@ class PublishFixture : public ::testing::Test {
   // lists them), each through ExportHtml, then Close.
   void Publish() {
     mem_.MakeDir("/site");
-    writer_ = std::make_unique<HTMLPrintThing>(env_, *cluster_, log_, "/site", "/img");
+    writer_ = std::make_unique<HTMLPrintThing>(env_, *cluster_, log_, "/site");
     writer_->Create();
     std::vector<TPrimeRef*> order;
     for (const auto& v : cluster_->Volumes()) order.push_back(v.get());

@@ -65,7 +65,7 @@ TEST_F(ExportDocketsTest, VolumeWithoutSelectedSheetsCallsNoWriter) {
   v.sheets = {Sheet("1", {"s"})};
   Build({v});
   mem_.MakeDir("/site");
-  HTMLPrintThing w(env_, *cluster_, log_, "/site", "/img");
+  HTMLPrintThing w(env_, *cluster_, log_, "/site");
   TExportDockets window(true);
   TNothing nothing;
   TExportResult r = ExportHtml(env_, *cluster_->Volumes()[0], w, window, &nothing);
@@ -85,7 +85,7 @@ TEST_F(ExportDocketsTest, DocketsAreNumberedInSortedOrderAndEmptyOnesLeftOut) {
   v.sheets = {a, b, c};
   Build({v});
   mem_.MakeDir("/site");
-  HTMLPrintThing w(env_, *cluster_, log_, "/site", "/img");
+  HTMLPrintThing w(env_, *cluster_, log_, "/site");
   TExportDockets window(true);
   EXPECT_EQ(window.Caption(), "HTML to File");
   EXPECT_EQ(window.Height(), 340);
