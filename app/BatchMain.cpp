@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "sheets/Listing.h"
 #include "sheets/SheetPrinter.h"
 #include "shell/AddRun.h"
+#include "shell/BasicRuns.h"
 #include "shell/BatchPort.h"
 #include "shell/CopyRuns.h"
 #include "shell/DeleteRuns.h"
@@ -25,6 +27,7 @@
 #include "shell/ScanUpdates.h"
 #include "store/Common.h"
 #include "store/Errors.h"
+#include "store/Prime.h"
 #include "volumes/HtmlIncludes.h"
 #ifdef VORNE_PDF
 #include "gui/PrintCanvas.h"
@@ -38,8 +41,7 @@ constexpr int kOk = 0, kFailed = 1, kUsage = 2;
 const char kHelp[] =
     "usage: vorne-batch KEYWORD [VALUE] ...\n"
     "\n"
-    "Runs one mode over a tariff library without windows and exits:\n"
-    "0 when the run completed, 1 when it failed or was refused, 2 on a usage problem.\n"
+    "Runs one mode over a tariff library without windows and exits.\n"
     "Keywords are matched without case on their first 12 characters; values keep\n"
     "their case. Paths take \\ or / and drive letters (D:\\x maps to <drives>/D/x).\n"
     "\n"
@@ -51,7 +53,8 @@ const char kHelp[] =
     "                                    the folder in name order, into the uncompressed\n"
     "                                    library (ADD or REPLACE if it exists); error logs\n"
     "                                    are saved beside it; prints the volume list\n"
-    "  FROMFOLDER|FROMALL|FROMDIR <root> Multiple In: the libraries below root\n"
+    "  FROMFOLDER|FROMALL|FROMDIR <root> Multiple In, with COPY: every library below\n"
+    "                                    root is copied into the one output\n"
     "  VOLSTO <file>                     write the volume list export (every mode)\n"
     "  EXCEPT <file>                     leave out the companies named in file, one a line\n"
     "  DRIVES <folder>                   the folder that drive letters map under\n"
@@ -102,33 +105,50 @@ const char kHelp[] =
     "            The questions of DELETE are answered only by YES; without it\n"
     "            they are declined, nothing changes and the exit status is 1\n"
     "\n"
-    "Listing options (TEST, ERRORS):\n"
-    "  DETAILS      full sheet lines and headings (\"Details\")\n"
+    "Volumes and sheets:\n"
+    "  ALL                               every volume of the library\n"
+    "  ID <code>[,<code>...]             the volumes of these company IDs\n"
+    "  RECENT <days|ALL>                 sheets updated in the last days (SCAN: volumes)\n"
+    "  EFFECTIVE  PENDING  CURRENT  ARCHIVE   status selection\n"
+    "\n"
+    "Answers and options:\n"
+    "  ADD          answers \"Add to existing file\" with Yes (Merge)\n"
+    "  REPLACE      answers it with No, then \"Delete and rewrite these files?\" with Yes\n"
+    "  SPLIT        COPY: one output library per company ID\n"
+    "  YES          answers the questions of DELETE with OK\n"
+    "  NOLIMIT      PDF: print however many sheets are selected\n"
+    "  DETAILS      TEST, ERRORS: full sheet lines and headings (\"Details\")\n"
     "  NOTYPE5      ERRORS: do not check sheets' issuer pointers (\"type 5\" off)\n"
     "  NOTYPE6      ERRORS: do not check sheets' docket pointers (\"type 6\" off)\n"
     "  SHOWDOCKETS  ERRORS with NOTYPE6: list the dockets of the sheets found\n"
     "               instead of the sheets (\"Show Dockets\")\n"
-    "Scan option (with QARLMIDEX, which asks \"Update primerec dates\"):\n"
-    "  PRIMEDATES   answers Yes: each volume's Updated date becomes its latest\n"
-    "               sheet update and the prime file is rewritten (default: No)\n"
-    "\n"
-    "Volumes:\n"
-    "  ALL                               every volume of the library\n"
-    "  ID <code>[,<code>...]             the volumes of these company IDs\n"
-    "  RECENT <days|ALL>                 sheets updated in the last days (SCAN: volumes)\n"
-    "\n"
-    "Sheets:\n"
-    "  EFFECTIVE  PENDING  CURRENT  ARCHIVE   status selection\n"
-    "\n"
-    "Other words:\n"
-    "  ADD       answers \"Add to existing file\" with Yes (Merge)\n"
-    "  REPLACE   answers it with No, then \"Delete and rewrite these files?\" with Yes\n"
-    "  SPLIT     one output library per company ID\n"    "  YES       answers the questions of DELETE with OK\n"
+    "  PRIMEDATES   SCAN with QARLMIDEX, which asks \"Update primerec dates\": answers\n"
+    "               Yes, each volume's Updated date becomes its latest sheet update\n"
+    "               and the prime file is rewritten (default: No)\n"
     "  GO  EXPRESS  UNZIP  QARLMIDEX  =...   accepted (the run always starts)\n"
     "\n"
-    "Any other question is declined with its safe answer (Cancel or No); stderr\n"
-    "says which question it was and which keyword would answer it. File dialogs are\n"
-    "never shown: give the keyword that names the file.\n"
+    "Any other word is ignored, and stderr says so. Any other question is declined\n"
+    "with its safe answer (Cancel or No); stderr says which question it was and\n"
+    "which keyword would answer it. File dialogs are never shown: give the keyword\n"
+    "that names the file. A run that would write no sheet (DATA, COPY, PDF with\n"
+    "nothing selected) writes nothing and exits 1.\n"
+    "\n"
+    "Examples, one a mode:\n"
+    "  vorne-batch ADDFROM filings TO lib                  import filings (Add New Filing)\n"
+    "  vorne-batch FROM lib UNZIP ID 902 BROWSE           list a company's sheets\n"
+    "  vorne-batch FROM lib UNZIP ALL EFFECTIVE COPY TO out   copy into a compressed library\n"
+    "  vorne-batch FROM lib UNZIP SCAN RECENT 7           volumes updated this week\n"
+    "  vorne-batch FROM lib UNZIP ALL NAMES               sheet names that disagree\n"
+    "  vorne-batch FROM lib UNZIP ALL TEST                the header record listing\n"
+    "  vorne-batch FROM lib UNZIP ALL ERRORS              suspicious header records\n"
+    "  vorne-batch FROM lib UNZIP ALL DATA TO sheets.txt  the delimited export\n"
+    "  vorne-batch FROM lib UNZIP ALL HTML TO site        publish a web site\n"
+    "  vorne-batch FROM lib UNZIP ALL PRINT TO text       one .PRN file per company\n"
+    "  vorne-batch FROM lib UNZIP ID 902 PDF TO sheets.pdf   print sheets into a PDF\n"
+    "  vorne-batch FROM lib UNZIP ID 902 DELETE VOLUMES YES  delete a volume\n"
+    "\n"
+    "Exit status: 0 the run completed, 1 it failed, was refused or wrote nothing,\n"
+    "2 a usage problem. More in man vorne-batch.\n"
     "\n"
     "  --help     this text\n"
     "  --version  the program's version\n";
@@ -158,8 +178,11 @@ struct TBatchOptions {
 };
 
 std::vector<std::string> TakeBatchOptions(const std::vector<std::string>& args, TBatchOptions& o) {
-  static const char* kTakesValue[] = {"FROM",       "TO",      "ADDFROM", "RECENT", "VOLSTO", "EXCEPT",
-                                      "FROMFOLDER", "FROMALL", "FROMDIR", "ID",     "DRIVES"};
+  auto takesValue = [](const std::string& word) {
+    for (const TKeywordInfo& k : CommandLineKeywords())
+      if (k.value && !k.batchOnly && word == k.word) return true;
+    return false;
+  };
   std::vector<std::string> rest;
   bool value = false;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -195,7 +218,7 @@ std::vector<std::string> TakeBatchOptions(const std::vector<std::string>& args, 
       }
     }
     rest.push_back(a);
-    value = !value && std::find(std::begin(kTakesValue), std::end(kTakesValue), w.substr(0, 12)) != std::end(kTakesValue);
+    value = !value && takesValue(w.substr(0, kKeywordWidth));
   }
   if (!o.pdf) return rest;
   // PDF is a Browse whose TO names the PDF file rather than an output library.
@@ -216,6 +239,10 @@ bool WritePdf(TMain& main, const TBatchOptions& o) {
   std::vector<TSheetPtr> sheets;
   for (const auto& entry : main.SheetList().Entries())
     if (entry.second) sheets.push_back(entry.second);
+  if (sheets.empty()) {
+    std::fprintf(stderr, "%s\n", kNoSheetsSelected);
+    return false;
+  }
   if (!o.noLimit)
     if (std::optional<std::string> refused = PrintLimitMessage(sheets.size(), main.State().Selection)) {
       std::fprintf(stderr, "%s (NOLIMIT prints them all)\n", refused->c_str());
@@ -264,12 +291,37 @@ void PrintModeResult(TMain& main, TBatchPort& port) {
   }
 }
 
+// The keyword of Multiple In as the person typed it.
+std::string MultiSourceWord(const std::vector<std::string>& args) {
+  for (const std::string& a : args) {
+    const std::string w = UpperCase(a);
+    if (w == "FROMFOLDER" || w == "FROMALL" || w == "FROMDIR") return a;
+  }
+  return "FROMFOLDER";
+}
+
+// A Copy refused before it wrote anything leaves no empty library behind in
+// a folder that did not exist before the run (only the empty files the
+// output opened are removed, and the folder once it is empty).
+void RemoveUnusedOutput(TMain& main, const std::string& folder) {
+  main.State().OutputCluster.reset();
+  std::error_code ec;
+  for (const TFormNames& form : {kCompressedNames, kUncompressedNames})
+    for (const char* name : {form.prime, form.header, form.text}) {
+      const std::filesystem::path file = std::filesystem::path(folder) / name;
+      if (std::filesystem::is_regular_file(file, ec) && std::filesystem::file_size(file, ec) == 0)
+        std::filesystem::remove(file, ec);
+    }
+  if (std::filesystem::is_empty(folder, ec)) std::filesystem::remove(folder, ec);
+}
+
 int Run(const std::vector<std::string>& allArgs) {
   TBatchPort port;
   TEnv env{RealFileSystem(), port};
   TMain main(env);
   TRunState& st = main.State();
   TBatchOptions options;
+  main.onWordIgnored = [&port](const std::string& message) { port.Warn(message); };
   const std::vector<std::string> args = TakeBatchOptions(allArgs, options);
   if (!options.error.empty()) {
     std::fprintf(stderr, "%s\n", options.error.c_str());
@@ -318,6 +370,20 @@ int Run(const std::vector<std::string>& allArgs) {
     std::fprintf(stderr, "PDF needs the file to write: give TO <file>.pdf\n");
     return kUsage;
   }
+  if (st.MultiSourceRequested && st.RunMode != TRunMode::Copy) {
+    const std::string word = MultiSourceWord(args);
+    std::fprintf(stderr,
+                 "%s reads the libraries below %s only to copy them into one: give COPY and TO <folder>, "
+                 "or open one library with FROM <folder>\n",
+                 word.c_str(), st.LibraryRoot.c_str());
+    return kUsage;
+  }
+  if (st.RunMode == TRunMode::Copy && !st.ToPrimePath.empty() &&
+      !Contains(UpperCase(TypedName(st.ToPrimePath)), "PRIME")) {
+    std::fprintf(stderr, "COPY writes into a library folder, and %s names a file: give TO <folder>\n",
+                 st.ToPrimePath.c_str());
+    return kUsage;
+  }
   if (NeedsLibrary(st.RunMode) && st.FromPrimePath.empty() && !st.MultiSourceRequested) {
     std::fprintf(stderr, "no library to open: give FROM <library folder>\n");
     return kUsage;
@@ -351,6 +417,8 @@ int Run(const std::vector<std::string>& allArgs) {
     };
   }
 
+  const std::string outputFolder = MapPath(st.ToDir);
+  const bool outputExisted = st.ToDir.empty() || RealFileSystem().Exists(outputFolder);
   const bool go = main.Start();
   const TRunMode runMode = st.RunMode;
   const bool copying = runMode == TRunMode::Copy;
@@ -364,8 +432,15 @@ int Run(const std::vector<std::string>& allArgs) {
     std::fprintf(stderr, "DELETE needs the volumes to work on: give ID <code> or ALL\n");
     return kUsage;
   }
-  if (!adding && !multiIn && main.VolumeList().MarkedCount() == 0 && st.RunMode != TRunMode::ScanUpdates)
+  if (!adding && !multiIn && main.VolumeList().MarkedCount() == 0 && st.RunMode != TRunMode::ScanUpdates) {
     std::fprintf(stderr, "warning: no volume is selected: give ALL or ID <code>\n");
+    // The runs that write the selected sheets into a file or a library write nothing.
+    if (copying || options.pdf || st.RunMode == TRunMode::Database) {
+      if (copying && !outputExisted) RemoveUnusedOutput(main, outputFolder);
+      std::fprintf(stderr, "%s\n", kNoSheetsSelected);
+      return kFailed;
+    }
+  }
   TGoResult result = TGoResult::NotPrepared;
   if (multiIn && go) {
     // Every library folder below the root counts as selected.

@@ -20,10 +20,14 @@ int main(int argc, char** argv) {
     }
     if (a == "--help" || a == "-h") {
       std::printf(
-          "usage: vorne [KEYWORD [VALUE] ...]\n\n"
-          "Opens the main window. The keywords are those of vorne-batch (see vorne-batch --help):\n"
+          "usage: vorne [KEYWORD [VALUE] ...]\n"
+          "       vorne <library folder>\n\n"
+          "Opens the main window. The keywords are those of vorne-batch (see vorne-batch --help\n"
+          "and man vorne); a word that is not one is ignored, and the log says so.\n"
           "  vorne FROM <library folder> [UNZIP]   opens that library in the volume list\n"
-          "  ... GO                                starts the run once the window is ready\n");
+          "  vorne <library folder>                the same, in the form its files show\n"
+          "  ... GO                                starts the run once the window is ready\n"
+          "  --help  --version                     this text, the version (no display needed)\n");
       return 0;
     }
   }
@@ -36,6 +40,12 @@ int main(int argc, char** argv) {
   vorne::TMainWindow window(main, port);
   QStringList args = QApplication::arguments();
   args.removeFirst();
+  if (args.size() == 1) {
+    const std::vector<std::string> keywords =
+        vorne::FolderArguments(vorne::RealFileSystem(), {args.front().toLocal8Bit().toStdString()});
+    args.clear();
+    for (const std::string& k : keywords) args << QString::fromLocal8Bit(k.c_str());
+  }
   window.ParseCommandLine(args);
   window.show();
   window.StartSplash();

@@ -34,16 +34,20 @@ void TBrowseRun::Finish(TRunContext& main, TFromDisplay&) { main.SheetList().Sho
 
 bool TDatabaseRun::Prepare(TRunContext& main, TFromDisplay&) {
   export_ = std::make_unique<TDatabaseExport>(main.Env());
+  lines_ = 0;
   return export_->OpenExport(main.State().OutputPath, main.State().LibraryDir);
 }
 
 bool TDatabaseRun::EachVolume(TRunContext& main, TFromDisplay&, size_t, TPrimeRef& volume) {
-  export_->ExportVolume(volume, &main.State().Selection);
+  lines_ += export_->ExportVolume(volume, &main.State().Selection);
   return true;
 }
 
-void TDatabaseRun::Finish(TRunContext&, TFromDisplay&) {
-  if (export_) export_->Finish();
+void TDatabaseRun::Finish(TRunContext& main, TFromDisplay&) {
+  if (export_ && export_->IsOpen() && lines_ == 0)
+    main.Env().port.Error(kNoSheetsSelected);  // the export's temporary file goes with it
+  else if (export_)
+    export_->Finish();
   export_.reset();
 }
 

@@ -9,6 +9,9 @@
 
 namespace vorne {
 
+// A run that would write an output without a single sheet in it.
+inline constexpr char kNoSheetsSelected[] = "No sheets selected; nothing written";
+
 // The selected sheets of a volume into the sheet list window, as Browse
 // loads them; false when the volume has none.
 bool LoadSelectedSheets(TRunContext& main, TPrimeRef& volume);
@@ -21,7 +24,8 @@ class TBrowseRun : public TModeRun {
   void Finish(TRunContext& main, TFromDisplay& list) override;
 };
 
-// Database: one delimited line per selected sheet of each marked volume.
+// Database: one delimited line per selected sheet of each marked volume. A
+// run that found no sheet replaces no file: it says kNoSheetsSelected.
 class TDatabaseRun : public TModeRun {
  public:
   bool Prepare(TRunContext& main, TFromDisplay& list) override;
@@ -30,6 +34,7 @@ class TDatabaseRun : public TModeRun {
 
  private:
   std::unique_ptr<TDatabaseExport> export_;
+  size_t lines_ = 0;
 };
 
 }  // namespace vorne

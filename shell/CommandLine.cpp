@@ -25,6 +25,32 @@ bool ChooseNewerGeneration(TFileSystem& fs, std::string& dir) {
 
 // ---- the command line -----------------------------------------------------
 
+const std::vector<TKeywordInfo>& CommandLineKeywords() {
+  static const std::vector<TKeywordInfo> table = {
+      // library and output
+      {"FROM", "<folder>", false}, {"UNZIP", nullptr, false}, {"TO", "<folder|file>", false},
+      {"ADDFROM", "<folder|file>", false}, {"FROMFOLDER", "<root>", false}, {"FROMALL", "<root>", false},
+      {"FROMDIR", "<root>", false}, {"VOLSTO", "<file>", false}, {"EXCEPT", "<file>", false},
+      {"DRIVES", "<folder>", false},
+      // modes
+      {"BROWSE", nullptr, false}, {"COPY", nullptr, false}, {"SCAN", nullptr, false}, {"WHEN", nullptr, false},
+      {"NAMES", nullptr, false}, {"TEST", nullptr, false}, {"ERRORS", nullptr, false}, {"DATA", nullptr, false},
+      {"HTML", nullptr, false}, {"HTMLALL", nullptr, false}, {"PRINT", nullptr, false}, {"PDF", nullptr, true},
+      {"DELETE", "VOLUMES|SHEETS", true},
+      // volumes and sheets
+      {"ALL", nullptr, false}, {"ID", "<code>[,<code>...]", false}, {"RECENT", "<days|ALL>", false},
+      {"EFFECTIVE", nullptr, false}, {"PENDING", nullptr, false}, {"CURRENT", nullptr, false},
+      {"ARCHIVE", nullptr, false},
+      // answers and options
+      {"ADD", nullptr, false}, {"REPLACE", nullptr, false}, {"SPLIT", nullptr, false}, {"YES", nullptr, true},
+      {"NOLIMIT", nullptr, true}, {"DETAILS", nullptr, true}, {"NOTYPE5", nullptr, true},
+      {"NOTYPE6", nullptr, true}, {"SHOWDOCKETS", nullptr, true}, {"PRIMEDATES", nullptr, true},
+      // the start
+      {"GO", nullptr, false}, {"EXPRESS", nullptr, false}, {"QARLMIDEX", nullptr, false},
+  };
+  return table;
+}
+
 bool ParseCommandLine(TRunState& state, const std::vector<std::string>& args, TEnv& env, TStartHooks& hooks) {
   return TCommandLine(state, env, hooks).Parse(args);
 }
@@ -43,9 +69,16 @@ bool TCommandLine::Parse(const std::vector<std::string>& args) {
     if (KeywordOf(args[i]) == "DRIVES") SetDriveRoot(args[++i]);
   for (size_t i = 0; i < args.size(); ++i) {
     std::string word = KeywordOf(args[i]);
-    if (Keyword(word) || i + 1 >= args.size()) continue;
+    if (Keyword(word)) continue;
+    if (i + 1 >= args.size()) {
+      Ignored(args[i], true);
+      continue;
+    }
     std::string next = i + 2 < args.size() ? UpperCase(args[i + 2]) : "";
-    if (PathKeyword(word, args[i + 1], next)) ++i;
+    if (PathKeyword(word, args[i + 1], next))
+      ++i;
+    else
+      Ignored(args[i], false);
   }
   if (st_.AddFlag)
     st_.Controls.Merge = TMergeChoice::Merge;
@@ -53,6 +86,33 @@ bool TCommandLine::Parse(const std::vector<std::string>& args) {
     st_.Controls.Merge = TMergeChoice::Replace;
   if (failed_) st_.AutoGo = false;
   return !failed_;
+}
+
+std::vector<std::string> FolderArguments(TFileSystem& fs, const std::vector<std::string>& args) {
+  if (args.size() != 1) return args;
+  for (const TKeywordInfo& k : CommandLineKeywords())
+    if (KeywordOf(args[0]) == k.word) return args;  // a keyword, even where a folder has its name
+  const std::string dir = MapPath(args[0]);
+  if (!fs.IsDirectory(dir)) return args;
+  std::vector<std::string> keywords = {"FROM", args[0]};
+  if (!fs.Exists(FindNoCase(fs, dir, kZippedPrime)) && fs.Exists(FindNoCase(fs, dir, kPlainPrime)))
+    keywords.push_back("UNZIP");
+  return keywords;
+}
+
+// Unknown words are ignored, as are keywords that lack their value, but never
+// silently: a mistyped mode would otherwise run another one.
+void TCommandLine::Ignored(const std::string& typed, bool atEnd) {
+  const std::string word = KeywordOf(typed);
+  const TKeywordInfo* known = nullptr;
+  for (const TKeywordInfo& k : CommandLineKeywords())
+    if (word == k.word) known = &k;
+  std::string why = " is not a keyword";
+  if (known && known->batchOnly)
+    why = " is read by vorne-batch alone";
+  else if (known && atEnd && known->value)
+    why = " needs a value after it";
+  hooks_.WordIgnored(typed + why + "; it was ignored");
 }
 
 void TCommandLine::SetMode(TRunMode mode) { hooks_.ModeChanged(ChooseMode(st_, mode)); }

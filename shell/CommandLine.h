@@ -32,6 +32,17 @@ inline constexpr char kUpdatesFileName[] = "AllUpdts.txt";
 // Keywords are compared on this many leading characters.
 inline constexpr size_t kKeywordWidth = 12;
 
+// One keyword of the command line, as the help, the manual pages and the
+// shell completion list it. Keyword and PathKeyword are what reads them; a
+// test keeps this table and those two in step.
+struct TKeywordInfo {
+  const char* word;
+  const char* value;  // what follows the word ("<folder>"), nullptr for none
+  bool batchOnly;     // read by vorne-batch alone (the desktop ignores it)
+};
+// Every keyword, in the order the help groups them.
+const std::vector<TKeywordInfo>& CommandLineKeywords();
+
 // What the command line and FinishParameters ask of the windows. The main
 // window model implements it; the defaults do nothing, so tests and the
 // batch program override only what they use.
@@ -51,6 +62,8 @@ class TStartHooks {
   virtual void StartScanner(double sinceDate, const std::string& fileName) {}
   virtual void ShowSelectorSummary() {}
   virtual void AfterOpen() {}
+  // A word that was not read: the message that says so.
+  virtual void WordIgnored(const std::string& message) {}
 };
 
 class TCommandLine {
@@ -79,6 +92,8 @@ class TCommandLine {
   void SetMode(TRunMode mode);
   bool LoadNameList(const std::string& path);
   void Fail(const std::string& message);
+  // A word neither keyword function read; atEnd: nothing followed it.
+  void Ignored(const std::string& typed, bool atEnd);
 
   TRunState& st_;
   TEnv& env_;
@@ -88,6 +103,11 @@ class TCommandLine {
 
 // TCommandLine(state, env, hooks).Parse(args).
 bool ParseCommandLine(TRunState& state, const std::vector<std::string>& args, TEnv& env, TStartHooks& hooks);
+
+// The desktop's "Open With" hands the program one library folder: the
+// keywords that open it in the form its files show (UNZIP when it holds
+// Prime4 and no GZPrime). Any other arguments come back unchanged.
+std::vector<std::string> FolderArguments(TFileSystem& fs, const std::vector<std::string>& args);
 
 // A library kept as two alternating copies "GZIP1" and "GZIP2": when dir is
 // on a network drive (drive letter "L" or later, or no drive letter) and

@@ -1,5 +1,6 @@
 #include "shell/Main.h"
 
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "shell/ModeTable.h"
 #include "store/Common.h"
@@ -34,6 +35,27 @@ bool IsProductionLibrary(const std::string& typedPath) {
 char EffectiveDrive(const std::string& typedPath) {
   char d = DriveLetter(typedPath);
   return d ? d : 'L';
+}
+
+// A library that failed to open in one form may be there in the other: the
+// person is told which of its files were found and the keyword that opens it.
+// It is not opened in the other form unasked, because the form also decides
+// what later runs write back into it.
+void HintOtherForm(TEnv& env, const std::string& typedFolder, bool zipped) {
+  const std::string dir = MapPath(typedFolder.empty() ? "." : typedFolder);
+  const TFormNames& other = zipped ? kUncompressedNames : kCompressedNames;
+  std::string found;
+  for (const char* name : {other.prime, other.header, other.text}) {
+    const std::string path = FindNoCase(env.fs, dir, name);
+    if (!env.fs.Exists(path)) continue;
+    if (name == other.prime) found = FileNamePart(path);
+    else if (!found.empty()) found += ", " + FileNamePart(path);
+  }
+  if (found.empty()) return;  // no prime file of the other form either
+  const std::string shown = typedFolder.empty() ? "." : typedFolder;
+  env.port.Info(shown + " holds " + found +
+                (zipped ? ", an uncompressed library: add UNZIP after FROM " + shown + " to open it"
+                        : ", a compressed library: leave out UNZIP to open it"));
 }
 
 }  // namespace
@@ -75,6 +97,13 @@ bool TMain::ParseCommandLine(const std::vector<std::string>& args) {
   // "QARLMIDEX" switches ExpertMode on without a mode change.
   volumes_.ApplyExpertMode(state_.ExpertMode);
   return ok;
+}
+
+void TMain::WordIgnored(const std::string& message) {
+  if (onWordIgnored)
+    onWordIgnored(message);
+  else
+    log_.AddLine(message);
 }
 
 bool TMain::Start() {
@@ -126,7 +155,10 @@ bool TMain::OpenPrimeFile(const std::string& typedPath) {
   state_.InputCluster.reset();
   auto cluster = std::make_unique<TFileCluster>(env_, state_.Zipped);
   state_.Loaded = cluster->Open(MapPath(path), false);
-  if (!state_.Loaded) return false;
+  if (!state_.Loaded) {
+    HintOtherForm(env_, TypedFolder(path), state_.Zipped);
+    return false;
+  }
   try {
     cluster->ReadAll();
   } catch (const EInOutError& e) {
@@ -154,7 +186,10 @@ void TMain::SelectIds() {
   state_.AutoSelectAll = false;
   if (!state_.Loaded || volumes_.RowCount() == 0) return;
   std::vector<std::string> bad;
-  for (const std::string& key : IdKeys(state_.IdList, &bad)) volumes_.SelectById(std::stoll(key));
+  for (const std::string& key : IdKeys(state_.IdList, &bad)) {
+    const int64_t id = std::stoll(key);
+    if (volumes_.SelectById(id) == 0) env_.port.Warn("No volume has the company ID " + std::to_string(id));
+  }
   for (const std::string& b : bad) env_.port.Warn("Not a company ID: " + b);
   panel_.ResetDocketSelection();
 }

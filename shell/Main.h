@@ -56,6 +56,8 @@ class TMain : public TStartHooks, public TRunContext, private TRunSteps {
   TModeRun* ModeRun(TRunMode mode) const;
   // Called before each marked volume's step (the batch program's progress).
   std::function<void(size_t index, size_t count, TPrimeRef& volume)> onVolume;
+  // Where a command-line word that was ignored is told; unset, the debug log.
+  std::function<void(const std::string& message)> onWordIgnored;
 
   // ---- start-up ----
   bool ParseCommandLine(const std::vector<std::string>& args);
@@ -76,6 +78,7 @@ class TMain : public TStartHooks, public TRunContext, private TRunSteps {
   void ShowSelectorSummary() override { summaryShown_ = true; }
   void StartScanner(double sinceDate, const std::string& fileName) override;
   void ShowLibrariesPanel() override { state_.Controls.LibrariesPanelVisible = true; }
+  void WordIgnored(const std::string& message) override;
   bool SummaryShown() const { return summaryShown_; }
 
   // ---- the To side ----

@@ -274,13 +274,15 @@ void TFromDisplay::SelectAll() {
   Changed();
 }
 
-void TFromDisplay::SelectById(int64_t id) {
+size_t TFromDisplay::SelectById(int64_t id) {
   const std::string text = ZeroPad(id, 6);
+  size_t found = 0;
   for (TVolumeRow& r : rows_)
-    if (r.columns[kColId] == text) r.marked = true;
+    if (r.columns[kColId] == text) r.marked = true, ++found;
   ResetDockets();
   Counts();
   Changed();
+  return found;
 }
 
 int64_t TFromDisplay::MarkedSheetSum() const {

@@ -140,5 +140,21 @@ TEST_F(PdfBatchTest, PrintLimitsApplyUnlessNolimit) {
   EXPECT_NE(noFile.err.find("give TO <file>.pdf"), std::string::npos);
 }
 
+// Nothing selected (no volume, or volumes without a sheet the selection
+// accepts) writes no PDF, claims none, and fails.
+TEST_F(PdfBatchTest, NothingSelectedWritesNoPdf) {
+  for (const std::vector<std::string>& selection : {std::vector<std::string>{}, {"ID", "1", "ARCHIVE"}}) {
+    std::vector<std::string> args = {"FROM", lib_};
+    args.insert(args.end(), selection.begin(), selection.end());
+    for (const char* w : {"PDF", "TO", "none.pdf"}) args.push_back(w);
+    TBatchResult r = RunBatch(dir_, args);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("No sheets selected; nothing written\n"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("none.pdf"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("none.pdf"), std::string::npos) << r.out;
+    EXPECT_FALSE(fs::exists(dir_ / "none.pdf"));
+  }
+}
+
 }  // namespace
 }  // namespace vorne::testing

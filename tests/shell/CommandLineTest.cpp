@@ -32,6 +32,8 @@ struct TRecordingHooks : TStartHooks {
   void ShowSelectorSummary() override { ++summaries; }
   void AfterOpen() override { ++afterOpens; }
   void ShowLibrariesPanel() override { ++panels; }
+  std::vector<std::string> ignored;
+  void WordIgnored(const std::string& message) override { ignored.push_back(message); }
 };
 
 class CommandLineTest : public ::testing::Test {
@@ -249,6 +251,42 @@ TEST_F(CommandLineTest, KeywordsAreComparedOnTwelveCharacters) {
   // "FROMFOLDER" is ten characters; anything longer is not it.
   Parse({"FROMFOLDERXYZW", "/libs"});
   EXPECT_FALSE(st.MultiSourceRequested);
+}
+
+// Ignored words are still ignored, but each is told with the reason; the
+// words of the keyword table (what help, manual and completion show) are
+// all read, by the desktop too unless they belong to vorne-batch alone.
+TEST_F(CommandLineTest, EveryWordIsReadOrToldIgnored) {
+  Parse({"BROWZE", "COPY", "Delete", "VOLUMES", "=X", "TO"});
+  EXPECT_EQ(st.RunMode, TRunMode::Copy);
+  EXPECT_EQ(hooks.ignored, (std::vector<std::string>{"BROWZE is not a keyword; it was ignored",
+                                                     "Delete is read by vorne-batch alone; it was ignored",
+                                                     "VOLUMES is not a keyword; it was ignored",
+                                                     "TO needs a value after it; it was ignored"}));
+  for (const TKeywordInfo& k : CommandLineKeywords()) {
+    TRunState fresh;
+    TRecordingHooks quiet;
+    std::vector<std::string> args = {k.word};
+    if (k.value && !k.batchOnly) args.push_back(std::string(k.word) == "RECENT" ? "7" : "/libs");
+    ParseCommandLine(fresh, args, env, quiet);
+    EXPECT_EQ(quiet.ignored.size(), k.batchOnly ? 1u : 0u) << k.word;
+  }
+}
+
+// The desktop's "Open With" gives one folder: it opens as the library there.
+TEST_F(CommandLineTest, OneFolderOpensTheLibraryInTheFormItsFilesShow) {
+  mem.MakeDir("/drives/D/plain");
+  mem.WriteAll("/drives/D/plain/prime4", "");
+  mem.MakeDir("/drives/D/both");
+  mem.WriteAll("/drives/D/both/Prime4", "");
+  mem.WriteAll("/drives/D/both/GZPrime", "");
+  mem.MakeDir("GO");
+  using V = std::vector<std::string>;
+  EXPECT_EQ(FolderArguments(mem, {"D:\\plain"}), (V{"FROM", "D:\\plain", "UNZIP"}));
+  EXPECT_EQ(FolderArguments(mem, {"/drives/D/both"}), (V{"FROM", "/drives/D/both"}));
+  EXPECT_EQ(FolderArguments(mem, {"/drives/D/none"}), (V{"/drives/D/none"}));  // no folder
+  EXPECT_EQ(FolderArguments(mem, {"D:\\plain", "GO"}), (V{"D:\\plain", "GO"}));
+  EXPECT_EQ(FolderArguments(mem, {"GO"}), (V{"GO"}));  // a keyword stays one, whatever folder has its name
 }
 
 TEST_F(CommandLineTest, AValueIsConsumedEvenWhenItLooksLikeAKeyword) {

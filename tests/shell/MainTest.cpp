@@ -94,6 +94,38 @@ TEST_F(MainTest, TheProductionLibraryIsRefusedOutsideExpertMode) {
   SetDriveRoot(savedRoot);
 }
 
+// What the desktop program tells about a command line it could not follow:
+// words it ignored go to the log; a library named in the other form gets the
+// files found and the keyword that opens it; an ID no volume has is named.
+TEST_F(MainTest, TheCommandLineSaysWhatItCouldNotFollow) {
+  Library("/w/libs/plain", "Beta Gas", false);
+  Library("/w/libs/zipped", "Alpha Gas", true);
+  ASSERT_TRUE(main_.ParseCommandLine({"FROM", "/w/libs/plain", "BROWZE", "PDF", "ID", "1,999"}));
+  main_.Start();
+  EXPECT_FALSE(main_.State().Loaded);
+  EXPECT_EQ(port_.messages, (std::vector<std::string>{
+                                "Can't find /w/libs/plain/GZPrime",
+                                "/w/libs/plain holds Prime4, TarHdr, TarDBF, an uncompressed library: add UNZIP after "
+                                "FROM /w/libs/plain to open it"}));
+  EXPECT_EQ(main_.Log().Log(), (std::vector<std::string>{"BROWZE is not a keyword; it was ignored",
+                                                         "PDF is read by vorne-batch alone; it was ignored"}));
+
+  TMain again(env_);
+  port_.messages.clear();
+  ASSERT_TRUE(again.ParseCommandLine({"FROM", "/w/libs/zipped", "UNZIP"}));
+  again.Start();
+  EXPECT_EQ(port_.messages.back(), "/w/libs/zipped holds GZPrime, GZipHdr, GZipDBF, a compressed library: leave out "
+                                   "UNZIP to open it");
+
+  TMain third(env_);
+  port_.messages.clear();
+  ASSERT_TRUE(third.ParseCommandLine({"FROM", "/w/libs/zipped", "ID", "1,999,x"}));
+  third.Start();
+  EXPECT_EQ(third.VolumeList().MarkedCount(), 1u);
+  EXPECT_EQ(port_.messages, (std::vector<std::string>{"No volume has the company ID 999", "Not a company ID: x"}));
+  EXPECT_TRUE(third.Log().Log().empty());
+}
+
 TEST_F(MainTest, DetectPrimeNameFindsEitherForm) {
   Library("/w/libs/a", "Alpha Gas", true);
   Library("/w/libs/b", "Beta Gas", false);
