@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test sanitize fuzz bench demo demo-library screenshots clean
+.PHONY: all deps configure build test sanitize fuzz bench demo demo-library screenshots package package-check clean
 
 all: build
 
@@ -17,6 +17,14 @@ build: configure
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The Debian package $(BUILD)/vorne_<version>_<arch>.deb (CPack, with the
+# dependencies dpkg-shlibdeps finds); package-check also lists it and checks
+# that it holds every installed file.
+package: build
+	@cmake --build $(BUILD) --target package
+package-check: build
+	@tools/check-package.sh $(BUILD)
 
 # The core, vorne-batch and the tests built with AddressSanitizer and
 # UndefinedBehaviorSanitizer in their own build folder (the desktop program
