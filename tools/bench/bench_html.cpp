@@ -113,9 +113,6 @@ int main() {
   const std::string lib = (root / "lib").string();
   std::printf("building a library of %d sheets ...\n", kCompanies * kSheetsEach);
   testing::BuildLibrary(env, lib, true, MakeVolumes());
-  const std::string imageDir = (root / "img").string();
-  stdfs::create_directories(imageDir);
-  for (const char* name : {"top.png", "down.png", "up.png", "stop.png"}) std::ofstream(stdfs::path(imageDir) / name) << "png";
 
   double bestHtml = 1e9, bestBase = 1e9;
   uint64_t siteBytes = 0;
@@ -129,7 +126,7 @@ int main() {
     Settle();
     auto t = std::chrono::steady_clock::now();
     {
-      HTMLPrintThing writer(env, cluster, log, site.string(), imageDir);
+      HTMLPrintThing writer(env, cluster, log, site.string());
       writer.Create();
       TExportDockets window(true);
       cluster.OpenBuffer();
