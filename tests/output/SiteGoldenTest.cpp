@@ -82,11 +82,11 @@ TEST_F(SiteGoldenTest, BuiltInPageFrameGivesTheKnownSite) {
       {"T12345.HTM", 43903, 0xa7d4b91du},
       {"TX112345.HTM", 977, 0xc6cc633fu},
       {"X1123450.HTM", 1840, 0x35b8c01du},
-      {"down.png", 12, 0x18c95467u},
+      {"down.png", 308, 0x72b44dd7u},
       {"index.htm", 619, 0xd51a5fa5u},
-      {"stop.png", 12, 0x3b3b0d74u},
-      {"top.png", 11, 0xf42cfcb4u},
-      {"up.png", 10, 0x3ea2baf1u},
+      {"stop.png", 176, 0x9bf1e761u},
+      {"top.png", 301, 0xdce03fc7u},
+      {"up.png", 302, 0xc651df68u},
   });
 }
 
@@ -107,11 +107,11 @@ TEST_F(SiteGoldenTest, TemplatePageFrameGivesTheKnownSite) {
       {"T12345.HTM", 43986, 0xd943d703u},
       {"TX112345.HTM", 1060, 0x5ba07716u},
       {"X1123450.HTM", 1923, 0xc48001fdu},
-      {"down.png", 12, 0x18c95467u},
+      {"down.png", 308, 0x72b44dd7u},
       {"index.htm", 713, 0xb99e0f23u},
-      {"stop.png", 12, 0x3b3b0d74u},
-      {"top.png", 11, 0xf42cfcb4u},
-      {"up.png", 10, 0x3ea2baf1u},
+      {"stop.png", 176, 0x9bf1e761u},
+      {"top.png", 301, 0xdce03fc7u},
+      {"up.png", 302, 0xc651df68u},
   });
 }
 
