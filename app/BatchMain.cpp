@@ -20,6 +20,7 @@
 #include "shell/BatchPort.h"
 #include "shell/CopyRuns.h"
 #include "shell/DeleteRuns.h"
+#include "shell/FindRun.h"
 #include "shell/Main.h"
 #include "shell/Modes.h"
 #include "shell/ScanUpdates.h"
@@ -117,6 +118,15 @@ const char kHelp[] =
     "  ID <code>[,<code>...]             the volumes of these company IDs\n"
     "  RECENT <days|ALL>                 sheets updated in the last days (SCAN: volumes)\n"
     "\n"
+    "Find:\n"
+    "  FIND <query>  the sheets whose text holds query, one tab-separated line each\n"
+    "            (code, company, volume, sheet, status, effective date, snippet with\n"
+    "            the hits in [brackets]) in Browse order; the volumes of ALL or ID and\n"
+    "            the Sheets keywords narrow it (no ALL or ID: the whole library).\n"
+    "            query: words (all must occur), \"a phrase\", prefix*, a OR b; case is\n"
+    "            ignored. An index in $XDG_CACHE_HOME/vorne (~/.cache/vorne) is kept\n"
+    "            current. Exit 0 with a hit, 1 with none, 2 for a query it cannot read\n"
+    "\n"
     "Sheets:\n"
     "  EFFECTIVE  PENDING  CURRENT  ARCHIVE   status selection\n"
     "\n"
@@ -154,6 +164,8 @@ struct TBatchOptions {
   std::string pdfPath;  // the value of TO with PDF
   TDeleteKind deleting = TDeleteKind::None;
   bool yes = false;   // the questions of DELETE are answered OK
+  bool finding = false;
+  std::string findQuery;  // the value of FIND
   std::string error;  // a usage problem found here
 };
 
@@ -174,6 +186,15 @@ std::vector<std::string> TakeBatchOptions(const std::vector<std::string>& args, 
       }
       o.deleting = what == "VOLUMES" ? TDeleteKind::Volumes : TDeleteKind::Sheets;
       ++i;
+      continue;
+    }
+    if (!value && w == "FIND") {
+      if (i + 1 >= args.size()) {
+        o.error = "FIND must be followed by what to find";
+        return rest;
+      }
+      o.finding = true;
+      o.findQuery = args[++i];
       continue;
     }
     if (!value && w == "YES") {
@@ -352,6 +373,14 @@ int Run(const std::vector<std::string>& allArgs) {
   }
 
   const bool go = main.Start();
+  if (options.finding) {
+    if (st.FromPrimePath.empty() && !st.Loaded) {
+      std::fprintf(stderr, "FIND needs a library: give FROM <folder>\n");
+      return kUsage;
+    }
+    const TFindOutcome found = RunFind(main, options.findQuery, stdout, stderr, ::isatty(2));
+    return found == TFindOutcome::Found ? kOk : found == TFindOutcome::Usage ? kUsage : kFailed;
+  }
   const TRunMode runMode = st.RunMode;
   const bool copying = runMode == TRunMode::Copy;
   const bool multiIn = copying && st.MultiSourceRequested;
