@@ -1,5 +1,7 @@
 #include "gui/FindInLibraryView.h"
 
+#include <algorithm>
+
 #include <QAbstractTableModel>
 #include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
@@ -172,8 +174,11 @@ void TFindInLibraryView::SearchNow() {
   model_.SetUseCriteria(criteria_->isChecked());
   model_.Search();
   rows_->Reset();
-  results_->resizeColumnsToContents();
-  results_->horizontalHeader()->setStretchLastSection(true);
+  // The snippet keeps the room: the other columns fit their texts up to a limit.
+  for (int c = 0; c < kSnippet; ++c) {
+    results_->resizeColumnToContents(c);
+    results_->setColumnWidth(c, std::min(results_->columnWidth(c), fontMetrics().averageCharWidth() * 26));
+  }
   if (!model_.Hits().empty()) results_->selectRow(0);
 }
 

@@ -114,7 +114,7 @@ std::string Pack(const std::string& text) {
   const auto len = uint32_t(text.size());
   for (int i = 0; i < 4; ++i) out[i] = char(len >> (8 * i));
   if (compress2(reinterpret_cast<Bytef*>(&out[4]), &n, reinterpret_cast<const Bytef*>(text.data()), uLong(text.size()),
-                6) != Z_OK)
+                1) != Z_OK)
     throw std::runtime_error("cannot compress a sheet's text");
   out.resize(4 + n);
   return out;
@@ -169,6 +169,7 @@ TLibraryIndex::~TLibraryIndex() { CloseDatabase(); }
 void TLibraryIndex::CloseDatabase() {
   if (db_) sqlite3_close_v2(db_);
   db_ = nullptr;
+  loaded_ = false;
 }
 
 bool TLibraryIndex::OpenDatabase() {
@@ -185,6 +186,9 @@ bool TLibraryIndex::OpenDatabase() {
     // The index is derived data: a crash may lose the last volume's work,
     // which the next refresh redoes, but never leaves a damaged file.
     Exec(db_, "PRAGMA synchronous=NORMAL");
+    // Room for the full-text table's segments while a volume is indexed.
+    Exec(db_, "PRAGMA cache_size=-65536");
+    Exec(db_, "PRAGMA temp_store=MEMORY");
     std::string schema, library;
     bool empty = true;
     {
@@ -287,6 +291,7 @@ TLibraryIndex::TRefresh TLibraryIndex::Update(const TProgress& progress) {
     if (auto it = stored.find(first); it == stored.end() || it->second != v.second) index.push_back(v);
 
   if (progress && !progress(0, index.size())) return TRefresh::Cancelled;
+  if (!drop.empty() || !index.empty()) loaded_ = false;
   for (int32_t first : drop) {
     TTransaction t(db_);
     DropVolume(first);
@@ -385,31 +390,41 @@ void TLibraryIndex::IndexVolume(TFileCluster& cluster, TPrimeRef& volume, uint64
   }
 }
 
+void TLibraryIndex::LoadSheets() {
+  if (loaded_) return;
+  sheets_.clear();
+  sheetAt_.clear();
+  TStatement all(db_,
+                 "SELECT s.id, s.first_hdr, s.ord, s.position, s.name, s.status, s.effective, s.sheet_rec,"
+                 " s.docket_rec, v.code, v.company, v.volume FROM sheets s JOIN volumes v ON v.first_hdr = s.first_hdr");
+  while (all.Step()) {
+    TIndexedSheet& h = sheets_.emplace_back();
+    h.id = all.Int(0);
+    h.volumeRecord = int32_t(all.Int(1));
+    h.order = int32_t(all.Int(2));
+    h.position = int32_t(all.Int(3));
+    h.name = all.Text(4);
+    h.status = uint8_t(all.Int(5));
+    h.effectiveDate = uint16_t(all.Int(6));
+    all.Record(7, h.sheetRecord);
+    all.Record(8, h.docketRecord);
+    h.code = all.Text(9);
+    h.company = all.Text(10);
+    h.volume = all.Text(11);
+    sheetAt_.emplace(h.id, sheets_.size() - 1);
+  }
+  loaded_ = true;
+}
+
 std::vector<TIndexedSheet> TLibraryIndex::Search(const TQuery& query) {
   std::vector<TIndexedSheet> hits;
   if (!OpenDatabase()) return hits;
   try {
-    TStatement find(db_,
-                    "SELECT s.id, s.first_hdr, s.ord, s.position, s.name, s.status, s.effective, s.sheet_rec,"
-                    " s.docket_rec, v.code, v.company, v.volume FROM terms JOIN sheets s ON s.id = terms.rowid"
-                    " JOIN volumes v ON v.first_hdr = s.first_hdr WHERE terms MATCH ?");
+    LoadSheets();
+    TStatement find(db_, "SELECT rowid FROM terms WHERE terms MATCH ?");
     find.Bind(1, query.MatchExpression());
-    while (find.Step()) {
-      TIndexedSheet h;
-      h.id = find.Int(0);
-      h.volumeRecord = int32_t(find.Int(1));
-      h.order = int32_t(find.Int(2));
-      h.position = int32_t(find.Int(3));
-      h.name = find.Text(4);
-      h.status = uint8_t(find.Int(5));
-      h.effectiveDate = uint16_t(find.Int(6));
-      find.Record(7, h.sheetRecord);
-      find.Record(8, h.docketRecord);
-      h.code = find.Text(9);
-      h.company = find.Text(10);
-      h.volume = find.Text(11);
-      hits.push_back(std::move(h));
-    }
+    while (find.Step())
+      if (auto at = sheetAt_.find(find.Int(0)); at != sheetAt_.end()) hits.push_back(sheets_[at->second]);
   } catch (const TDbError& e) {
     error_ = std::string("The search index failed: ") + e.what();
     // Trusted no more: the next refresh starts it again.

@@ -30,6 +30,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/UserPort.h"
@@ -105,6 +106,7 @@ class TLibraryIndex {
   TRefresh Update(const TProgress& progress);
   void IndexVolume(TFileCluster& cluster, TPrimeRef& volume, uint64_t signature);
   void DropVolume(int32_t volumeRecord);
+  void LoadSheets();
 
   TEnv& env_;
   std::string primePath_;
@@ -114,6 +116,11 @@ class TLibraryIndex {
   std::string error_;
   TRefreshCounts counts_;
   sqlite3* db_ = nullptr;
+  // Every indexed sheet's row but its text, read once after each change: a
+  // search then asks the full-text table for row numbers alone.
+  bool loaded_ = false;
+  std::vector<TIndexedSheet> sheets_;
+  std::unordered_map<int64_t, size_t> sheetAt_;
 };
 
 }  // namespace vorne

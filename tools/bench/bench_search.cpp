@@ -95,9 +95,9 @@ double Percentile(std::vector<double> v, double p) {
 int main() {
   gen::TGenOptions o;
   o.seed = 25;
-  o.companies = 10;
+  o.companies = 8;
   o.filingsPerCompany = 1;
-  o.sheetsPerFiling = 10000;
+  o.sheetsPerFiling = 12500;
   o.withErrors = false;
   const auto filings = gen::GenerateFilings(o);
   const fsys::path dir = fsys::temp_directory_path() / ("vorne-bench-search-" + std::to_string(::getpid()));
