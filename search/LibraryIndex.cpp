@@ -317,6 +317,9 @@ TLibraryIndex::TRefresh TLibraryIndex::Update(const TProgress& progress) {
   }
   cluster.CloseBuffer();
   cluster.CloseHdr();
+  // A fresh index is left as one segment per level merged into one, so that
+  // a word found in most sheets is read from one list rather than dozens.
+  if (stored.empty() && !index.empty()) Exec(db_, "INSERT INTO terms(terms) VALUES('optimize')");
   TStatement put(db_, "INSERT OR REPLACE INTO meta VALUES('stamp', ?)");
   put.Bind(1, stamp).Run();
   return drop.empty() && index.empty() ? TRefresh::Current : TRefresh::Updated;
