@@ -22,6 +22,7 @@
 #include "shell/BatchPort.h"
 #include "shell/CopyRuns.h"
 #include "shell/DeleteRuns.h"
+#include "shell/FindRun.h"
 #include "shell/Main.h"
 #include "shell/Modes.h"
 #include "shell/ScanUpdates.h"
@@ -95,6 +96,13 @@ const char kHelp[] =
     "            and Pending, or fewer than 5 dockets), more than 300 are refused;\n"
     "            NOLIMIT lifts both limits. No display is needed. The sheet list\n"
     "            goes to stdout, the count of pages to stderr\n"
+    "  FIND <query>  the sheets whose text holds query, one tab-separated line each\n"
+    "            (code, company, volume, sheet, status, effective date, snippet with\n"
+    "            the hits in [brackets]) in Browse order; the volumes of ALL or ID and\n"
+    "            the status keywords narrow it (no ALL or ID: the whole library).\n"
+    "            query: words (all must occur), \"a phrase\", prefix*, a OR b; case is\n"
+    "            ignored. An index in $XDG_CACHE_HOME/vorne (~/.cache/vorne) is kept\n"
+    "            current. Exit 0 with a hit, 1 with none, 2 for a query it cannot read\n"
     "  DELETE VOLUMES  delete the marked volumes (ID <code>[,...] or ALL): the\n"
     "            prime file is written again without them (the header and text\n"
     "            files keep their records); the remaining volumes go to stdout.\n"
@@ -146,6 +154,7 @@ const char kHelp[] =
     "  vorne-batch FROM lib UNZIP ALL PRINT TO text       one .PRN file per company\n"
     "  vorne-batch FROM lib UNZIP ID 902 PDF TO sheets.pdf   print sheets into a PDF\n"
     "  vorne-batch FROM lib UNZIP ID 902 DELETE VOLUMES YES  delete a volume\n"
+    "  vorne-batch FROM lib UNZIP FIND \"fuel retention\"   the sheets that say it\n"
     "\n"
     "Exit status: 0 the run completed, 1 it failed, was refused or wrote nothing,\n"
     "2 a usage problem. More in man vorne-batch.\n"
@@ -174,6 +183,8 @@ struct TBatchOptions {
   std::string pdfPath;  // the value of TO with PDF
   TDeleteKind deleting = TDeleteKind::None;
   bool yes = false;   // the questions of DELETE are answered OK
+  bool finding = false;
+  std::string findQuery;  // the value of FIND
   std::string error;  // a usage problem found here
 };
 
@@ -197,6 +208,15 @@ std::vector<std::string> TakeBatchOptions(const std::vector<std::string>& args, 
       }
       o.deleting = what == "VOLUMES" ? TDeleteKind::Volumes : TDeleteKind::Sheets;
       ++i;
+      continue;
+    }
+    if (!value && w == "FIND") {
+      if (i + 1 >= args.size()) {
+        o.error = "FIND must be followed by what to find";
+        return rest;
+      }
+      o.finding = true;
+      o.findQuery = args[++i];
       continue;
     }
     if (!value && w == "YES") {
@@ -420,6 +440,14 @@ int Run(const std::vector<std::string>& allArgs) {
   const std::string outputFolder = MapPath(st.ToDir);
   const bool outputExisted = st.ToDir.empty() || RealFileSystem().Exists(outputFolder);
   const bool go = main.Start();
+  if (options.finding) {
+    if (st.FromPrimePath.empty() && !st.Loaded) {
+      std::fprintf(stderr, "FIND needs a library: give FROM <folder>\n");
+      return kUsage;
+    }
+    const TFindOutcome found = RunFind(main, options.findQuery, stdout, stderr, ::isatty(2));
+    return found == TFindOutcome::Found ? kOk : found == TFindOutcome::Usage ? kUsage : kFailed;
+  }
   const TRunMode runMode = st.RunMode;
   const bool copying = runMode == TRunMode::Copy;
   const bool multiIn = copying && st.MultiSourceRequested;

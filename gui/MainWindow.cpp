@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QDockWidget>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -20,6 +21,7 @@
 #include "gui/CheckWindows.h"
 #include "gui/ControlPanel.h"
 #include "gui/DebugLogView.h"
+#include "gui/FindInLibraryView.h"
 #include "gui/PrimeEditorView.h"
 #include "gui/PrintToFileView.h"
 #include "gui/QtUserPort.h"
@@ -29,11 +31,13 @@
 #include "gui/SmallWindows.h"
 #include "gui/Text1252.h"
 #include "gui/VolumeListView.h"
+#include "shell/FindInLibrary.h"
 #include "shell/Main.h"
 #include "shell/MainCommands.h"
 #include "shell/Modes.h"
 #include "shell/RunState.h"
 #include "shell/ScanUpdates.h"
+#include "sheets/SheetText.h"
 #include "volumes/ExportDockets.h"
 #include "volumes/HtmlIncludes.h"
 
@@ -262,6 +266,11 @@ void TMainWindow::BuildMenus() {
     connect(a, &QAction::triggered, this, [this, m] { ChooseMenuMode(m); });
     modeActions_.emplace_back(a, caption);
   }
+
+  QMenu* find = menuBar()->addMenu("F&ind");
+  QAction* inLibrary = find->addAction("Find in &Library...");
+  inLibrary->setShortcut(QKeySequence("Ctrl+Shift+F"));
+  connect(inLibrary, &QAction::triggered, this, &TMainWindow::ShowFindInLibrary);
 
   QMenu* windows = menuBar()->addMenu("&Windows");
   connect(windows->addAction("Cascade"), &QAction::triggered, mdi_, &QMdiArea::cascadeSubWindows);
@@ -639,6 +648,23 @@ void TMainWindow::PlaceOverlays() {
     w->adjustSize();
     w->move(area.center() - QPoint(w->width() / 2, w->height() / 2));
   }
+}
+
+void TMainWindow::ShowFindInLibrary() {
+  if (!findView_) {
+    find_ = std::make_unique<TFindInLibrary>(main_);
+    findView_ = new TFindInLibraryView(*find_);
+    findWindow_ = AddWindow(findView_, {760, 420});
+    // The hit's volume in the sheet list, the hit selected, its text shown with the hits marked.
+    connect(findView_, &TFindInLibraryView::openRequested, this, [this](int row) {
+      if (row < 0 || !find_->Open(size_t(row))) return;
+      ShowWindow(sheetWindow_);
+      sheetView_->ShowThisSheet();
+      if (TSheetDisplay* display = sheetView_->Display()) display->MarkLines(find_->LinesToMark(display->Lines()));
+    });
+  }
+  ShowWindow(findWindow_);
+  findView_->QueryBox()->setFocus();
 }
 
 }  // namespace vorne

@@ -34,6 +34,8 @@ namespace vorne {
 class QtUserPort;
 class TControlPanel;
 class TDebugLogView;
+class TFindInLibrary;
+class TFindInLibraryView;
 class TExportDockets;
 class TExportDocketsView;
 class TScannerView;
@@ -98,6 +100,9 @@ class TMainWindow : public QMainWindow {
   TNotePane* WhatsNewPane() const { return whatsNew_; }
   TNotePane* LicencePane() const { return licence_; }
   QString StatusPanel(int panel) const;
+  // "Find in Library" (Find menu, Ctrl+Shift+F): made on first use, then shown.
+  void ShowFindInLibrary();
+  TFindInLibraryView* FindInLibraryView() const { return findView_; }
 
  public slots:
   // The main Go button.
@@ -182,6 +187,9 @@ class TMainWindow : public QMainWindow {
   QAction* openAction_ = nullptr;
   QAction* selectorsAction_ = nullptr;
   QAction* panelAction_ = nullptr;
+  std::unique_ptr<TFindInLibrary> find_;
+  TFindInLibraryView* findView_ = nullptr;
+  QMdiSubWindow* findWindow_ = nullptr;
   bool hasArgs_ = false;
   bool running_ = false;
   bool closeAfterRun_ = false;

@@ -88,6 +88,14 @@ void TSheetDisplay::Show() {
   Changed();
 }
 
+void TSheetDisplay::MarkLines(const std::vector<int>& lines) {
+  marked_.clear();
+  for (int l : lines)
+    if (l >= 0 && l < int(shown_.size())) marked_.insert(l);
+  topLine_ = marked_.empty() ? 0 : *marked_.begin();
+  Changed();
+}
+
 void TSheetDisplay::ShowLines(std::vector<std::string> lines) {
   sheet_->lineCount = int32_t(lines.size());
   for (const std::string& l : lines) sheet_->maxLineLength = std::max(sheet_->maxLineLength, int32_t(l.size()));

@@ -76,6 +76,9 @@ class TSheetDisplay {
   // (or the first, or upwards the last) until a hit. At most 255 characters
   // of text are taken.
   void FindDialogFind(const std::string& text, bool down);
+  // Marks the given lines of the shown sheet (Find in Library's hits) and
+  // scrolls the first of them to the top.
+  void MarkLines(const std::vector<int>& lines);
   bool FindRunning() const { return findRunning_; }
   bool FindWaiting() const { return findWaiting_; }
 

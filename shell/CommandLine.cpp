@@ -36,7 +36,7 @@ const std::vector<TKeywordInfo>& CommandLineKeywords() {
       {"BROWSE", nullptr, false}, {"COPY", nullptr, false}, {"SCAN", nullptr, false}, {"WHEN", nullptr, false},
       {"NAMES", nullptr, false}, {"TEST", nullptr, false}, {"ERRORS", nullptr, false}, {"DATA", nullptr, false},
       {"HTML", nullptr, false}, {"HTMLALL", nullptr, false}, {"PRINT", nullptr, false}, {"PDF", nullptr, true},
-      {"DELETE", "VOLUMES|SHEETS", true},
+      {"DELETE", "VOLUMES|SHEETS", true}, {"FIND", "<query>", true},
       // volumes and sheets
       {"ALL", nullptr, false}, {"ID", "<code>[,<code>...]", false}, {"RECENT", "<days|ALL>", false},
       {"EFFECTIVE", nullptr, false}, {"PENDING", nullptr, false}, {"CURRENT", nullptr, false},

@@ -4,7 +4,7 @@
 # and the folders before it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-order=(platform store output volumes sheets copy filings shell gui app)
+order=(platform store output volumes sheets copy filings search shell gui app)
 rank() { local i; for i in "${!order[@]}"; do [ "${order[$i]}" = "$1" ] && { echo "$i"; return; }; done; echo -1; }
 bad=0
 for dir in "${order[@]}"; do

@@ -32,6 +32,7 @@
 #include "gui/CriteriaPanel.h"
 #include "gui/EditDialogs.h"
 #include "gui/FilingDialogs.h"
+#include "gui/FindInLibraryView.h"
 #include "gui/MainWindow.h"
 #include "gui/NotepadDialog.h"
 #include "gui/PrintImageView.h"
@@ -196,6 +197,16 @@ int Run(const QString& library, const QString& out) {
   if (sheets->TextFrame()) s.Shot(sheets->TextFrame(), "sheet-text");
   sheets->Alt_EClick();
   if (sheets->InfoFrame()) s.Shot(sheets->InfoFrame(), "sheet-header-info");
+  // Find in Library over the whole library; its index goes beside the pictures.
+  qputenv("XDG_CACHE_HOME", (out + "/cache").toUtf8());
+  window.ShowFindInLibrary();
+  if (TFindInLibraryView* find = window.FindInLibraryView()) {
+    find->QueryBox()->setText("\"rate schedule\" firm*");
+    find->SearchNow();
+    find->parentWidget()->resize(1240, 440);
+    s.Shot(find->parentWidget(), "find-in-library");
+    find->parentWidget()->hide();
+  }
   form.SetMultiSelect(true);
   for (size_t i = 0; i < 3 && i < form.Count(); ++i) form.SetMarked(i, true);
   s.ModalShot("notepad", [&] { sheets->noteBtnClick(); });
