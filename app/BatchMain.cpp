@@ -22,6 +22,7 @@
 #include "shell/DeleteRuns.h"
 #include "shell/Main.h"
 #include "shell/Modes.h"
+#include "shell/MultipleIn.h"
 #include "shell/ScanUpdates.h"
 #include "store/Common.h"
 #include "store/Errors.h"
@@ -84,31 +85,31 @@ const char kHelp[] =
     "            download page index.htm there. With FROMFOLDER <root> every library\n"
     "            folder below root is copied into the one output. A docket mismatch\n"
     "            or a missing type 6 record stops the merge of that volume (Abort)\n"
-    "            (modes whose runs are not part of this build say so and exit 1)\n"
-    "  PDF       Browse the selection and print its sheets into one PDF file,\n"
+    "  Words marked (batch only) are read by vorne-batch alone; vorne ignores them\n"
+    "  PDF       (batch only) Browse the selection and print its sheets into one PDF,\n"
     "            TO <file>.pdf: one letter page per sheet, portrait or landscape as\n"
     "            the sheet asks, laid out as the printed sheet. 50 to 300 sheets\n"
     "            need a narrowing selection (a status selection without Superseded\n"
     "            and Pending, or fewer than 5 dockets), more than 300 are refused;\n"
-    "            NOLIMIT lifts both limits. No display is needed. The sheet list\n"
+    "            NOLIMIT (batch only) lifts both limits. No display is needed. The list\n"
     "            goes to stdout, the count of pages to stderr\n"
-    "  DELETE VOLUMES  delete the marked volumes (ID <code>[,...] or ALL): the\n"
-    "            prime file is written again without them (the header and text\n"
+    "  DELETE VOLUMES  (batch only) delete the marked volumes (ID <code>[,...] or ALL):\n"
+    "            the prime file is written again without them (the header and text\n"
     "            files keep their records); the remaining volumes go to stdout.\n"
     "            Asks \"Press OK to delete marked company tariff volumes\"\n"
-    "  DELETE SHEETS   mark the selected sheets (the Sheets keywords) of the\n"
-    "            marked volumes Deleted and lower the volumes' sheet counts.\n"
+    "  DELETE SHEETS   (batch only) mark the selected sheets (the Sheets keywords) of\n"
+    "            the marked volumes Deleted and lower the volumes' sheet counts.\n"
     "            Asks \"Mark these <n> sheets Deleted\" for each volume\n"
     "            The questions of DELETE are answered only by YES; without it\n"
     "            they are declined, nothing changes and the exit status is 1\n"
     "\n"
-    "Listing options (TEST, ERRORS):\n"
+    "Listing options (TEST, ERRORS; batch only, vorne has boxes for them):\n"
     "  DETAILS      full sheet lines and headings (\"Details\")\n"
     "  NOTYPE5      ERRORS: do not check sheets' issuer pointers (\"type 5\" off)\n"
     "  NOTYPE6      ERRORS: do not check sheets' docket pointers (\"type 6\" off)\n"
     "  SHOWDOCKETS  ERRORS with NOTYPE6: list the dockets of the sheets found\n"
     "               instead of the sheets (\"Show Dockets\")\n"
-    "Scan option (with QARLMIDEX, which asks \"Update primerec dates\"):\n"
+    "Scan option (batch only; with QARLMIDEX, which asks \"Update primerec dates\"):\n"
     "  PRIMEDATES   answers Yes: each volume's Updated date becomes its latest\n"
     "               sheet update and the prime file is rewritten (default: No)\n"
     "\n"
@@ -123,7 +124,7 @@ const char kHelp[] =
     "Other words:\n"
     "  ADD       answers \"Add to existing file\" with Yes (Merge)\n"
     "  REPLACE   answers it with No, then \"Delete and rewrite these files?\" with Yes\n"
-    "  SPLIT     one output library per company ID\n"    "  YES       answers the questions of DELETE with OK\n"
+    "  SPLIT     one output library per company ID\n"    "  YES       (batch only) answers the questions of DELETE with OK\n"
     "  GO  EXPRESS  UNZIP  QARLMIDEX  =...   accepted (the run always starts)\n"
     "\n"
     "Any other question is declined with its safe answer (Cancel or No); stderr\n"
@@ -368,23 +369,7 @@ int Run(const std::vector<std::string>& allArgs) {
     std::fprintf(stderr, "warning: no volume is selected: give ALL or ID <code>\n");
   TGoResult result = TGoResult::NotPrepared;
   if (multiIn && go) {
-    // Every library folder below the root counts as selected.
-    main.FillLibraries();
-    for (auto& l : main.Libraries()) l.selected = true;
-    main.SetLibrariesMultiSelect(true);
-    main.SetMultiSource(true);
-    if (main.Libraries().empty()) {
-      std::fprintf(stderr, "no library found below %s\n", st.LibraryRoot.c_str());
-    } else if (main.Libraries().size() == 1) {
-      const std::string dir = AppendName(st.LibraryRoot, main.Libraries().front().folder);
-      main.DetectPrimeName(dir);
-      if (!st.PrimeName.empty() && main.OpenPrimeFile(dir + st.PrimeName)) {
-        main.VolumeList().SelectAll();
-        result = main.RunNow();
-      }
-    } else {
-      result = main.GoDoIt();
-    }
+    result = CopyEveryLibrary(main);
   } else if (go) {
     result = main.RunNow();
     if (main.onVolume) std::fprintf(stderr, "\n");
@@ -401,11 +386,8 @@ int Run(const std::vector<std::string>& allArgs) {
       SaveTextLines(env, path, main.Windows().reportedDuplicates);
       std::printf("false duplicates: %s\n", path.c_str());
     }
-    if (TIncludes* page = out->Includes(); page && st.SplitFlag) {
-      const std::string path = JoinPath(folder, "index.htm");
-      page->Save(env, path);
-      std::printf("%s\n", path.c_str());
-    }
+    // The run saved the download page of a split copy where it says.
+    if (out->Includes() && st.SplitFlag) std::printf("%s\n", out->Wheresaved().c_str());
   }
   if (!adding && runMode == TRunMode::Browse && result == TGoResult::Ran)
     std::fputs(main.SheetList().CopySheetListClick().c_str(), stdout);

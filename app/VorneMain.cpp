@@ -21,7 +21,9 @@ int main(int argc, char** argv) {
     if (a == "--help" || a == "-h") {
       std::printf(
           "usage: vorne [KEYWORD [VALUE] ...]\n\n"
-          "Opens the main window. The keywords are those of vorne-batch (see vorne-batch --help):\n"
+          "Opens the main window. The keywords are those of vorne-batch (see vorne-batch --help)\n"
+          "except the ones it marks (batch only): DELETE, YES, PDF, NOLIMIT, DETAILS, NOTYPE5,\n"
+          "NOTYPE6, SHOWDOCKETS and PRIMEDATES, which vorne ignores:\n"
           "  vorne FROM <library folder> [UNZIP]   opens that library in the volume list\n"
           "  ... GO                                starts the run once the window is ready\n");
       return 0;
