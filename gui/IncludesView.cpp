@@ -115,7 +115,11 @@ void TIncludesView::refresh() {
   const QString text = lines.join('\n');
   if (output_->toPlainText() != text) {
     output_->setPlainText(text);
-    output_->verticalScrollBar()->setValue(output_->verticalScrollBar()->maximum());
+    // The tables of the page made last, rather than the end of its epilogue.
+    const std::vector<std::string>& out = model_.Output();
+    int at = int(out.size()) - 1;
+    while (at > 0 && (model_.IndexTop.empty() || out[size_t(at)] != model_.IndexTop.front())) --at;
+    output_->verticalScrollBar()->setValue(at);
   }
   save_->setEnabled(model_.SaveEnabled());
 }

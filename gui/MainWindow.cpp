@@ -729,15 +729,20 @@ void TMainWindow::ShowIncludes(TIncludes& model) {
 
 void TMainWindow::ShowOutputVolumes() {
   // Add New Filing lists its output in its own window.
+  // A closed window hid its view as well: both come back.
+  auto bringBack = [this](QMdiSubWindow* window) {
+    if (window->widget()) window->widget()->show();
+    ShowWindow(window);
+  };
   if (main_.State().RunMode == TRunMode::AddNewFiling && importWindow_) {
-    ShowWindow(importWindow_);
+    bringBack(importWindow_);
     return;
   }
   auto* copy = dynamic_cast<TCopyRun*>(main_.ModeRun(TRunMode::Copy));
   if (copy && copy->ShowOutput(main_) && copyWindow_)
-    ShowWindow(copyWindow_);
+    bringBack(copyWindow_);
   else if (importWindow_)
-    ShowWindow(importWindow_);
+    bringBack(importWindow_);
   refresh();
 }
 

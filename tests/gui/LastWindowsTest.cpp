@@ -30,10 +30,12 @@
 #include "gui/MainWindow.h"
 #include "gui/QtUserPort.h"
 #include "gui/RunWindows.h"
+#include "gui/SheetListView.h"
 #include "gui/VolumeListView.h"
 #include "platform/FileSystem.h"
 #include "shell/Main.h"
 #include "shell/Modes.h"
+#include "support/DesktopProgram.h"
 #include "support/LibraryBuilder.h"
 #include "support/ScriptedPort.h"
 
@@ -41,8 +43,6 @@ using namespace vorne;
 using namespace vorne::testing;
 
 namespace {
-
-uint16_t Packed(int year, int month, int day) { return uint16_t(((year - 1950) << 9) | (month << 5) | day); }
 
 TVolumePlan Volume(uint32_t code, const char* company, int sheets, uint16_t updated) {
   TVolumePlan v;
@@ -81,17 +81,8 @@ struct TAnswerer {
   }
 };
 
-struct TProgram {
-  QtUserPort port;
-  TEnv env{RealFileSystem(), port};
-  TMain main{env};
-  TMainWindow window{main, port};
-
-  explicit TProgram(const QStringList& args) {
-    window.ParseCommandLine(args);
-    window.show();
-    window.Start();
-  }
+struct TProgram : TDesktopProgram {
+  using TDesktopProgram::TDesktopProgram;
   void Mode(TRunMode mode) {
     main.ModeChanged(ChooseMode(main.State(), mode));
     window.refresh();
@@ -141,10 +132,10 @@ class LastWindowsTest : public QObject {
     root_ = dir_.path() + "/gsplit";
     QVERIFY(QDir().mkpath(root_));
     BuildLibrary(env, (root_ + "/000010").toStdString(), true,
-                 {Volume(10, "Alpha Pipeline Company", 2, Packed(2004, 3, 1))});
+                 {Volume(10, "Alpha Pipeline Company", 2, PackDate(2004, 3, 1))});
     BuildLibrary(env, (root_ + "/000020").toStdString(), false,
-                 {Volume(20, "Beta Gas Company", 3, Packed(2005, 6, 2)),
-                  Volume(30, "Gamma Storage Company", 1, Packed(2003, 1, 9))});
+                 {Volume(20, "Beta Gas Company", 3, PackDate(2005, 6, 2)),
+                  Volume(30, "Gamma Storage Company", 1, PackDate(2003, 1, 9))});
   }
 
   void multipleInCopiesTwoLibrariesIntoOne() {
@@ -224,7 +215,7 @@ class LastWindowsTest : public QObject {
     QAction* outputVolumes = p.MenuItem("&Windows", "Output Volumes");
     QVERIFY(outputVolumes && outputVolumes->isEnabled());
     outputVolumes->trigger();
-    QVERIFY(p.window.CopyOutputWindow()->isVisible());
+    QVERIFY(p.window.CopyOutputWindow()->isVisible() && output->isVisible());
     QCOMPARE(output->Table()->rowCount(), 3);
 
     // "Hide Libraries" puts the panel away.
@@ -246,6 +237,33 @@ class LastWindowsTest : public QObject {
     QVERIFY(p.main.State().Loaded);
     QCOMPARE(p.main.VolumeList().RowCount(), size_t(2));
     QCOMPARE(QString::fromStdString(p.main.VolumeList().Rows()[0].caption), QString("Beta Gas Company"));
+  }
+
+  void sheetListDoubleClickOpensInfoAndMainWindowHasPrinterFonts() {
+    TProgram p({"FROM", root_ + "/000020", "UNZIP", "ALL", "GO"});
+    TSheetListView* sheets = p.window.SheetListView();
+    QVERIFY(p.main.SheetList().Count() > 0);
+    QVERIFY(!sheets->InfoFrame() || !sheets->InfoFrame()->isVisible());
+    // A double click on the window itself, away from the lines: Info.
+    QLabel* label = nullptr;
+    for (QLabel* l : sheets->findChildren<QLabel*>())
+      if (l->isVisible()) label = l;
+    QVERIFY(label);
+    QTest::mouseDClick(label, Qt::LeftButton, {}, QPoint(2, 2));
+    QVERIFY(sheets->InfoFrame() && sheets->InfoFrame()->isVisible());
+
+    // The main window's Fonts menu opens "Printer fonts".
+    QAction* fonts = p.MenuItem("F&onts", "Printer fonts...");
+    QVERIFY(fonts);
+    QString shown;
+    QTimer::singleShot(50, [&] {
+      if (QWidget* w = QApplication::activeModalWidget()) {
+        shown = w->metaObject()->className();
+        w->close();
+      }
+    });
+    fonts->trigger();
+    QCOMPARE(shown, QString("vorne::TPrinterFontsDialog"));
   }
 
   void verifyTwiceGivesTheSecondLibrarysResults() {

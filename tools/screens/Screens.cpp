@@ -26,6 +26,7 @@
 #include "copy/CopyErrors.h"
 #include "filings/CompanyCheck.h"
 #include "filings/Type0Dialog.h"
+#include "filings/Verifier.h"
 #include "gui/CheckWindows.h"
 #include "gui/ControlPanel.h"
 #include "gui/CriteriaDialogs.h"
@@ -430,9 +431,14 @@ int Run(const QString& library, const QString& out) {
     window.refresh();
   }
   s.Shot(&window, "libraries-panel");
-  if (main.Libraries().size() > 1) {
-    // Verify once more, on one of those libraries: the window shows that run.
-    const TLibraryEntry lib = main.Libraries()[1];
+  // Verify once more, on one of those libraries that has failures: the window shows that run.
+  const TLibraryEntry* flawed = nullptr;
+  if (window.VerificationView())
+    for (const TLibraryEntry& l : main.Libraries())
+      for (const std::string& line : main.Windows().verification->FlawList)
+        if (EqualNoCase(line, l.companyName)) flawed = &l;
+  if (flawed) {
+    const TLibraryEntry lib = *flawed;
     window.ControlPanel()->MultipleInBox()->click();
     window.LibrariesView()->findChild<QPushButton*>()->click();
     main.OpenPrimeFile((gsplit + "/" + QString::fromStdString(lib.folder) + "/GZPrime").toStdString());
