@@ -25,6 +25,7 @@
 #include "shell/FindRun.h"
 #include "shell/Main.h"
 #include "shell/Modes.h"
+#include "shell/MultipleIn.h"
 #include "shell/ScanUpdates.h"
 #include "store/Common.h"
 #include "store/Errors.h"
@@ -88,27 +89,28 @@ const char kHelp[] =
     "            download page index.htm there. With FROMFOLDER <root> every library\n"
     "            folder below root is copied into the one output. A docket mismatch\n"
     "            or a missing type 6 record stops the merge of that volume (Abort)\n"
-    "            (modes whose runs are not part of this build say so and exit 1)\n"
-    "  PDF       Browse the selection and print its sheets into one PDF file,\n"
+    "  Words marked (batch only) are read by vorne-batch alone; vorne ignores them\n"
+    "  PDF       (batch only) Browse the selection and print its sheets into one PDF,\n"
     "            TO <file>.pdf: one letter page per sheet, portrait or landscape as\n"
     "            the sheet asks, laid out as the printed sheet. 50 to 300 sheets\n"
     "            need a narrowing selection (a status selection without Superseded\n"
     "            and Pending, or fewer than 5 dockets), more than 300 are refused;\n"
-    "            NOLIMIT lifts both limits. No display is needed. The sheet list\n"
+    "            NOLIMIT (batch only) lifts both limits. No display is needed. The list\n"
     "            goes to stdout, the count of pages to stderr\n"
-    "  FIND <query>  the sheets whose text holds query, one tab-separated line each\n"
-    "            (code, company, volume, sheet, status, effective date, snippet with\n"
+    "  FIND <query>  (batch only) the sheets whose text holds query, one\n"
+    "            tab-separated line each (code, company, volume, sheet, status,\n"
+    "            effective date, snippet with\n"
     "            the hits in [brackets]) in Browse order; the volumes of ALL or ID and\n"
     "            the status keywords narrow it (no ALL or ID: the whole library).\n"
     "            query: words (all must occur), \"a phrase\", prefix*, a OR b; case is\n"
     "            ignored. An index in $XDG_CACHE_HOME/vorne (~/.cache/vorne) is kept\n"
     "            current. Exit 0 with a hit, 1 with none, 2 for a query it cannot read\n"
-    "  DELETE VOLUMES  delete the marked volumes (ID <code>[,...] or ALL): the\n"
-    "            prime file is written again without them (the header and text\n"
+    "  DELETE VOLUMES  (batch only) delete the marked volumes (ID <code>[,...] or ALL):\n"
+    "            the prime file is written again without them (the header and text\n"
     "            files keep their records); the remaining volumes go to stdout.\n"
     "            Asks \"Press OK to delete marked company tariff volumes\"\n"
-    "  DELETE SHEETS   mark the selected sheets (the Sheets keywords) of the\n"
-    "            marked volumes Deleted and lower the volumes' sheet counts.\n"
+    "  DELETE SHEETS   (batch only) mark the selected sheets (the Sheets keywords) of\n"
+    "            the marked volumes Deleted and lower the volumes' sheet counts.\n"
     "            Asks \"Mark these <n> sheets Deleted\" for each volume\n"
     "            The questions of DELETE are answered only by YES; without it\n"
     "            they are declined, nothing changes and the exit status is 1\n"
@@ -123,14 +125,14 @@ const char kHelp[] =
     "  ADD          answers \"Add to existing file\" with Yes (Merge)\n"
     "  REPLACE      answers it with No, then \"Delete and rewrite these files?\" with Yes\n"
     "  SPLIT        COPY: one output library per company ID\n"
-    "  YES          answers the questions of DELETE with OK\n"
-    "  NOLIMIT      PDF: print however many sheets are selected\n"
-    "  DETAILS      TEST, ERRORS: full sheet lines and headings (\"Details\")\n"
-    "  NOTYPE5      ERRORS: do not check sheets' issuer pointers (\"type 5\" off)\n"
-    "  NOTYPE6      ERRORS: do not check sheets' docket pointers (\"type 6\" off)\n"
-    "  SHOWDOCKETS  ERRORS with NOTYPE6: list the dockets of the sheets found\n"
+    "  YES          (batch only) answers the questions of DELETE with OK\n"
+    "  NOLIMIT      (batch only) PDF: print however many sheets are selected\n"
+    "  DETAILS      (batch only) TEST, ERRORS: full sheet lines and headings (\"Details\")\n"
+    "  NOTYPE5      (batch only) ERRORS: do not check sheets' issuer pointers (\"type 5\" off)\n"
+    "  NOTYPE6      (batch only) ERRORS: do not check sheets' docket pointers (\"type 6\" off)\n"
+    "  SHOWDOCKETS  (batch only) ERRORS with NOTYPE6: list the dockets of the sheets found\n"
     "               instead of the sheets (\"Show Dockets\")\n"
-    "  PRIMEDATES   SCAN with QARLMIDEX, which asks \"Update primerec dates\": answers\n"
+    "  PRIMEDATES   (batch only) SCAN with QARLMIDEX, which asks \"Update primerec dates\": answers\n"
     "               Yes, each volume's Updated date becomes its latest sheet update\n"
     "               and the prime file is rewritten (default: No)\n"
     "  GO  EXPRESS  UNZIP  QARLMIDEX  =...   accepted (the run always starts)\n"
@@ -471,23 +473,7 @@ int Run(const std::vector<std::string>& allArgs) {
   }
   TGoResult result = TGoResult::NotPrepared;
   if (multiIn && go) {
-    // Every library folder below the root counts as selected.
-    main.FillLibraries();
-    for (auto& l : main.Libraries()) l.selected = true;
-    main.SetLibrariesMultiSelect(true);
-    main.SetMultiSource(true);
-    if (main.Libraries().empty()) {
-      std::fprintf(stderr, "no library found below %s\n", st.LibraryRoot.c_str());
-    } else if (main.Libraries().size() == 1) {
-      const std::string dir = AppendName(st.LibraryRoot, main.Libraries().front().folder);
-      main.DetectPrimeName(dir);
-      if (!st.PrimeName.empty() && main.OpenPrimeFile(dir + st.PrimeName)) {
-        main.VolumeList().SelectAll();
-        result = main.RunNow();
-      }
-    } else {
-      result = main.GoDoIt();
-    }
+    result = CopyEveryLibrary(main);
   } else if (go) {
     result = main.RunNow();
     if (main.onVolume) std::fprintf(stderr, "\n");
@@ -504,11 +490,8 @@ int Run(const std::vector<std::string>& allArgs) {
       SaveTextLines(env, path, main.Windows().reportedDuplicates);
       std::printf("false duplicates: %s\n", path.c_str());
     }
-    if (TIncludes* page = out->Includes(); page && st.SplitFlag) {
-      const std::string path = JoinPath(folder, "index.htm");
-      page->Save(env, path);
-      std::printf("%s\n", path.c_str());
-    }
+    // The run saved the download page of a split copy where it says.
+    if (out->Includes() && st.SplitFlag) std::printf("%s\n", out->Wheresaved().c_str());
   }
   if (!adding && runMode == TRunMode::Browse && result == TGoResult::Ran)
     std::fputs(main.SheetList().CopySheetListClick().c_str(), stdout);

@@ -396,7 +396,12 @@ bool TToDisplay::WriteZipBatch(TFromDisplay& volumeList) {
     env.port.Error(e.what());
     return false;
   }
-  if (!includes_) includes_ = std::make_unique<TIncludes>();
+  // Each split copy makes its page anew (it is saved at once): a second copy
+  // must not carry the first one's page along.
+  if (includes_)
+    *includes_ = TIncludes();
+  else
+    includes_ = std::make_unique<TIncludes>();
   includes_->SetFolder(base);
   includes_->Go(volumeList);
   wheresaved_ = JoinPath(base, "index.htm");

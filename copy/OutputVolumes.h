@@ -241,6 +241,9 @@ class TToDisplay {
   // The output cluster given to SetOutput (borrowed; it must outlive the
   // copies made into it).
   TFileCluster* Output() const { return out_; }
+  // The run has closed the output cluster: the rows stay, the cluster is
+  // no longer used.
+  void ReleaseOutput() { out_ = nullptr; }
   // Rows for the volumes of the output cluster that no row shows yet (a
   // split run's output moved to another company library).
   void ListNewVolumes();

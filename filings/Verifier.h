@@ -35,6 +35,8 @@ class TverifyW {
 
   // Shows the window; counter := the number of lines + " Lines".
   void Show();
+  // OK: the window goes (until the next run).
+  void Hide() { visible_ = false; }
   // "Save": writes the lines to "Verify.Txt" in folder and shows
   // "Saved in: " + folder + separator + "Verify.Txt".
   bool Save(const std::string& folder);

@@ -48,7 +48,6 @@ TControlPanel::TControlPanel(TMain& main, QWidget* parent) : QWidget(parent), ma
   to_->setToolTip("Copy to this file group");
   show_ = new QPushButton("Show");
   show_->setToolTip("Read the Prime output file.");
-  show_->setEnabled(false);  // the output-volume window is not part of this program yet
   auto* files = new QVBoxLayout;
   files->addWidget(from_);
   files->addWidget(to_);
@@ -63,8 +62,10 @@ TControlPanel::TControlPanel(TMain& main, QWidget* parent) : QWidget(parent), ma
   mergeLayout->addWidget(merge_);
   mergeLayout->addWidget(replace_);
   multiIn_ = new QCheckBox("Multiple In");
-  multiIn_->setEnabled(false);  // the libraries panel is not part of this program yet
-  multiIn_->setToolTip("Several input libraries (not available yet)");
+  multiIn_->setObjectName("MultipleInBox");
+  multiIn_->setToolTip("Several input libraries: list the libraries of the chosen folder");
+  getLibraries_ = new QPushButton("Get Libraries");
+  getLibraries_->setToolTip("Show the libraries panel");
   split_ = new QCheckBox("Multiple Out");
   split_->setToolTip("Separate pipeline companies by Company ID");
   all_ = new QCheckBox("All");
@@ -81,6 +82,7 @@ TControlPanel::TControlPanel(TMain& main, QWidget* parent) : QWidget(parent), ma
   auto* options = new QVBoxLayout;
   options->addWidget(mergeGroup_);
   options->addWidget(multiIn_);
+  options->addWidget(getLibraries_);
   options->addWidget(split_);
   options->addWidget(all_);
   options->addLayout(idRow);
@@ -138,6 +140,9 @@ TControlPanel::TControlPanel(TMain& main, QWidget* parent) : QWidget(parent), ma
   connect(replace_, &QRadioButton::clicked, this, [this] { emit mergeChosen(2); });
   connect(split_, &QCheckBox::clicked, this, &TControlPanel::splitToggled);
   connect(all_, &QCheckBox::clicked, this, &TControlPanel::allToggled);
+  connect(show_, &QPushButton::clicked, this, &TControlPanel::showClicked);
+  connect(multiIn_, &QCheckBox::clicked, this, &TControlPanel::multipleInToggled);
+  connect(getLibraries_, &QPushButton::clicked, this, &TControlPanel::getLibrariesClicked);
   connect(id_, &QLineEdit::returnPressed, this, [this] { emit idEntered(id_->text()); });
   refresh(false);
 }
@@ -184,6 +189,11 @@ void TControlPanel::refresh(bool running) {
   from_->setDefault(c.FromDefault && !st.Loaded);
   to_->setVisible(c.ToVisible);
   show_->setVisible(c.ShowVisible);
+  // The output-volume window can be shown while an output library is open or a copy has listed one.
+  show_->setEnabled(!running && c.ShowEnabled && (st.OutputCluster || main_.Windows().copyOutput));
+  multiIn_->setChecked(main_.MultiSourceOn());
+  multiIn_->setEnabled(!running);
+  getLibraries_->setEnabled(!running);
   from_->setEnabled(!running);
   to_->setEnabled(!running);
   mergeGroup_->setVisible(c.MergeVisible);

@@ -43,6 +43,9 @@ class TControlPanel : public QWidget {
   QPushButton* FromButton() const { return from_; }
   QGroupBox* ModeGroup() const { return modeGroup_; }
   QCheckBox* AllBox() const { return all_; }
+  QCheckBox* MultipleInBox() const { return multiIn_; }
+  QPushButton* ShowButton() const { return show_; }
+  QPushButton* GetLibrariesButton() const { return getLibraries_; }
 
  signals:
   void modeChosen(int index);
@@ -57,6 +60,9 @@ class TControlPanel : public QWidget {
   void idEntered(const QString& ids);
   void creditsClicked();
   void hideClicked();
+  void showClicked();
+  void multipleInToggled(bool on);
+  void getLibrariesClicked();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,6 +82,7 @@ class TControlPanel : public QWidget {
   QRadioButton* merge_;
   QRadioButton* replace_;
   QCheckBox* multiIn_;
+  QPushButton* getLibraries_;
   QCheckBox* split_;
   QCheckBox* all_;
   QLineEdit* id_;

@@ -22,7 +22,10 @@
 #include "gui/ControlPanel.h"
 #include "gui/DebugLogView.h"
 #include "gui/FindInLibraryView.h"
+#include "gui/IncludesView.h"
+#include "gui/LibrariesPanelView.h"
 #include "gui/PrimeEditorView.h"
+#include "gui/PrintImageView.h"
 #include "gui/PrintToFileView.h"
 #include "gui/QtUserPort.h"
 #include "gui/RunWindows.h"
@@ -33,7 +36,9 @@
 #include "gui/VolumeListView.h"
 #include "shell/FindInLibrary.h"
 #include "shell/Main.h"
+#include "shell/CopyRuns.h"
 #include "shell/MainCommands.h"
+#include "shell/MultipleIn.h"
 #include "shell/Modes.h"
 #include "shell/RunState.h"
 #include "shell/ScanUpdates.h"
@@ -195,6 +200,7 @@ TMainWindow::TMainWindow(TMain& main, QtUserPort& port, QWidget* parent)
     ShowSelectorSummary();
   });
   connect(controls_, &TControlPanel::hideClicked, this, [this] { SetControlPanelShown(false); });
+  BuildLastWindows();
 
   resize(1100, 760);
   refresh();
@@ -255,6 +261,7 @@ void TMainWindow::BuildMenus() {
   });
   connect(file->addAction("Print to File"), &QAction::triggered, this,
           [this] { ChooseMenuMode(int(TRunMode::PrintToFile)); });
+  connect(file->addAction("MultiSource"), &QAction::triggered, this, &TMainWindow::ShowLibraries);
   file->addSeparator();
   connect(file->addAction("&Quit"), &QAction::triggered, this, &QWidget::close);
 
@@ -299,8 +306,12 @@ void TMainWindow::BuildMenus() {
   });
   panelAction_ = windows->addAction("Hide Control panel");
   connect(panelAction_, &QAction::triggered, this, [this] { SetControlPanelShown(!dock_->isVisible()); });
-  QAction* dirs = windows->addAction("Show directories");
-  dirs->setEnabled(false);  // the libraries panel is not part of this program yet
+  connect(windows->addAction("Show directories"), &QAction::triggered, this, &TMainWindow::ShowLibraries);
+  outputVolumesAction_ = windows->addAction("Output Volumes");
+  connect(outputVolumesAction_, &QAction::triggered, this, &TMainWindow::ShowOutputVolumes);
+
+  QMenu* fonts = menuBar()->addMenu("F&onts");
+  connect(fonts->addAction("Printer fonts..."), &QAction::triggered, this, [this] { TPrinterFontsDialog(this).exec(); });
 
   QMenu* about = menuBar()->addMenu("&About");
   connect(about->addAction("Help"), &QAction::triggered, this, [this] {
@@ -369,9 +380,18 @@ void TMainWindow::Start() {
   if (isVisible()) showMaximized();
   const bool go = main_.Start();
   if (main_.State().RunMode == TRunMode::ScanUpdates) sheetWindow_->showMinimized();
+  // FROMFOLDER, FROMALL, FROMDIR: the libraries panel lists the libraries of the root.
+  const bool multiIn = main_.State().MultiSourceRequested;
+  if (multiIn) {
+    libraries_->Open();
+    libraries_->MultipleInClick(true);
+  }
   refresh();
   if (main_.SummaryShown()) ShowSelectorSummary();
-  if (go && !splash_->isVisible()) RunNow();
+  if (go && !splash_->isVisible() && multiIn)
+    Guarded([this] { return CopyEveryLibrary(main_); });
+  else if (go && !splash_->isVisible())
+    RunNow();
 }
 
 void TMainWindow::ShowSelectorSummary() {
@@ -521,7 +541,10 @@ void TMainWindow::SyncRunWindows() {
     if (verifyModel_) {
       verifyView_ = new TVerifyView(*verifyModel_);
       verifyWindow_ = AddWindow(verifyView_, {560, 320});
-      connect(verifyView_, &TVerifyView::closeRequested, verifyWindow_, &QWidget::hide);
+      connect(verifyView_, &TVerifyView::closeRequested, verifyWindow_, [this] {
+        if (verifyModel_) verifyModel_->Hide();
+        verifyWindow_->hide();
+      });
     }
   }
   if (w.scanner != scannerModel_) {
@@ -555,6 +578,7 @@ void TMainWindow::SyncRunWindows() {
     errorLogView_->SetLog(w.errorLog->Caption(), w.errorLog->ErrorBox(), w.errorLog->LogName());
     ShowWindow(errorLogWindow_);
   }
+  if (w.includesPage) ShowIncludes(*w.includesPage);
   if (w.duplicates && !showingDuplicates_) {
     // The run keeps the report registered only while it is shown.
     showingDuplicates_ = true;
@@ -621,6 +645,12 @@ void TMainWindow::refresh() {
   mdi_->setBackground(st.ExpertMode ? kPurple : cde ? kAqua : kNavy);
   sheetView_->SetExpertMode(st.ExpertMode);
   volumeView_->refresh();
+  if (librariesDock_) {
+    librariesDock_->setVisible(st.Controls.LibrariesPanelVisible);
+    librariesDock_->setEnabled(!running_);
+    librariesView_->refresh();
+  }
+  outputVolumesAction_->setEnabled(copyWindow_ || importWindow_);
   if (criteria_) criteria_->Refresh();
 }
 
@@ -665,6 +695,81 @@ void TMainWindow::ShowFindInLibrary() {
   }
   ShowWindow(findWindow_);
   findView_->QueryBox()->setFocus();
+}
+
+// ---- the libraries panel, "HTML Includes", the output volumes on demand --------------------------
+
+void TMainWindow::BuildLastWindows() {
+  libraries_ = std::make_unique<TLibrariesPanel>(main_);
+  librariesView_ = new TLibrariesPanelView(*libraries_);
+  librariesDock_ = new QDockWidget;
+  librariesDock_->setObjectName("librariesDock");
+  librariesDock_->setWindowTitle("Libraries");
+  librariesDock_->setWidget(librariesView_);
+  librariesDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+  addDockWidget(Qt::LeftDockWidgetArea, librariesDock_);
+  librariesDock_->hide();
+  connect(librariesView_, &TLibrariesPanelView::goRequested, this, &TMainWindow::Go);
+  connect(librariesView_, &TLibrariesPanelView::libraryOpened, this, &TMainWindow::refresh);
+  connect(librariesView_, &TLibrariesPanelView::hideRequested, this, [this] {
+    libraries_->Hide();
+    refresh();
+    mdi_->tileSubWindows();
+  });
+  connect(controls_, &TControlPanel::getLibrariesClicked, this, &TMainWindow::ShowLibraries);
+  connect(controls_, &TControlPanel::multipleInToggled, this, &TMainWindow::MultipleInToggled);
+  connect(controls_, &TControlPanel::showClicked, this, &TMainWindow::ShowOutputVolumes);
+  connect(volumeView_, &TVolumeListView::makeHtmlRequested, this, [this] {
+    if (running_) return;
+    if (!includes_) includes_ = std::make_unique<TIncludes>();
+    if (includesView_ && &includesView_->Model() == includes_.get())
+      ShowWindow(includesWindow_);
+    else
+      ShowIncludes(*includes_);
+  });
+}
+
+void TMainWindow::ShowLibraries() {
+  if (running_) return;
+  libraries_->Open();
+  refresh();
+  mdi_->tileSubWindows();
+}
+
+void TMainWindow::MultipleInToggled(bool on) {
+  if (running_) return;
+  libraries_->MultipleInClick(on);
+  refresh();
+  mdi_->tileSubWindows();
+}
+
+void TMainWindow::ShowIncludes(TIncludes& model) {
+  if (includesWindow_) {
+    includesWindow_->close();
+    includesWindow_->deleteLater();
+  }
+  includesView_ = new TIncludesView(model, main_.VolumeList(), main_.Env());
+  includesWindow_ = AddWindow(includesView_, {700, 520});
+  ShowWindow(includesWindow_);
+}
+
+void TMainWindow::ShowOutputVolumes() {
+  // Add New Filing lists its output in its own window.
+  // A closed window hid its view as well: both come back.
+  auto bringBack = [this](QMdiSubWindow* window) {
+    if (window->widget()) window->widget()->show();
+    ShowWindow(window);
+  };
+  if (main_.State().RunMode == TRunMode::AddNewFiling && importWindow_) {
+    bringBack(importWindow_);
+    return;
+  }
+  auto* copy = dynamic_cast<TCopyRun*>(main_.ModeRun(TRunMode::Copy));
+  if (copy && copy->ShowOutput(main_) && copyWindow_)
+    bringBack(copyWindow_);
+  else if (importWindow_)
+    bringBack(importWindow_);
+  refresh();
 }
 
 }  // namespace vorne

@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "gui/CriteriaPanel.h"
 #include "volumes/VolumeList.h"
@@ -37,6 +38,10 @@ class TDebugLogView;
 class TFindInLibrary;
 class TFindInLibraryView;
 class TExportDockets;
+class TIncludes;
+class TIncludesView;
+class TLibrariesPanel;
+class TLibrariesPanelView;
 class TExportDocketsView;
 class TScannerView;
 class TTechStuffPage;
@@ -93,6 +98,13 @@ class TMainWindow : public QMainWindow {
   TVerifyView* VerificationView() const { return verifyView_; }
   TScannerView* ScannerView() const { return scannerView_; }
   TTechStuffPage* TechStuffPage() const { return techStuff_; }
+  QMdiSubWindow* CopyOutputWindow() const { return copyWindow_; }
+  QMdiSubWindow* VerificationWindow() const { return verifyWindow_; }
+  // The libraries panel of Multiple In (a dock), and "HTML Includes".
+  TLibrariesPanelView* LibrariesView() const { return librariesView_; }
+  QDockWidget* LibrariesDock() const { return librariesDock_; }
+  TIncludesView* IncludesView() const { return includesView_; }
+  QMdiSubWindow* IncludesWindow() const { return includesWindow_; }
   // The run's progress over the marked volumes' sheets (status bar).
   QProgressBar* RunGauge() const { return runGauge_; }
   QMdiArea* Mdi() const { return mdi_; }
@@ -142,6 +154,13 @@ class TMainWindow : public QMainWindow {
   // The views whose models say nothing when they change.
   void RefreshRunViews();
   void SyncOutputView(TToDisplay* model, TToDisplay*& shown, TToDisplayView*& view, QMdiSubWindow*& window);
+  // The windows that came last: the libraries panel, "HTML Includes", the
+  // output-volume window on demand ("Show").
+  void BuildLastWindows();
+  void ShowLibraries();
+  void MultipleInToggled(bool on);
+  void ShowIncludes(TIncludes& model);
+  void ShowOutputVolumes();
 
   TMain& main_;
   QtUserPort& port_;
@@ -176,6 +195,14 @@ class TMainWindow : public QMainWindow {
   QTimer* runViewsTimer_ = nullptr;
   QProgressBar* runGauge_ = nullptr;
   QMdiSubWindow* errorLogWindow_ = nullptr;
+  std::unique_ptr<TLibrariesPanel> libraries_;
+  TLibrariesPanelView* librariesView_ = nullptr;
+  QDockWidget* librariesDock_ = nullptr;
+  std::unique_ptr<TIncludes> includes_;  // "Make HTML"'s page
+  TIncludesView* includesView_ = nullptr;
+  QMdiSubWindow* includesWindow_ = nullptr;
+  TIncludes* splitIncludes_ = nullptr;  // the page of the last split copy, once shown
+  QAction* outputVolumesAction_ = nullptr;
   TCriteriaPanelView* criteria_ = nullptr;
   TSplash* splash_;
   TNotePane* whatsNew_;

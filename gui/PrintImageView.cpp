@@ -177,7 +177,7 @@ void PrintMainClick(QWidget* parent, THdrForm& list, const TSelection& selection
   if (display && !minimised) display->Restore();
 }
 
-void PrintOneSheet(QWidget* parent, THdrForm& list) {
+void PrintOneSheet(QWidget* parent, THdrForm& list, const std::function<void(int, int)>& pageSize) {
   TSheetPtr sheet = list.GetSelectedSheet();
   if (!sheet) return;
   QPrinter printer(QPrinter::HighResolution);
@@ -190,6 +190,10 @@ void PrintOneSheet(QWidget* parent, THdrForm& list) {
   if (!port.BeginDoc()) {
     list.Env().port.Error("The printer could not start the page");
     return;
+  }
+  if (pageSize) {
+    const TRect page = port.PageRect();
+    pageSize(page.right - page.left, page.bottom - page.top);
   }
   TSheetPrinter engine(list.Cluster(), port.Canvas());
   engine.PrintSheet(*sheet, port.PageRect());

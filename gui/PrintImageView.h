@@ -5,6 +5,8 @@
 // always offers printing to a PDF file; real printers come through CUPS.
 #pragma once
 
+#include <functional>
+
 #include <QDialog>
 #include <QWidget>
 
@@ -77,6 +79,7 @@ void PrintMainClick(QWidget* parent, THdrForm& list, const TSelection& selection
                     bool expert);
 // One sheet: the selected one of the list ("Print" of the sheet text window,
 // "Print It" of the print image).
-void PrintOneSheet(QWidget* parent, THdrForm& list);
+// pageSize, when given, receives the printer page's width and height.
+void PrintOneSheet(QWidget* parent, THdrForm& list, const std::function<void(int, int)>& pageSize = {});
 
 }  // namespace vorne

@@ -172,8 +172,9 @@ void TToDisplayView::refresh() {
 }
 
 void TToDisplayView::SaveLog() {
-  if (!model_ || !model_->Output()) return;
-  const std::string proposed = JoinPath(StripTrailingSep(model_->Output()->Dir()), kCopyLogName);
+  // The caption is the output library's folder; the library itself may be closed by now.
+  if (!model_ || model_->Caption().empty()) return;
+  const std::string proposed = JoinPath(StripTrailingSep(model_->Caption()), kCopyLogName);
   auto file = env_.port.ChooseSaveFile({"Save copy log as", proposed, "*.csv"});
   if (!file) return;
   try {

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
+#include <QMouseEvent>
 #include <QMenuBar>
 #include <QPainter>
 #include <QProgressBar>
@@ -39,12 +40,12 @@ namespace {
 
 QColor ColourOf(const TRgb& c) { return QColor(c.r, c.g, c.b); }
 
-// A command whose window this program does not have yet.
+// A command of the menu that has no action in this window.
 QAction* Later(QMenu* menu, const QString& caption, const QKeySequence& key = {}) {
   QAction* a = menu->addAction(caption);
   if (!key.isEmpty()) a->setShortcut(key);
   a->setEnabled(false);
-  a->setToolTip("Not available in this program yet");
+  a->setToolTip("No action here: Info opens the header info, in Text searches the sheets");
   return a;
 }
 
@@ -397,7 +398,11 @@ void TSheetListView::EnsureDisplay() {
   });
   connect(textView_, &TSheetTextView::infoRequested, this, &TSheetListView::Alt_EClick);
   connect(textView_, &TSheetTextView::imageRequested, this, &TSheetListView::ShowPrintImage);
-  connect(textView_, &TSheetTextView::printRequested, this, [this] { PrintOneSheet(this, form_); });
+  connect(textView_, &TSheetTextView::printRequested, this, [this] {
+    PrintOneSheet(this, form_, [this](int w, int h) {
+      if (expert_) textView_->ShowPageSize(w, h);
+    });
+  });
 }
 
 void TSheetListView::EnsureInfo() {
@@ -503,6 +508,11 @@ void TSheetListView::ChgDocketClick(bool type5) {
   form_.SheetsRewritten(edit.Superseded());
   form_.SetEndPosOf(volume, edit.EndPos());
   refresh();
+}
+
+void TSheetListView::mouseDoubleClickEvent(QMouseEvent* event) {
+  event->accept();
+  Alt_EClick();
 }
 
 }  // namespace vorne

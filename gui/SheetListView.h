@@ -121,6 +121,8 @@ class TSheetListView : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // A double click on the window (not on a line) is "Info".
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   // The whole list, with a volume line before each company's sheets.

@@ -63,9 +63,15 @@ TSheetTextView::TSheetTextView(TSheetDisplay& display, QWidget* parent) : QWidge
   orientation_ = new QLabel;
   pitch_ = new QLabel;
   width_ = new QLabel;
+  pageWidth_ = new QLabel;
+  pageWidth_->setObjectName("pageWidth");
+  pageWidth_->hide();
+  pageHeight_ = new QLabel;
+  pageHeight_->setObjectName("pageHeight");
+  pageHeight_->hide();
   auto* labels = new QHBoxLayout;
   labels->setSpacing(16);
-  for (QLabel* l : {status_, orientation_, pitch_, width_}) labels->addWidget(l);
+  for (QLabel* l : {status_, orientation_, pitch_, width_, pageWidth_, pageHeight_}) labels->addWidget(l);
   labels->addStretch();
 
   auto* bar = new QMenuBar;
@@ -162,6 +168,13 @@ void TSheetTextView::refresh() {
     emit minimiseRequested(lastMinimised_);
   }
   syncing_ = false;
+}
+
+void TSheetTextView::ShowPageSize(int width, int height) {
+  pageWidth_->setText(QString("Page width: %1").arg(width));
+  pageHeight_->setText(QString("Page height: %1").arg(height));
+  pageWidth_->show();
+  pageHeight_->show();
 }
 
 }  // namespace vorne

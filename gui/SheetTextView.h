@@ -27,6 +27,11 @@ class TSheetTextView : public QWidget {
   void refresh();
   QListWidget* LineList() const { return lines_; }
   QPlainTextEdit* TextBox() const { return box_; }
+  // ExpertMode, after "Print": the printer page's width and height (device
+  // pixels) in the window's two labels, hidden until then.
+  void ShowPageSize(int width, int height);
+  QLabel* PageWidthLabel() const { return pageWidth_; }
+  QLabel* PageHeightLabel() const { return pageHeight_; }
 
  signals:
   void printRequested();
@@ -43,6 +48,7 @@ class TSheetTextView : public QWidget {
   QPlainTextEdit* box_;
   QPushButton *prev_, *next_, *print_, *image_, *info_, *font_, *stop_, *exit_;
   QLabel *status_, *orientation_, *pitch_, *width_;
+  QLabel *pageWidth_, *pageHeight_;
   bool syncing_ = false;
   bool lastMinimised_ = true;
 };

@@ -48,13 +48,17 @@ QString HelpText() {
 QString WhatsNewText() {
   return QString(
              "What's New in VORNE %1\n\n"
-             "- The desktop program: the main window with its control panel and Mode panel, the "
-             "Tariff Volumes list and the Tariff Sheet List.\n"
-             "- The same command-line keywords as vorne-batch; GO starts the run at once.\n"
-             "- The ID column and Make HTML appear whenever ExpertMode comes on, also from the "
-             "command line.\n"
-             "- Sheet text, header info, printing and editing windows come in later versions; their "
-             "commands are shown disabled until then.\n\n"
+             "- Every mode runs from the desktop: the main window with its control panel and Mode "
+             "panel, Tariff Volumes, the Tariff Sheet List with the sheet text, header info, print "
+             "image, printing, notes and (in ExpertMode) header editing.\n"
+             "- Multiple In: the libraries panel (File > MultiSource, Get Libraries, Windows > Show "
+             "directories) copies several libraries into one output.\n"
+             "- HTML Includes: Make HTML (ExpertMode) builds the download page of the packed "
+             "libraries; a split copy saves it for you.\n"
+             "- Show lists the output library; Windows > Output Volumes brings that window back "
+             "after a run. Verify runs again on any library.\n"
+             "- The command-line keywords of vorne-batch, except those it marks batch only; GO "
+             "starts the run at once.\n\n"
              "(click to close)")
       .arg(VORNE_VERSION);
 }

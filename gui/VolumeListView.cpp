@@ -99,9 +99,7 @@ TVolumeListView::TVolumeListView(TFromDisplay& list, std::function<int()> runMod
   enough_->setToolTip("stop loading");
   unselect_ = new QPushButton("Unselect");
   makeHtml_ = new QPushButton("Make HTML");
-  // The "HTML Includes" window that this button opens is not part of this program yet.
-  makeHtml_->setEnabled(false);
-  makeHtml_->setToolTip("The HTML Includes window is not available yet");
+  makeHtml_->setToolTip("The download page of the companies' packed libraries (HTML Includes)");
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(enough_);
   buttons->addWidget(unselect_);
@@ -157,6 +155,7 @@ TVolumeListView::TVolumeListView(TFromDisplay& list, std::function<int()> runMod
   });
   connect(table_, &QTableView::doubleClicked, this, [this] { emit goRequested(); });
   connect(enough_, &QPushButton::clicked, this, [this] { list_.EnoughClick(); });
+  connect(makeHtml_, &QPushButton::clicked, this, &TVolumeListView::makeHtmlRequested);
   connect(unselect_, &QPushButton::clicked, this, [this] {
     if (!list_.Running()) list_.Unselect();
   });

@@ -59,6 +59,7 @@ class TVolumeListView : public QWidget {
 
   QTableView* Table() const { return table_; }
   QAction* UpdateCodesAction() const { return updateCodes_; }
+  QPushButton* MakeHtmlButton() const { return makeHtml_; }
   QString StatusPanel(int panel) const;
 
  signals:
@@ -66,6 +67,8 @@ class TVolumeListView : public QWidget {
   void goRequested();
   // The popup's "Update Codes", after the focused row was given to the model.
   void updateCodesRequested();
+  // "Make HTML" (ExpertMode): the "HTML Includes" window.
+  void makeHtmlRequested();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -9,7 +9,9 @@ namespace vorne {
 // ---- Verify ---------------------------------------------------------------------------------
 
 bool TVerifyRun::Prepare(TRunContext& main, TFromDisplay&) {
-  if (window_) return false;
+  // Every run starts a fresh window, so that it shows this run's results;
+  // the last run's window goes once its view has let go of it.
+  std::unique_ptr<TverifyW> previous = std::move(window_);
   window_ = std::make_unique<TverifyW>(main.Env());
   window_->Show();
   main.Windows().verification = window_.get();

@@ -12,14 +12,13 @@ namespace vorne {
 
 class TVerifyRun : public TModeRun {
  public:
-  // Only when no verify window exists: creates and shows it. With the
-  // window still open the run does nothing.
+  // Creates and shows a new verify window in place of the last run's one.
   bool Prepare(TRunContext& main, TFromDisplay& list) override;
   bool EachVolume(TRunContext& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
   void Finish(TRunContext& main, TFromDisplay& list) override;
 
   TverifyW* Window() const { return window_.get(); }
-  // The window's OK button: closes it, so that the next run may start.
+  // Drops the window (its view has gone).
   void CloseWindow(TRunContext& main);
 
  private:

@@ -7,6 +7,7 @@
 #include "store/Errors.h"
 #include "store/Headers.h"
 #include "store/TextWriter.h"
+#include "volumes/HtmlIncludes.h"
 #include "volumes/VolumeList.h"
 
 namespace vorne {
@@ -115,10 +116,46 @@ void TCopyRun::Finish(TRunContext& main, TFromDisplay& list) {
     // The prime file in list order, with the short records beside an
     // uncompressed output.
     out->FlushNew();
-    if (st.SplitFlag && toDisplay_) toDisplay_->WriteZipBatch(list);
+    if (st.SplitFlag && toDisplay_ && toDisplay_->WriteZipBatch(list)) SaveIncludesPage(main);
   }
+  if (toDisplay_) toDisplay_->ReleaseOutput();
   st.OutputCluster.reset();
   main.ModeChanged(ChooseMode(st, TRunMode::Browse));
+}
+
+bool TCopyRun::ShowOutput(TRunContext& main) {
+  TFileCluster* out = main.State().OutputCluster.get();
+  if (!toDisplay_ && !out) return false;
+  if (!toDisplay_) {
+    toDisplay_ = std::make_unique<TToDisplay>();
+    main.Windows().copyOutput = toDisplay_.get();
+  }
+  if (out && toDisplay_->Output() != out) {
+    try {
+      out->ReadAll();
+      toDisplay_->SetOutput(*out);
+    } catch (const EInOutError& e) {
+      main.Env().port.Error(e.what());
+    }
+  }
+  main.Windows().Changed();
+  return true;
+}
+
+// The download page of a split copy is saved where the output-volume window
+// says ("wheresaved"), as soon as it is made.
+void TCopyRun::SaveIncludesPage(TRunContext& main) {
+  TIncludes* page = toDisplay_->Includes();
+  if (!page) return;
+  try {
+    page->Save(main.Env(), toDisplay_->Wheresaved());
+  } catch (const EInOutError& e) {
+    main.Env().port.Error(e.what());
+  }
+  // The desktop shows the page in "HTML Includes".
+  main.Windows().includesPage = page;
+  main.Windows().Changed();
+  main.Windows().includesPage = nullptr;
 }
 
 }  // namespace vorne

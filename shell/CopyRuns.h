@@ -22,7 +22,11 @@ class TCopyRun : public TModeRun {
   bool EachVolume(TRunContext& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
   void Finish(TRunContext& main, TFromDisplay& list) override;
 
-  // The output-volume window; it lives from the first copy on.
+  // "Show": the output-volume window, made when needed and listing the open
+  // output library. False when there is neither an output library nor a
+  // window of an earlier copy.
+  bool ShowOutput(TRunContext& main);
+  // The output-volume window; it lives from the first copy (or Show) on.
   TToDisplay* OutputWindow() const { return toDisplay_.get(); }
   // The false-duplicate report shown by each Finish of this program run,
   // in order (the window's lines, first line included).
@@ -32,6 +36,7 @@ class TCopyRun : public TModeRun {
 
  private:
   bool SwitchCompany(TRunContext& main, TFileCluster& out, const std::string& name);
+  void SaveIncludesPage(TRunContext& main);
 
   std::unique_ptr<TToDisplay> toDisplay_;
   std::unique_ptr<TCopyErrors> dups_;

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "shell/ModeTable.h"
+#include "shell/MultipleIn.h"
 #include "store/Common.h"
 #include "store/Errors.h"
 #include "store/Headers.h"
@@ -376,26 +377,7 @@ TGoResult TMain::GoDoIt() {
     if (state_.PrimeName.empty()) return TGoResult::NotPrepared;
     return volumes_.Go();
   }
-  if (libraries_.empty()) return TGoResult::NothingMarked;
-  state_.LibraryZipped = DetectPrimeName(AppendName(state_.LibraryRoot, libraries_.front().folder));
-  size_t selected = 0;
-  for (auto& l : libraries_) selected += l.selected;
-  if (!multiSelectLibraries_ || selected < 2) return TGoResult::NothingMarked;
-  TGoResult last = TGoResult::NothingMarked;
-  for (auto& lib : libraries_) {
-    if (!lib.selected) continue;
-    const std::string dir = AppendName(state_.LibraryRoot, lib.folder);
-    DetectPrimeName(dir);
-    if (!state_.PrimeName.empty() && OpenPrimeFile(dir + state_.PrimeName)) {
-      volumes_.SelectAll();  // every volume of a library in the list counts as selected
-      last = volumes_.Go();
-      if (last == TGoResult::Fatal) return last;
-    }
-    lib.selected = false;
-    // Every later library goes into the same output.
-    ChooseMode(state_, TRunMode::Copy);
-  }
-  return last;
+  return GoMultipleIn(*this);
 }
 
 void TMain::EndImport() {

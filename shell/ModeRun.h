@@ -21,6 +21,7 @@ class TExportDockets;
 class TFileCluster;
 class TFilePrintDialog;
 class TFromDisplay;
+class TIncludes;
 class THdrForm;
 class TPrimeRef;
 class TRecordListing;
@@ -58,6 +59,7 @@ struct TRunWindows {
   TExportDockets* publishing = nullptr;  // HTML and Print to File, while they run
   TCopyErrors* duplicates = nullptr;     // Copy: the false-duplicate report, while shown
   TAddFilings* errorLog = nullptr;       // Add New Filing: a filing's "Error Log", at its end
+  TIncludes* includesPage = nullptr;     // Copy: a split copy's download page, to be shown
 
   // Shows the "Print To File" dialog of HTML and Print to File and returns
   // when it has ended (its Result() set). Without it the dialog's timer

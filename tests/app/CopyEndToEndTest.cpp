@@ -196,6 +196,17 @@ TEST_F(CopyBatchTest, MultipleInCopiesEveryLibraryBelowTheRoot) {
   std::string all = Export(out, true);
   std::string whole = Export(Library("whole", true, v), true);
   EXPECT_EQ(all, whole);
+
+  // One library below the root is simply copied; a root without one says so and fails.
+  fs::create_directories(dir_ / "single");
+  Library("single/lib1", true, {v[0]});
+  r = Batch({"FROMFOLDER", (dir_ / "single").string(), "COPY", "TO", (dir_ / "one").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Export((dir_ / "one").string(), true), Export((dir_ / "single/lib1").string(), true));
+  fs::create_directories(dir_ / "empty");
+  r = Batch({"FROMFOLDER", (dir_ / "empty").string(), "COPY", "TO", (dir_ / "none").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("No library found below " + (dir_ / "empty").string()), std::string::npos) << r.err;
 }
 
 TEST_F(CopyBatchTest, FalseDuplicatesAreSavedAndAMismatchedDocketIsAborted) {

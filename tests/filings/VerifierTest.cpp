@@ -68,14 +68,17 @@ TEST_F(VerifyTest, SaveWritesVerifyTxtAndSaysWhere) {
   EXPECT_EQ(port_.messages.back(), "Saved in: /w/Verify.Txt");
 }
 
-TEST_F(VerifyTest, ARunWithTheWindowStillOpenDoesNothing) {
+TEST_F(VerifyTest, EveryRunShowsItsOwnResultsInAFreshWindow) {
   main_.VolumeList().SelectAll();
   main_.VolumeList().Go();
+  const std::vector<std::string> first = Run().Window()->FlawList;
   main_.VolumeList().SelectAll();
-  EXPECT_EQ(main_.VolumeList().Go(), TGoResult::NotPrepared);
-  EXPECT_EQ(main_.VolumeList().MarkedCount(), 2u);
+  EXPECT_EQ(main_.VolumeList().Go(), TGoResult::Ran);  // the window of the first run still stands
+  EXPECT_EQ(Run().Window()->FlawList, first);          // this run's lines, not appended to the last
+  EXPECT_EQ(main_.VolumeList().MarkedCount(), 0u);
+  EXPECT_EQ(main_.Windows().verification, Run().Window());
   Run().CloseWindow(main_);
-  EXPECT_EQ(main_.VolumeList().Go(), TGoResult::Ran);
+  EXPECT_EQ(main_.Windows().verification, nullptr);
 }
 
 TEST_F(VerifyTest, NegativeRevisionNeverMatches) {

@@ -12,6 +12,7 @@
 #include "platform/Paths.h"
 #include "shell/DeleteRuns.h"
 #include "shell/Main.h"
+#include "shell/MultipleIn.h"
 #include "shell/ScanUpdates.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
@@ -202,6 +203,8 @@ TEST_F(MainTest, MultipleInNeedsTwoLibrariesAndCopiesTheLaterOnes) {
   main_.SetLibrariesMultiSelect(true);
   main_.Libraries()[0].selected = true;
   EXPECT_EQ(main_.GoDoIt(), TGoResult::NothingMarked);  // one library is not enough
+  ASSERT_FALSE(port_.messages.empty());
+  EXPECT_EQ(port_.messages.back(), kTwoLibrariesNeeded);
   EXPECT_EQ(st.RunMode, TRunMode::Browse);
   main_.Libraries()[1].selected = true;
   main_.GoDoIt();

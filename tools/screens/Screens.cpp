@@ -26,6 +26,7 @@
 #include "copy/CopyErrors.h"
 #include "filings/CompanyCheck.h"
 #include "filings/Type0Dialog.h"
+#include "filings/Verifier.h"
 #include "gui/CheckWindows.h"
 #include "gui/ControlPanel.h"
 #include "gui/CriteriaDialogs.h"
@@ -33,6 +34,7 @@
 #include "gui/EditDialogs.h"
 #include "gui/FilingDialogs.h"
 #include "gui/FindInLibraryView.h"
+#include "gui/LibrariesPanelView.h"
 #include "gui/MainWindow.h"
 #include "gui/NotepadDialog.h"
 #include "gui/PrintImageView.h"
@@ -379,6 +381,11 @@ int Run(const QString& library, const QString& out) {
   s.AnswerRun(scratch.path(), "", [&] { window.Go(); });
   main.onVolume = nullptr;
   if (window.CopyOutputView()) s.Shot(window.CopyOutputView()->parentWidget(), "output-volumes-after-copy");
+  // Closed after the run, the window comes back by Show.
+  if (window.CopyOutputWindow()) window.CopyOutputWindow()->close();
+  runMode(TRunMode::Copy);
+  window.ControlPanel()->ShowButton()->click();
+  if (window.CopyOutputWindow()) s.Shot(window.CopyOutputWindow(), "output-volumes-shown");
   // The false-duplicate report as a copy that met two of them shows it.
   TCopyErrors dups;
   dups.SetVolume("Alpha Pipeline Company: ZOAK Gas Tariff Original Volume No. 1");
@@ -403,6 +410,58 @@ int Run(const QString& library, const QString& out) {
   s.AnswerRun("", "", [&] { window.Go(); });
   if (window.ScannerView()) s.Shot(window.ScannerView()->parentWidget(), "date-last-updated");
   if (window.ScannerView()) window.ScannerView()->parentWidget()->hide();
+  main.ModeChanged(ChooseMode(main.State(), TRunMode::Browse));
+  window.refresh();
+
+  // A split copy (Multiple Out): one library per company below gsplit, and
+  // the download page it saved, shown in "HTML Includes".
+  const std::string demoPrime = main.State().InputCluster ? main.State().InputCluster->PrimePath() : std::string();
+  const QString gsplit = scratch.path() + "/gsplit";
+  runMode(TRunMode::Copy);
+  main.State().SplitFlag = main.State().Controls.SplitChecked = true;
+  main.State().ToPrimePath = (gsplit + "/GZPrime").toStdString();
+  QDir().mkpath(gsplit);
+  main.OpenOutput();
+  window.refresh();
+  s.AnswerRun("", "", [&] { window.Go(); });
+  main.State().SplitFlag = main.State().Controls.SplitChecked = false;
+  if (window.IncludesWindow()) {
+    window.IncludesWindow()->resize(760, 560);
+    s.Shot(window.IncludesWindow(), "html-includes");
+    window.IncludesWindow()->close();
+  }
+  if (window.CopyOutputWindow()) window.CopyOutputWindow()->close();
+
+  // Multiple In: the libraries panel on gsplit, two libraries marked.
+  main.ModeChanged(ChooseMode(main.State(), TRunMode::Copy));
+  main.State().LibraryRoot = gsplit.toStdString();
+  window.ControlPanel()->GetLibrariesButton()->click();
+  window.ControlPanel()->MultipleInBox()->click();
+  if (main.Libraries().size() > 2) {
+    main.Libraries()[0].selected = main.Libraries()[2].selected = true;
+    window.refresh();
+  }
+  s.Shot(&window, "libraries-panel");
+  // Verify once more, on one of those libraries that has failures: the window shows that run.
+  const TLibraryEntry* flawed = nullptr;
+  if (window.VerificationView())
+    for (const TLibraryEntry& l : main.Libraries())
+      for (const std::string& line : main.Windows().verification->FlawList)
+        if (EqualNoCase(line, l.companyName)) flawed = &l;
+  if (flawed) {
+    const TLibraryEntry lib = *flawed;
+    window.ControlPanel()->MultipleInBox()->click();
+    window.LibrariesView()->findChild<QPushButton*>()->click();
+    main.OpenPrimeFile((gsplit + "/" + QString::fromStdString(lib.folder) + "/GZPrime").toStdString());
+    runMode(TRunMode::Verify);
+    s.AnswerRun("", "", [&] { window.Go(); });
+    if (window.VerificationView()) {
+      window.VerificationWindow()->resize(620, 340);
+      s.Shot(window.VerificationWindow(), "verify-second-run");
+      window.VerificationWindow()->hide();
+    }
+  }
+  if (!demoPrime.empty()) main.OpenPrimeFile(demoPrime);
   main.ModeChanged(ChooseMode(main.State(), TRunMode::Browse));
   window.refresh();
 
