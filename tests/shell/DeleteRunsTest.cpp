@@ -88,8 +88,9 @@ class DeleteRunsTest : public ::testing::Test {
   }
   // Statuses in sheet order and the sheet count of the volume of code, as a
   // fresh open of the library reads them.
-  std::pair<std::vector<int>, int> OnDisk(uint32_t code) {
-    TFileCluster c(env_, true);
+  std::pair<std::vector<int>, int> OnDisk(uint32_t code) { return OnDisk(env_, code); }
+  std::pair<std::vector<int>, int> OnDisk(TEnv& env, uint32_t code) {
+    TFileCluster c(env, true);
     EXPECT_TRUE(c.Open(prime_, false));
     c.ReadAll();
     for (auto& v : c.Volumes()) {
@@ -276,22 +277,7 @@ TEST_F(DeleteRunsTest, DeletingSheetsOfSeveralVolumesLandsWholeAtEveryCrashPoint
     SCOPED_TRACE("killed after change " + std::to_string(i + 1));
     TScriptedPort port;
     TEnv env{*disks[i], port};
-    auto state = [&](uint32_t code) {
-      TFileCluster c(env, true);
-      EXPECT_TRUE(c.Open(prime_, false));
-      c.ReadAll();
-      for (auto& v : c.Volumes()) {
-        if (v->record.companyCode != code) continue;
-        THdrList list(*v, nullptr);
-        list.Load();
-        std::vector<int> statuses;
-        for (auto& g : list.Groups())
-          for (auto& sh : g.versions) statuses.push_back(sh->body.status);
-        return TState{statuses, v->record.sheetCount};
-      }
-      return TState{};
-    };
-    const TState a = state(10), c = state(30);
+    const TState a = OnDisk(env, 10), c = OnDisk(env, 30);
     EXPECT_TRUE((a == oldA && c == oldC) || (a == doneA && c == doneC));
     (a == oldA ? old : done)++;
   }
