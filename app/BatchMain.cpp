@@ -498,9 +498,16 @@ int Run(const std::vector<std::string>& allArgs) {
   if (options.pdf && result == TGoResult::Ran && !WritePdf(main, options)) return kFailed;
   if (result == TGoResult::Ran) PrintModeResult(main, port);
   if (deleting && result == TGoResult::Ran) {
+    // A failed run says that nothing changed, never a count of what did not happen.
+    const bool failed = main.Windows().deleteFailed;
     if (options.deleting == TDeleteKind::Volumes) {
-      std::fprintf(stderr, "Deleted %d volumes; prime file rewritten\n", main.Windows().deletedVolumes);
+      if (failed)
+        std::fprintf(stderr, "Nothing was deleted; the prime file is as it was\n");
+      else
+        std::fprintf(stderr, "Deleted %d volumes; prime file rewritten\n", main.Windows().deletedVolumes);
       PrintVolumeList(main.VolumeList());
+    } else if (failed) {
+      std::fprintf(stderr, "No sheet was marked Deleted; the library is as it was\n");
     } else {
       std::fprintf(stderr, "Marked %d sheets Deleted\n", main.Windows().deletedSheets);
     }

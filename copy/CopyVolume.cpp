@@ -116,12 +116,30 @@ struct TReplacement {
 
 std::string DocketText(const TDocketBody& body) { return TrimRight(FormatDocket(body)); }
 
+// Names the sheets of a volume whose text could not be written.
+void ReportNotCopied(TEnv& env, const std::string& volumeTitle, const std::vector<std::string>& keys) {
+  if (keys.empty()) return;
+  std::string list;
+  for (const std::string& k : keys) list += (list.empty() ? "" : ", ") + k;
+  env.port.Error("The text file could not be written: " + std::to_string(keys.size()) + " sheets of " + volumeTitle +
+                 " were not copied (" + list + ")");
+}
+
+std::string KeyOf(const TSheetPtr& s) { return TrimBoth(MakeSheetKey(s->body.sheetNo)); }
+
 // Copies the texts of the sheets, then writes their records after the
 // volume's chain (new or stored). Sheets whose text cannot be copied are left
 // out, with a message. Returns the sheets written. A stored volume's prime
 // record is left for the caller when writePrime is false.
+//
+// A failed write of the text file loses the writer's window, and with it the
+// pages of the sheets copied since its last good flush: those sheets are left
+// out too, so that no record points at text that is not there, and nothing
+// more is tried (writeFailed is set: a disk that refused these pages refuses
+// the next ones).
 std::vector<TSheetPtr> AppendSheets(TCopyHdrObject& hdr, TPrimeRef& source, const std::vector<TSheetPtr>& sheets,
-                                    const std::set<const TPosAux*>& needed, bool writePrime = true) {
+                                    const std::set<const TPosAux*>& needed, const std::string& volumeTitle,
+                                    bool& writeFailed, bool writePrime = true) {
   TFileCluster& out = hdr.Cluster();
   TEnv& env = out.Env();
   std::vector<TSheetPtr> copied;
@@ -130,12 +148,38 @@ std::vector<TSheetPtr> AppendSheets(TCopyHdrObject& hdr, TPrimeRef& source, cons
     const bool wasOpen = in.BufferOpen();
     if (!wasOpen && !in.OpenBuffer()) return copied;
     OutDataBuffer* ob = out.OutBuffer();
+    std::vector<std::string> lost;
+    auto key = KeyOf;
+    // The window's pages started at CurrentPos(): sheets at or after it went with it.
+    auto dropUnwritten = [&] {
+      writeFailed = true;
+      const int64_t kept = ob->CurrentPos();
+      auto gone = std::stable_partition(copied.begin(), copied.end(),
+                                        [&](const TSheetPtr& s) { return s->body.text.dbfPos < kept; });
+      for (auto it = gone; it != copied.end(); ++it) lost.push_back(key(*it));
+      copied.erase(gone, copied.end());
+    };
     try {
       for (const TSheetPtr& s : sheets) {
+        if (writeFailed) {
+          lost.push_back(key(s));
+          continue;
+        }
+        const int failures = ob ? ob->Failures() : 0;
         const std::span<const uint8_t> kept = hdr.KeptPages(*s);
-        std::optional<TTextPos> pos = !ob             ? std::nullopt
-                                      : !kept.empty() ? ob->WritePages(kept)
-                                                      : CopyText(*s, *in.Buffer(), *ob);
+        std::optional<TTextPos> pos;
+        try {
+          pos = !ob             ? std::nullopt
+                : !kept.empty() ? ob->WritePages(kept)
+                                : CopyText(*s, *in.Buffer(), *ob);
+        } catch (const EDiskOverrun& e) {
+          env.port.Error(e.what());
+        }
+        if (ob && ob->Failures() != failures) {
+          dropUnwritten();
+          lost.push_back(key(s));
+          continue;
+        }
         if (!pos) {
           env.port.Error("The text of " + MakeSheetKey(s->body.sheetNo) + " could not be copied; the sheet is left out");
           continue;
@@ -150,9 +194,25 @@ std::vector<TSheetPtr> AppendSheets(TCopyHdrObject& hdr, TPrimeRef& source, cons
     }
     if (!wasOpen) in.CloseBuffer();
     hdr.DropKeptPages();
-    // The pages go to disk before any record points at them.
-    if (!copied.empty() && !(ob && ob->Flush())) return {};
+    // The pages go to the disk before any record points at them.
+    if (!copied.empty() && !writeFailed) {
+      bool flushed = false;
+      try {
+        flushed = ob && ob->FlushToDisk();
+      } catch (const EDiskOverrun& e) {
+        env.port.Error(e.what());
+      }
+      if (!flushed) {
+        dropUnwritten();
+        // A disk that could not say its pages are there keeps none of them.
+        for (const TSheetPtr& s : copied) lost.push_back(key(s));
+        copied.clear();
+      }
+    }
+    ReportNotCopied(env, volumeTitle, lost);
   }
+  // A new volume none of whose sheets could be copied never enters the cluster.
+  if (!sheets.empty() && copied.empty() && needed.empty()) return copied;
   // Only the entries the written records use get records of their own.
   std::set<const TPosAux*> use = needed;
   for (const TSheetPtr& s : copied) {
@@ -201,7 +261,7 @@ bool TToDisplay::CopyVolume(TPrimeRef& source, THdrList& selected, TCopyErrors& 
     for (const auto& [t, s] : hdr.Incoming()) sheets.push_back(s);
     hdr.New = int32_t(sheets.size());
     sheetStatus_ = "Adding " + std::to_string(sheets.size());
-    std::vector<TSheetPtr> copied = AppendSheets(hdr, source, sheets, {});
+    std::vector<TSheetPtr> copied = AppendSheets(hdr, source, sheets, {}, source.DisplayLine(), writeFailed_);
     hdr.Added = hdr.TotalOut = int32_t(copied.size());
     ok = copied.size() == sheets.size();
     if (copied.empty()) {
@@ -213,7 +273,22 @@ bool TToDisplay::CopyVolume(TPrimeRef& source, THdrList& selected, TCopyErrors& 
     // The stored titles are read from the file itself: pages still in the
     // writer's window go to disk first.
     OutDataBuffer* ob = out.OutBuffer();
-    if (!ob || !ob->Flush()) return false;
+    if (!ob) return false;
+    bool flushed = false;
+    try {
+      flushed = !writeFailed_ && ob->Flush();
+    } catch (const EDiskOverrun& e) {
+      env.port.Error(e.what());
+    }
+    if (!flushed) {
+      // The disk refused the text file: nothing of this volume is copied.
+      writeFailed_ = true;
+      std::vector<std::string> keys;
+      for (const auto& [t, s] : hdr.Incoming()) keys.push_back(KeyOf(s));
+      ReportNotCopied(env, source.DisplayLine(), keys);
+      hdr.ClearLists();
+      return false;
+    }
     std::unique_ptr<TDataBuffer> reader = TDataBuffer::Create(env, out.TextPath(), out.IsCompressed());
     std::vector<TReplacement> replacements;
     std::vector<std::shared_ptr<T6Entry>> storedDockets;
@@ -330,7 +405,7 @@ bool TToDisplay::CopyVolume(TPrimeRef& source, THdrList& selected, TCopyErrors& 
         ok = false;
       } else {
         hdr.AppendAfter(endPos);
-        copied = AppendSheets(hdr, source, left, needed, false);
+        copied = AppendSheets(hdr, source, left, needed, volumeTitle, writeFailed_, false);
         ok = copied.size() == left.size();
       }
     }

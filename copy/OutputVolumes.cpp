@@ -110,7 +110,9 @@ void TOutHdrObject::CloseChain(bool writePrime) {
   Gather(EncodeEnd());
   cluster_.WriteHdrRun(base_, gathered_);
   gathered_.clear();
-  // Only now that the new records are all written does the stored chain lead to them.
+  // Only now that the new records are all written, and on the disk, does
+  // the stored chain (or the prime file) lead to them.
+  cluster_.SyncHdr();
   cluster_.LinkChain(linkAt_, base_);
   linkAt_ = -1;
   if (pending_) {
@@ -243,7 +245,7 @@ size_t TNewHdrObject::Complete() {
     // Pages of these sheets still in the writer's window go to disk before
     // any record points at them; a failed flush adds none of them.
     OutDataBuffer* out = cluster_.OutBuffer();
-    if (out && !out->Flush()) {
+    if (out && !out->FlushToDisk()) {
       DropSheets();
       ClearLists();
       return 0;
@@ -283,6 +285,7 @@ const std::array<const char*, 7>& TToDisplay::ColumnNames() {
 
 void TToDisplay::SetOutput(TFileCluster& cluster) {
   rows_.clear();
+  writeFailed_ = false;
   out_ = &cluster;
   if (copyLog_.empty()) copyLog_.push_back(kCopyLogHeader);
   caption_ = cluster.Dir();

@@ -254,6 +254,10 @@ class TToDisplay {
   // File errors raise EInOutError / EDiskOverrun to the caller.
   bool CopyVolume(TPrimeRef& source, THdrList& selected, TCopyErrors& dups,
                   std::chrono::steady_clock::time_point start);
+  // A write of the output's text file failed in a copy since SetOutput: the
+  // volume ended at its last sheet whose text is whole, and the run copies
+  // no more (the disk that refused those pages refuses the next).
+  bool WriteFailed() const { return writeFailed_; }
   // Split output: "zippem.bat" in the base output folder, then the includes
   // page generated from the volume list (saved only on request).
   bool WriteZipBatch(TFromDisplay& volumeList);
@@ -283,6 +287,7 @@ class TToDisplay {
   std::string sheetStatus_;
   std::unique_ptr<TIncludes> includes_;
   TClock clock_;
+  bool writeFailed_ = false;
 };
 
 }  // namespace vorne

@@ -329,6 +329,7 @@ void TAddFilings::Type2(const std::string& r) {
     toDisplay_->SetModelabel(stored ? "Merging" : "Adding");
   }
   if (sheetList_) sheetList_->SetVolumeCaption(hdr_->Prime().Key());
+  notAdded_.clear();
   volumeOpen_ = true;
   state_ = TRunState::Volume;
 }
@@ -531,12 +532,18 @@ void TAddFilings::CompleteSheet() {
     log_.Add("** Bad TF04 **");
     log_.Add(no + " not in range:" + from + ".." + to);
   }
-  std::optional<TTextPos> pos = out_->OutBuffer()->WriteSheet(s->lines);
+  // After a failed write the volume takes no more sheets: it would have a gap.
+  std::optional<TTextPos> pos;
+  if (notAdded_.empty()) pos = out_->OutBuffer()->WriteSheet(s->lines);
   s->lineCount = int32_t(s->lines.size());
   if (!pos) {
     // The pages of the volume's earlier sheets may have gone with the failed
     // write: none of them is recorded.
-    log_.Add("The text could not be written; the sheets of this volume are not added");
+    if (notAdded_.empty()) {
+      log_.Add("The text could not be written; the sheets of this volume are not added");
+      for (const auto& listed : hdr_->Sheets()) NoteNotAdded(listed.SheetNo());
+    }
+    NoteNotAdded(s->body.sheetNo);
     hdr_->DropSheets();
     Recycle(std::move(s));
     return;
@@ -551,16 +558,29 @@ void TAddFilings::CompleteSheet() {
   Recycle(std::move(s));
 }
 
+void TAddFilings::NoteNotAdded(std::string_view sheetNo) { notAdded_.push_back(TrimBoth(sheetNo)); }
+
 void TAddFilings::CompleteVolume() {
   if (!hdr_) {
     volumeOpen_ = false;
     return;
   }
   const bool isNew = hdr_->IsNewVolume();
-  const size_t listed = hdr_->Sheets().size();
+  std::vector<std::string> listed;
+  for (const auto& sheet : hdr_->Sheets()) listed.emplace_back(sheet.SheetNo());
   const size_t n = hdr_->Complete();
   // Completing flushes the text: the volume's last pages may fail there.
-  if (listed > 0 && n == 0) log_.Add("The text could not be written; the sheets of this volume are not added");
+  if (!listed.empty() && n == 0) {
+    log_.Add("The text could not be written; the sheets of this volume are not added");
+    for (const std::string& no : listed) NoteNotAdded(no);
+  }
+  if (!notAdded_.empty()) {
+    std::string list;
+    for (const std::string& no : notAdded_) list += (list.empty() ? "" : ", ") + no;
+    env_.port.Error("The text file could not be written: " + std::to_string(notAdded_.size()) + " sheets of " +
+                    hdr_->Prime().Caption() + " were not added (" + list + ")");
+    notAdded_.clear();
+  }
   sheetsAdded_ += int(hdr_->Added);
   if (n > 0) ++volumesCompleted_;
   if (toDisplay_ && outRow_ >= 0) {

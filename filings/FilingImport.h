@@ -154,6 +154,10 @@ class TAddFilings {
   TRunState state_ = TRunState::NoFiling;
   bool companyCurrent_ = false;
   bool volumeOpen_ = false;
+  // A write of the text file failed in the open volume: its sheets are not
+  // added, these are named at its end (the run then fails).
+  std::vector<std::string> notAdded_;
+  void NoteNotAdded(std::string_view sheetNo);
   std::string filingDocket_;
   uint16_t filingDate_ = 0;
   int32_t companyCode_ = 0;

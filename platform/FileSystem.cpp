@@ -30,12 +30,15 @@ void TFileSystem::WriteAll(const std::string& path, const std::string& bytes) {
 void TFileSystem::ReplaceFile(const std::string& path, const std::string& bytes) {
   const std::string tmp = path + ".tmp~";
   try {
-    WriteAll(tmp, bytes);
+    std::unique_ptr<TFile> f = Open(tmp, TOpenMode::Create);
+    f->Write(0, bytes.data(), bytes.size());
+    f->Sync();
   } catch (...) {
     if (Exists(tmp)) Remove(tmp);
     throw;
   }
   Rename(tmp, path);
+  SyncDir(DirPart(path));
 }
 
 // Library file names come from case-insensitive disks: ASCII letters match
@@ -110,6 +113,10 @@ class TPosixFile : public TFile {
 
   bool TryLockExclusive() override { return ::flock(fd_, LOCK_EX | LOCK_NB) == 0; }
 
+  void Sync() override {
+    if (::fdatasync(fd_) != 0) ThrowErrno("cannot flush", path_);
+  }
+
  private:
   int fd_;
   std::string path_;
@@ -169,6 +176,18 @@ class TPosixFileSystem : public TFileSystem {
 
   void Remove(const std::string& path) override {
     if (::unlink(path.c_str()) != 0 && errno != ENOENT) ThrowErrno("cannot remove", path);
+  }
+
+  void SyncDir(const std::string& dir) override {
+    const std::string d = dir.empty() ? "." : dir;
+    int fd = ::open(d.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) ThrowErrno("cannot open the folder", d);
+    const int r = ::fsync(fd);
+    const int e = errno;
+    ::close(fd);
+    errno = e;
+    // Some file systems cannot flush a folder; their names are as safe as they get.
+    if (r != 0 && errno != EINVAL && errno != EROFS) ThrowErrno("cannot flush the folder", d);
   }
 
   // Reads are preads: they share no file position.

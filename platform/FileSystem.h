@@ -27,6 +27,10 @@ class TFile {
   // An exclusive advisory lock held until the file is closed; false when
   // another open file already holds it.
   virtual bool TryLockExclusive() = 0;
+  // Waits until what was written to the file is on the disk, so that a power
+  // cut cannot take it back. A name the file got (created, renamed) needs its
+  // folder flushed as well (TFileSystem::SyncDir).
+  virtual void Sync() = 0;
 };
 
 enum class TOpenMode {
@@ -50,6 +54,9 @@ class TFileSystem {
   virtual int64_t ModTime(const std::string& path) = 0;
   virtual void Rename(const std::string& from, const std::string& to) = 0;
   virtual void Remove(const std::string& path) = 0;
+  // Waits until the names in the folder (files made, renamed, removed) are on
+  // the disk.
+  virtual void SyncDir(const std::string& dir) = 0;
   // True when a file opened for reading may be read from two threads at
   // once (the compressed reader then inflates the next block ahead).
   virtual bool ConcurrentReads() const { return false; }
@@ -58,7 +65,8 @@ class TFileSystem {
   std::string ReadAll(const std::string& path);
   void WriteAll(const std::string& path, const std::string& bytes);
   // Writes a temporary file beside path and renames it over path, so that a
-  // crash or a full disk never leaves path empty or half written.
+  // crash or a full disk never leaves path empty or half written; the file
+  // and then the rename are flushed to the disk before it returns.
   void ReplaceFile(const std::string& path, const std::string& bytes);
 };
 

@@ -90,6 +90,28 @@ TEditForm::TSaved TEditForm::Save() const {
   return s;
 }
 
+std::string TEditForm::ChangedSince(const TSaved& saved) {
+  // Where a record points is the window's business (a cloned docket is
+  // attached before it is written); every other field must be as listed.
+  auto unlinked = [](TSheetBody b) {
+    b.issuePos = b.docketPos = -1;
+    return b;
+  };
+  THdrRecord rec;
+  for (const auto& st : saved.sheets) {
+    if (st.sheet->position < 0) continue;
+    if (!cluster_->ReadHdr(st.sheet->position, rec) || rec[0] != kSheetRecord ||
+        unlinked(TSheetBody::Decode(rec)) != unlinked(st.body))
+      return "Sheet " + TrimRight(st.sheet->body.sheetNo);
+  }
+  for (const auto& [entry, was] : saved.dockets) {
+    if (was.position < 0) continue;
+    if (!cluster_->ReadHdr(was.position, rec) || rec[0] != kDocketRecord || TDocketBody::Decode(rec) != was.body)
+      return "The docket record of " + TrimRight(FormatDocket(was.body));
+  }
+  return "";
+}
+
 void TEditForm::Restore(const TSaved& s) {
   for (const auto& [e, was] : s.issuers) *e = was;
   for (const auto& [e, was] : s.dockets) *e = was;
@@ -105,6 +127,14 @@ void TEditForm::Restore(const TSaved& s) {
 
 bool TEditForm::WriteAsOneEdit(const TSaved& saved, const std::function<void()>& write) {
   if (!cluster_ || !cluster_->ReopenHdrForWrite()) return false;  // the cluster has said why
+  // Read again under the lock: records another run changed since the sheets
+  // were listed are not written over with what this window holds.
+  if (const std::string changed = ChangedSince(saved); !changed.empty()) {
+    cluster_->CloseHdr();
+    env_.port.Error(changed + " was changed by another run since the sheets were listed; nothing was changed. "
+                    "List the sheets again and repeat the edit");
+    return false;
+  }
   try {
     cluster_->BeginHdrEdit();
     write();
@@ -472,6 +502,14 @@ void TEditForm::Clone6BtnClick() {
   }
   if (!cluster_ || !cluster_->ReopenHdrForWrite()) {
     env_.port.Error("Can't open Hdrfile to clone type 6");
+    return;
+  }
+  // Read again under the lock: a chain another run continued since the
+  // sheets were listed no longer ends there.
+  if (THdrRecord end; !cluster_->ReadHdr(endPos_, end) || end[0] != kEndRecord) {
+    cluster_->CloseHdr();
+    env_.port.Error("The chain of this volume was changed by another run since the sheets were listed; nothing "
+                    "was changed. List the sheets again and repeat the edit");
     return;
   }
   auto entry = std::make_shared<T6Entry>();

@@ -160,6 +160,9 @@ class TEditForm {
   bool SheetNoApplies() const;
   TSaved Save() const;
   void Restore(const TSaved& saved);
+  // The first record of saved that the file (read under the lock) no longer
+  // holds as saved, named for a message; "" when none.
+  std::string ChangedSince(const TSaved& saved);
   // Runs write between BeginHdrEdit and CommitHdrEdit with the header file
   // open for writing; on any failure puts saved back. true when committed.
   bool WriteAsOneEdit(const TSaved& saved, const std::function<void()>& write);

@@ -242,44 +242,60 @@ bool THdrForm::MarkDeleted() {
   for (size_t i = 0; !cluster && i < entries_.size(); ++i)
     if (const TSheetPtr& s = entries_[i].second; s && s->prime) cluster = s->prime->cluster;
   if (!cluster) return true;  // only copied lines: nothing on disk to mark
-  if (!cluster->ReopenHdrForWrite()) return false;  // the cluster has said why
-
-  // Sheets newly marked, per volume. A sheet that was already Deleted is not
-  // counted again, so the volume's count never drops below its live sheets.
-  std::vector<TSheet*> marked;
-  std::vector<std::pair<TPrimeRef*, int>> counts;
-  for (auto& [text, sheet] : entries_) {
-    if (!sheet || sheet->position < 0) continue;
-    marked.push_back(sheet.get());
-    if (sheet->body.status == kDeleted || !sheet->prime) continue;
-    auto at = std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == sheet->prime; });
-    if (at == counts.end())
-      counts.emplace_back(sheet->prime, 1);
-    else
-      ++at->second;
+  // A run that marks several volumes has begun one edit under the lock for
+  // all of them and commits it at its end; alone, this is an edit of its own.
+  const bool ownEdit = !cluster->InHdrEdit();
+  if (ownEdit) {
+    if (!cluster->LockForChange()) return false;  // the cluster has said why
+    try {
+      cluster->Reload();  // the counts lowered below are the stored ones
+    } catch (const EInOutError& e) {
+      cluster->Unlock();
+      env_.port.Error(e.what());
+      return false;
+    }
+    cluster->BeginHdrEdit();
   }
 
-  // The sheet records and the lowered counts go in one edit: all of them
-  // land, or none.
+  // Each record is read again under the lock and only its status changes:
+  // what another run wrote into it since the list was loaded stays. A sheet
+  // that was already Deleted is not counted again, so the volume's count
+  // never drops below its live sheets.
+  std::vector<TSheet*> marked;
+  std::vector<std::pair<TPrimeRef*, int>> counts;
   std::vector<std::pair<TPrimeRef*, uint16_t>> oldCounts;
   bool landed = false;
-  cluster->BeginHdrEdit();
   try {
-    for (TSheet* sheet : marked) {
-      TSheetBody body = sheet->body;
+    for (auto& [text, sheet] : entries_) {
+      THdrRecord rec;
+      if (!sheet || sheet->position < 0 || !cluster->ReadHdrKeepingPlace(sheet->position, rec) ||
+          rec[0] != kSheetRecord)
+        continue;
+      TSheetBody body = TSheetBody::Decode(rec);
+      marked.push_back(sheet.get());
+      if (body.status == kDeleted) continue;
       body.status = kDeleted;
       cluster->WriteHdr(sheet->position, body.Encode());
+      if (!sheet->prime || !cluster->Holds(sheet->prime)) continue;
+      auto at = std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == sheet->prime; });
+      if (at == counts.end())
+        counts.emplace_back(sheet->prime, 1);
+      else
+        ++at->second;
     }
     for (auto& [ref, n] : counts) {
       oldCounts.emplace_back(ref, ref->record.sheetCount);
       ref->AddToCount(-std::min<int>(n, ref->record.sheetCount));
     }
-    landed = cluster->CommitHdrEdit();
+    landed = !ownEdit || cluster->CommitHdrEdit();
   } catch (const EInOutError& e) {
     cluster->AbandonHdrEdit();
     env_.port.Error(e.what());
   }
-  cluster->CloseHdr();
+  if (ownEdit) {
+    cluster->CloseHdr();
+    cluster->Unlock();
+  }
   if (!landed) {
     for (auto& [ref, n] : oldCounts) ref->record.sheetCount = n;
     return false;  // a disk that refused these refuses the next volume too

@@ -53,7 +53,11 @@ bool TSheetSuperseder::SupeBtnClick() {
     cluster_->BeginHdrEdit();
     for (size_t i : chosen) {
       const TSheetPtr& s = dependents_[i].second;
+      // Read again under the lock: only the status and date change in what
+      // the file holds now.
+      THdrRecord rec;
       TSheetBody body = s->body;
+      if (cluster_->ReadHdr(s->position, rec) && rec[0] == kSheetRecord) body = TSheetBody::Decode(rec);
       body.status = kSuperseded;
       body.updDate = today;
       cluster_->WriteHdr(s->position, body.Encode());

@@ -91,7 +91,7 @@ bool TCopyRun::EachVolume(TRunContext& main, TFromDisplay& list, size_t row, TPr
   } else {
     ++failed_;
   }
-  return true;
+  return !toDisplay_->WriteFailed();
 }
 
 void TCopyRun::Finish(TRunContext& main, TFromDisplay& list) {

@@ -8,6 +8,8 @@
 // volume stay on disk where nothing points at them any more.
 #pragma once
 
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "shell/ModeRun.h"
@@ -19,9 +21,10 @@ inline constexpr char kDeleteVolumesWarning[] = "Press OK to delete marked compa
 // sheets Deleted").
 inline constexpr char kMarkDeletedPrefix[] = "Mark these ";
 
-// RunMode 10: each marked row leaves the list; Finish writes the prime file
-// from the library's volumes (also those the list does not show) less the
-// removed ones, and fills the list again.
+// RunMode 10: each marked row leaves the list; Finish, under the library's
+// lock, reads the prime file again and writes it less the removed volumes
+// (also keeping those the list does not show and those another run added
+// meanwhile), and fills the list again.
 class TDeleteVolumesRun : public TModeRun {
  public:
   bool ArmsStopButton() const override { return false; }
@@ -35,11 +38,17 @@ class TDeleteVolumesRun : public TModeRun {
 
 // RunMode 11: each marked volume's selected sheets are listed in the sheet
 // list window, which asks whether to mark them Deleted (MarkDeleted); its
-// Abort ends the run.
+// Abort ends the run. The whole run is one header edit under the library's
+// lock: the volumes it marks land together in Finish, or none of them.
 class TDeleteSheetsRun : public TModeRun {
  public:
   bool Prepare(TRunContext& main, TFromDisplay& list) override;
   bool EachVolume(TRunContext& main, TFromDisplay& list, size_t row, TPrimeRef& volume) override;
+  void Finish(TRunContext& main, TFromDisplay& list) override;
+
+ private:
+  TFileCluster* cluster_ = nullptr;  // locked and in its edit from Prepare to Finish
+  std::vector<std::pair<TPrimeRef*, uint16_t>> counts_;  // sheet counts before the run
 };
 
 }  // namespace vorne

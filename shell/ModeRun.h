@@ -70,6 +70,7 @@ struct TRunWindows {
   int updatedDates = 0;                        // prime dates updated (RunMode 13)
   int deletedVolumes = 0;                      // volumes the last delete run removed (RunMode 10)
   int deletedSheets = 0;                       // sheets the last delete run marked Deleted (RunMode 11)
+  bool deleteFailed = false;                   // the last delete run changed nothing after a failure
   std::vector<std::string> reportedDuplicates; // false duplicates of every copy, in order
   std::vector<std::string> savedLogs;          // error logs saved by the import
   int sheetsAdded = 0;                         // sheets the last import added

@@ -1,6 +1,7 @@
 #include "shell/ScanUpdates.h"
 
 #include <set>
+#include <utility>
 
 #include "shell/RunState.h"
 #include "store/Cluster.h"
@@ -150,7 +151,16 @@ void TScanRun::Finish(TRunContext& main, TFromDisplay& list) {
 // ---- RunMode 13 ----------------------------------------------------------------------
 
 bool TUpdateDatesRun::EachVolume(TRunContext& main, TFromDisplay&, size_t, TPrimeRef& volume) {
-  volume.record.updated = volume.cluster->LatestUpdate(volume);
+  TFileCluster* cluster = volume.cluster;
+  if (!locked_) {
+    // The dates are read and stored under the lock, into the prime file as
+    // it is then: volumes another run added or changed since it was read stay.
+    if (!cluster->LockForChange()) return false;  // it has said why
+    locked_ = cluster;
+    cluster->Reload();
+  }
+  if (!cluster->Holds(&volume)) return true;  // gone from the library meanwhile
+  volume.record.updated = cluster->LatestUpdate(volume);
   ++updated_;
   main.Windows().updatedDates = updated_;
   return true;
@@ -158,7 +168,10 @@ bool TUpdateDatesRun::EachVolume(TRunContext& main, TFromDisplay&, size_t, TPrim
 
 void TUpdateDatesRun::Finish(TRunContext& main, TFromDisplay& list) {
   // The cluster writes each company name as the prime file stored it.
-  if (TFileCluster* cluster = main.Input()) cluster->FlushNew();
+  if (TFileCluster* cluster = std::exchange(locked_, nullptr)) {
+    if (!cluster->FlushNew()) main.Windows().updatedDates = 0;
+    cluster->Unlock();
+  }
   list.RefreshRows();  // the Updated column shows the dates just stored
   list.Counts();
   updated_ = 0;  // the next run counts its own volumes

@@ -118,6 +118,9 @@ class TUpdateDatesRun : public TModeRun {
 
  private:
   int updated_ = 0;
+  // The library's lock, taken before the first volume's chain is read and
+  // held until the prime file is written.
+  TFileCluster* locked_ = nullptr;
 };
 
 }  // namespace vorne

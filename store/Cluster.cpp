@@ -62,7 +62,8 @@ bool TFileCluster::Open(const std::string& primePath, bool isOutput) {
   textPath_ = FindNoCase(env_.fs, dirNoSep, names.text);
   legacyPath_ = compressed_ ? "" : FindNoCase(env_.fs, dirNoSep, kLegacyPrimeName);
 
-  RecoverHdrEdit();
+  lockDepth_ = 0;
+  if (!isOutput) RecoverHdrEdit();
 
   int panel = isOutput ? 3 : 0;
   env_.port.Status(panel, primePath_);
@@ -130,8 +131,13 @@ bool TFileCluster::OpenOutput() {
       return refuse();
     }
   }
+  // Files about to be recreated need no undo file; files added to must be
+  // in a state their undo file (if any) allows.
+  if (!mode.rewrite && !SettleUndo(*lock_, true)) return refuse();
+  RemoveLeftovers();
   try {
     if (mode.rewrite) {
+      env_.fs.Remove(UndoPath());
       env_.fs.Open(primePath_, TOpenMode::Create);
       env_.fs.Open(textPath_, TOpenMode::Create);
       if (!compressed_) env_.fs.Open(legacyPath_, TOpenMode::Create);
@@ -275,11 +281,18 @@ bool TFileCluster::ReopenHdrForWrite() {
     env_.port.Error("Can't open the HDR file");
     return false;
   }
-  // An output cluster already holds the library's lock.
-  if (!lock_ && !hdr_->TryLockExclusive()) {
-    hdr_.reset();
-    env_.port.Error(LockedMessage());
-    return false;
+  // An output cluster, or a run's LockForChange, already holds the library's lock.
+  if (!lock_) {
+    if (!hdr_->TryLockExclusive()) {
+      hdr_.reset();
+      env_.port.Error(LockedMessage());
+      return false;
+    }
+    if (!SettleUndo(*hdr_, true)) {
+      hdr_.reset();
+      return false;
+    }
+    RemoveLeftovers();
   }
   hdrWritable_ = true;
   hdrPos_ = pos;
@@ -380,6 +393,10 @@ int32_t TFileCluster::ExtendChain(int32_t pos, std::optional<THdrRecord>& displa
   return n;
 }
 
+void TFileCluster::SyncHdr() {
+  if (hdr_) hdr_->Sync();
+}
+
 void TFileCluster::LinkChain(int32_t pos, int32_t start) {
   if (pos < 0 || pos >= start) return;  // the chain ended outside the file: it goes on where it is
   WriteHdr(pos, EncodeJump(start));
@@ -387,18 +404,19 @@ void TFileCluster::LinkChain(int32_t pos, int32_t start) {
 
 // ---- edits of records in place ----------------------------------------------------------------
 //
-// The undo file: "VHDRUNDO", then as u32 the header file's size in records
-// before the edit, the count of header records and the count of prime
-// records, then each header record's number (i32) and its 58 bytes as they
-// were, then each prime record's number and its 96 bytes, and last an
-// FNV-1a sum (u32) of everything before it. It is written
-// whole (temporary file and rename) before the first record of the edit
-// reaches a file, and removed once the last has; while it exists the files
-// may hold part of an edit.
+// The undo file: "VHDRUND2"; the names of the header and prime files it was
+// written for (a length byte and the name each); as u32 the header file's
+// size in records before the edit and after it, the count of header records
+// replaced and the count of prime records replaced; each header record's
+// number (i32), its 58 bytes as they were and an FNV-1a 64 digest (u64) of
+// its new bytes; each prime record likewise with 96 bytes; the digest of the
+// records the edit appends (u64); and last an FNV-1a sum (u32) of everything
+// before it. It is written whole (temporary file and rename) and flushed
+// before the first record of the edit reaches a file, and removed once the
+// last has.
 
 namespace {
-constexpr char kUndoMagic[] = "VHDRUNDO";
-constexpr size_t kUndoHead = 20;
+constexpr char kUndoMagic[] = "VHDRUND2";
 
 uint32_t Fnv1a(std::string_view s) {
   uint32_t h = 2166136261u;
@@ -406,51 +424,117 @@ uint32_t Fnv1a(std::string_view s) {
   return h;
 }
 
+uint64_t Digest(std::string_view s) {
+  uint64_t h = 14695981039346656037ull;
+  for (char c : s) h = (h ^ uint8_t(c)) * 1099511628211ull;
+  return h;
+}
+
 void PutU32(std::string& s, uint32_t v) {
   for (int i = 0; i < 4; ++i) s.push_back(char((v >> (8 * i)) & 0xFF));
+}
+void PutU64(std::string& s, uint64_t v) {
+  PutU32(s, uint32_t(v));
+  PutU32(s, uint32_t(v >> 32));
 }
 uint32_t GetU32(const std::string& s, size_t at) {
   uint32_t v = 0;
   for (int i = 0; i < 4; ++i) v |= uint32_t(uint8_t(s[at + size_t(i)])) << (8 * i);
   return v;
 }
+uint64_t GetU64(const std::string& s, size_t at) { return GetU32(s, at) | uint64_t(GetU32(s, at + 4)) << 32; }
 
-std::string EncodeUndo(const TFileCluster::TEditRecords& e) {
-  std::string s(kUndoMagic, 8);
-  PutU32(s, uint32_t(e.hdrSize));
-  PutU32(s, uint32_t(e.hdr.size()));
-  PutU32(s, uint32_t(e.prime.size()));
-  for (const auto* recs : {&e.hdr, &e.prime})
-    for (const auto& [pos, bytes] : *recs) {
-      PutU32(s, uint32_t(pos));
-      s += bytes;
+// What an undo file holds (layout above).
+struct TUndo {
+  std::string hdrName, primeName;
+  TFileCluster::TEditRecords old;  // hdrSize: the header file's size before the edit
+  std::vector<uint64_t> hdrNew, primeNew;  // digests of the new bytes, in the order of old
+  int32_t newSize = 0;   // the header file's size in records after the edit
+  uint64_t appended = 0; // digest of the records it appends
+};
+
+// The undo file of an edit: the old records as the files hold them now and
+// digests of what the edit writes in their place.
+TUndo MakeUndo(const std::string& hdrPath, const std::string& primePath, const TFileCluster::TEditRecords& edit,
+               TFileCluster::TEditRecords old) {
+  TUndo u;
+  u.hdrName = FileNamePart(hdrPath);
+  u.primeName = FileNamePart(primePath);
+  u.newSize = old.hdrSize;
+  std::string appended;
+  for (const auto& [pos, bytes] : edit.hdr) {
+    if (pos < old.hdrSize) {
+      u.hdrNew.push_back(Digest(bytes));
+    } else {
+      appended += bytes;
+      u.newSize = std::max(u.newSize, pos + 1);
     }
+  }
+  for (const auto& [pos, bytes] : edit.prime) u.primeNew.push_back(Digest(bytes));
+  u.appended = Digest(appended);
+  u.old = std::move(old);
+  return u;
+}
+
+std::string EncodeUndo(const TUndo& u) {
+  std::string s(kUndoMagic, 8);
+  for (const std::string* name : {&u.hdrName, &u.primeName}) {
+    s.push_back(char(std::min<size_t>(name->size(), 255)));
+    s += name->substr(0, 255);
+  }
+  PutU32(s, uint32_t(u.old.hdrSize));
+  PutU32(s, uint32_t(u.newSize));
+  PutU32(s, uint32_t(u.old.hdr.size()));
+  PutU32(s, uint32_t(u.old.prime.size()));
+  for (size_t i = 0; i < u.old.hdr.size(); ++i) {
+    PutU32(s, uint32_t(u.old.hdr[i].first));
+    s += u.old.hdr[i].second;
+    PutU64(s, u.hdrNew[i]);
+  }
+  for (size_t i = 0; i < u.old.prime.size(); ++i) {
+    PutU32(s, uint32_t(u.old.prime[i].first));
+    s += u.old.prime[i].second;
+    PutU64(s, u.primeNew[i]);
+  }
+  PutU64(s, u.appended);
   PutU32(s, Fnv1a(s));
   return s;
 }
 
-// A damaged or foreign file gives nullopt: putting it back would write
-// records where none were.
-std::optional<TFileCluster::TEditRecords> DecodeUndo(const std::string& s) {
-  if (s.size() < kUndoHead + 4 || s.compare(0, 8, kUndoMagic) != 0) return std::nullopt;
+// A damaged file, or one of another form of undo file, gives nullopt.
+std::optional<TUndo> DecodeUndo(const std::string& s) {
+  if (s.size() < 8 + 4 || s.compare(0, 8, kUndoMagic) != 0) return std::nullopt;
   if (Fnv1a(std::string_view(s).substr(0, s.size() - 4)) != GetU32(s, s.size() - 4)) return std::nullopt;
-  TFileCluster::TEditRecords e;
-  e.hdrSize = int32_t(GetU32(s, 8));
-  const size_t hdrCount = GetU32(s, 12), primeCount = GetU32(s, 16);
-  if (e.hdrSize < 0 ||
-      s.size() != kUndoHead + hdrCount * (4 + kHdrRecordSize) + primeCount * (4 + kPrimeRecordSize) + 4)
+  const size_t end = s.size() - 4;
+  size_t at = 8;
+  TUndo u;
+  for (std::string* name : {&u.hdrName, &u.primeName}) {
+    if (at >= end || at + 1 + uint8_t(s[at]) > end) return std::nullopt;
+    *name = s.substr(at + 1, uint8_t(s[at]));
+    at += 1 + name->size();
+  }
+  if (at + 16 > end) return std::nullopt;
+  u.old.hdrSize = int32_t(GetU32(s, at));
+  u.newSize = int32_t(GetU32(s, at + 4));
+  const size_t hdrCount = GetU32(s, at + 8), primeCount = GetU32(s, at + 12);
+  at += 16;
+  if (u.old.hdrSize < 0 || u.newSize < u.old.hdrSize || hdrCount > end || primeCount > end ||
+      end - at != hdrCount * (4 + kHdrRecordSize + 8) + primeCount * (4 + kPrimeRecordSize + 8) + 8)
     return std::nullopt;
-  size_t at = kUndoHead;
-  auto take = [&](size_t count, size_t size, auto& recs) {
-    for (size_t i = 0; i < count; ++i, at += 4 + size) recs.emplace_back(int32_t(GetU32(s, at)), s.substr(at + 4, size));
+  auto take = [&](size_t count, size_t size, auto& recs, auto& digests) {
+    for (size_t i = 0; i < count; ++i, at += 4 + size + 8) {
+      recs.emplace_back(int32_t(GetU32(s, at)), s.substr(at + 4, size));
+      digests.push_back(GetU64(s, at + 4 + size));
+    }
   };
-  take(hdrCount, kHdrRecordSize, e.hdr);
-  take(primeCount, kPrimeRecordSize, e.prime);
-  for (const auto& [pos, bytes] : e.hdr)
-    if (pos < 0 || pos >= e.hdrSize) return std::nullopt;
-  for (const auto& [pos, bytes] : e.prime)
+  take(hdrCount, kHdrRecordSize, u.old.hdr, u.hdrNew);
+  take(primeCount, kPrimeRecordSize, u.old.prime, u.primeNew);
+  u.appended = GetU64(s, at);
+  for (const auto& [pos, bytes] : u.old.hdr)
+    if (pos < 0 || pos >= u.old.hdrSize) return std::nullopt;
+  for (const auto& [pos, bytes] : u.old.prime)
     if (pos < 0) return std::nullopt;
-  return e;
+  return u;
 }
 
 // Runs of neighbouring records go in one write each.
@@ -465,6 +549,25 @@ void WriteRecords(TFile& f, const std::vector<std::pair<int32_t, std::string>>& 
     i = j;
   }
 }
+
+enum class TUndoVerdict { Landed, Unfinished, Foreign };
+
+// Whether each record of recs in f holds its old bytes or its new ones
+// (digests); Foreign when one holds neither or is missing.
+TUndoVerdict JudgeRecords(TFile& f, const std::vector<std::pair<int32_t, std::string>>& recs,
+                          const std::vector<uint64_t>& digests, size_t size) {
+  bool allNew = true;
+  std::string now(size, '\0');
+  for (size_t i = 0; i < recs.size(); ++i) {
+    if (f.Read(uint64_t(recs[i].first) * size, now.data(), size) != size) return TUndoVerdict::Foreign;
+    const bool isNew = Digest(now) == digests[i];
+    if (!isNew && now != recs[i].second) return TUndoVerdict::Foreign;
+    allNew &= isNew;
+  }
+  return allNew ? TUndoVerdict::Landed : TUndoVerdict::Unfinished;
+}
+
+bool SameFileName(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
 }  // namespace
 
 void TFileCluster::BeginHdrEdit() {
@@ -522,14 +625,15 @@ bool TFileCluster::CommitHdrEdit() {
         undo.prime.emplace_back(pos, old);
       }
     }
-    env_.fs.ReplaceFile(UndoPath(), EncodeUndo(undo));
+    // On the disk before the first record it guards is overwritten.
+    env_.fs.ReplaceFile(UndoPath(), EncodeUndo(MakeUndo(hdrPath_, primePath_, edit, undo)));
   } catch (const EInOutError& e) {
     return refuse(std::string("Can't keep the old records in ") + UndoPath() + " (" + e.what() + ")");
   }
 
-  std::string failure = WriteEdit(edit, false);
+  std::string failure = WriteEdit(*hdr_, edit, false);
   if (!failure.empty()) {
-    const std::string again = WriteEdit(undo, true);
+    const std::string again = WriteEdit(*hdr_, undo, true);
     release();
     if (again.empty())
       env_.port.Error("Writing the library failed (" + failure + "); the records already written were put back");
@@ -542,59 +646,166 @@ bool TFileCluster::CommitHdrEdit() {
   try {
     env_.fs.Remove(UndoPath());
   } catch (const EInOutError& e) {
-    env_.port.Error(std::string("The change was written, but the undo file ") + UndoPath() +
-                    " could not be removed (" + e.what() + "); remove it before the library is opened again");
+    // The undo file of an edit whose records are all in place is never put
+    // back: the next run that takes the lock removes it.
+    env_.port.Warn(std::string("The change was written, but its undo file ") + UndoPath() +
+                   " could not be removed (" + e.what() + "); it is removed when the library is next opened");
   }
   return true;
 }
 
-// Writes the records of an edit (the header file must be open for writing);
-// the error's text, or "" when all went well. Putting an edit back also cuts
-// the header file to its old size and removes the undo file; a failure then
-// leaves the undo file for the next open.
-std::string TFileCluster::WriteEdit(const TEditRecords& recs, bool restoring) {
+// Writes the records of an edit into hdr (open for writing) and the prime
+// file, and flushes both; the error's text, or "" when all went well.
+// Putting an edit back also cuts the header file to its old size and
+// removes the undo file; a failure then leaves the undo file for the next open.
+std::string TFileCluster::WriteEdit(TFile& hdr, const TEditRecords& recs, bool restoring) {
   try {
-    WriteRecords(*hdr_, recs.hdr, kHdrRecordSize);
-    if (!recs.prime.empty()) WriteRecords(*env_.fs.Open(primePath_, TOpenMode::ReadWrite), recs.prime, kPrimeRecordSize);
+    WriteRecords(hdr, recs.hdr, kHdrRecordSize);
     if (restoring) {
       const uint64_t size = uint64_t(recs.hdrSize) * kHdrRecordSize;
-      if (hdr_->Size() > size) hdr_->Truncate(size);
-      env_.fs.Remove(UndoPath());
+      if (hdr.Size() > size) hdr.Truncate(size);
     }
+    hdr.Sync();
+    if (!recs.prime.empty()) {
+      auto prime = env_.fs.Open(primePath_, TOpenMode::ReadWrite);
+      WriteRecords(*prime, recs.prime, kPrimeRecordSize);
+      prime->Sync();
+    }
+    if (restoring) env_.fs.Remove(UndoPath());
     return "";
   } catch (const EInOutError& e) {
     return e.what();
   }
 }
 
-// An undo file left by a process that died while committing an edit: the
-// old records go back, unless another run holds the library (it may be
-// committing right now).
+// An undo file found when a library is opened for reading: judged, and
+// acted on, only when no other run holds the library (it may be committing
+// right now) and the header file can be written.
 void TFileCluster::RecoverHdrEdit() {
   if (!env_.fs.Exists(UndoPath())) return;
-  std::optional<TEditRecords> undo;
+  std::unique_ptr<TFile> hdr;
+  try {
+    hdr = env_.fs.Open(hdrPath_, TOpenMode::ReadWrite);
+  } catch (const EInOutError&) {
+    return;
+  }
+  if (hdr->TryLockExclusive()) SettleUndo(*hdr, false);
+}
+
+bool TFileCluster::SettleUndo(TFile& hdr, bool writing) {
+  if (!env_.fs.Exists(UndoPath())) return true;
+  std::optional<TUndo> undo;
   try {
     undo = DecodeUndo(env_.fs.ReadAll(UndoPath()));
   } catch (const EInOutError&) {
-    return;
   }
-  if (!undo) {
-    env_.port.Error("The file " + UndoPath() + " is not an undo file of this library; it was left alone");
-    return;
-  }
+  TUndoVerdict verdict = TUndoVerdict::Foreign;
   try {
-    hdr_ = env_.fs.Open(hdrPath_, TOpenMode::ReadWrite);
+    if (undo && SameFileName(undo->hdrName, FileNamePart(hdrPath_)) &&
+        SameFileName(undo->primeName, FileNamePart(primePath_)) &&
+        (!undo->old.hdr.empty() || !undo->old.prime.empty() || undo->newSize > undo->old.hdrSize)) {
+      const uint64_t size = hdr.Size();
+      const uint64_t before = uint64_t(undo->old.hdrSize) * kHdrRecordSize;
+      const uint64_t after = uint64_t(undo->newSize) * kHdrRecordSize;
+      verdict = size < before ? TUndoVerdict::Foreign
+                              : JudgeRecords(hdr, undo->old.hdr, undo->hdrNew, kHdrRecordSize);
+      if (verdict != TUndoVerdict::Foreign && !undo->old.prime.empty()) {
+        const TUndoVerdict prime = env_.fs.Exists(primePath_)
+                                       ? JudgeRecords(*env_.fs.Open(primePath_, TOpenMode::Read), undo->old.prime,
+                                                      undo->primeNew, kPrimeRecordSize)
+                                       : TUndoVerdict::Foreign;
+        if (prime != TUndoVerdict::Landed) verdict = prime;
+      }
+      if (verdict == TUndoVerdict::Landed && after > before) {
+        std::string appended(size >= after ? size_t(after - before) : 0, '\0');
+        const bool inPlace = size >= after && hdr.Read(before, appended.data(), appended.size()) == appended.size() &&
+                             Digest(appended) == undo->appended;
+        if (!inPlace) verdict = TUndoVerdict::Unfinished;
+      }
+      // Records beyond what the edit wrote came after it: the edit is not
+      // the last change of these files.
+      if (verdict == TUndoVerdict::Unfinished && size > after) verdict = TUndoVerdict::Foreign;
+    }
   } catch (const EInOutError&) {
-    return;
+    verdict = TUndoVerdict::Foreign;
   }
-  if (hdr_->TryLockExclusive()) {
-    const std::string failure = WriteEdit(*undo, true);
-    if (failure.empty())
-      env_.port.Info("An unfinished change of the library in " + dir_ + " was undone; it is as it was before it");
-    else
+  switch (verdict) {
+    case TUndoVerdict::Landed:
+      try {
+        env_.fs.Remove(UndoPath());
+      } catch (const EInOutError&) {
+        // Harmless where it is: it is judged landed again next time.
+      }
+      return true;
+    case TUndoVerdict::Unfinished: {
+      const std::string failure = WriteEdit(hdr, undo->old, true);
+      DropHdrChunks();
+      if (failure.empty()) {
+        env_.port.Info("An unfinished change of the library in " + dir_ + " was undone; it is as it was before it");
+        return true;
+      }
       env_.port.Error("An unfinished change of the library in " + dir_ + " could not be undone (" + failure + ")");
+      return !writing;
+    }
+    case TUndoVerdict::Foreign:
+      break;
   }
+  const std::string what = "The undo file " + UndoPath() + " does not belong to the library as it is now";
+  const std::string clear = "If the library is as it should be, delete that file (or move it out of the folder)";
+  if (!writing) {
+    env_.port.Warn(what + "; it was left alone and the library is read as it is. " + clear);
+    return true;
+  }
+  env_.port.Error(what + ", so nothing was changed. " + clear + " and run again");
+  return false;
+}
+
+// Temporary files of the library's own whole-file replacements that a
+// killed run left behind (only a run holding the lock writes them).
+void TFileCluster::RemoveLeftovers() {
+  for (const std::string& path : {primePath_, legacyPath_, UndoPath()}) {
+    if (path.empty()) continue;
+    const std::string tmp = path + ".tmp~";
+    try {
+      if (env_.fs.Exists(tmp)) env_.fs.Remove(tmp);
+    } catch (const EInOutError&) {
+      // A leftover that cannot be removed harms nothing: it is written afresh.
+    }
+  }
+}
+
+bool TFileCluster::LockForChange() {
+  if (lock_) {
+    ++lockDepth_;
+    return true;
+  }
+  // The header file's own handle may hold the lock (ReopenHdrForWrite):
+  // one handle holds it from here on.
   CloseHdr();
+  std::unique_ptr<TFile> f;
+  try {
+    f = env_.fs.Open(hdrPath_, TOpenMode::ReadWrite);
+  } catch (const EInOutError&) {
+    env_.port.Error("Can't open the HDR file");
+    return false;
+  }
+  if (!f->TryLockExclusive()) {
+    env_.port.Error(LockedMessage());
+    return false;
+  }
+  if (!SettleUndo(*f, true)) return false;
+  RemoveLeftovers();
+  lock_ = std::move(f);
+  lockDepth_ = 1;
+  return true;
+}
+
+void TFileCluster::Unlock() {
+  // An output cluster holds its lock from Open to the end of its run.
+  if (lockDepth_ == 0 || --lockDepth_ > 0 || isOutput_) return;
+  // A header file opened for writing under the lock is not written without it.
+  if (hdr_ && hdrWritable_) CloseHdr();
+  lock_.reset();
 }
 
 // ---- chains ------------------------------------------------------------------------------------
@@ -720,6 +931,7 @@ std::string TFileCluster::VolumeNameOf(int32_t firstHdr) {
 
 void TFileCluster::ReadAll(const TPrimeFilter& accept) {
   volumes_.clear();
+  retired_.clear();
   // A library recreated by this open keeps its volumes in the order they
   // were made, also when its prime file is read again.
   sorted_ = !rewritten_;
@@ -745,6 +957,44 @@ void TFileCluster::ReadAll(const TPrimeFilter& accept) {
     AddVolume(std::move(ref));
   }
   if (!hdrWasOpen) CloseHdr();
+}
+
+void TFileCluster::Reload() {
+  const std::string bytes = env_.fs.ReadAll(primePath_);
+  std::vector<std::unique_ptr<TPrimeRef>> old = std::move(volumes_);
+  volumes_.clear();
+  const bool hdrWasOpen = hdr_ != nullptr;
+  const size_t count = bytes.size() / kPrimeRecordSize;
+  for (size_t i = 0; i < count; ++i) {
+    const TPrimeRecord r =
+        TPrimeRecord::Decode(reinterpret_cast<const uint8_t*>(bytes.data()) + i * kPrimeRecordSize);
+    // A volume is known by its chain: its VolumeRecord is its own.
+    auto same = std::find_if(old.begin(), old.end(), [&](const auto& v) { return v && v->record.firstHdr == r.firstHdr; });
+    std::unique_ptr<TPrimeRef> ref;
+    if (same != old.end()) {
+      ref = std::move(*same);
+      ref->record = r;
+      ref->record.companyName = NormalizeCompanyName(r.companyName);
+      ref->storedName = r.companyName;
+      ref->recNo = int32_t(i);
+    } else {
+      ref = std::make_unique<TPrimeRef>(r, this, int32_t(i));
+      if (!isOutput_) {
+        try {
+          ref->volumeName = VolumeNameOf(r.firstHdr);
+        } catch (const EInOutError&) {
+        }
+      }
+    }
+    AddVolume(std::move(ref));
+  }
+  if (!hdrWasOpen) CloseHdr();
+  for (auto& v : old)
+    if (v) retired_.push_back(std::move(v));
+}
+
+bool TFileCluster::Holds(const TPrimeRef* ref) const {
+  return std::any_of(volumes_.begin(), volumes_.end(), [&](const auto& v) { return v.get() == ref; });
 }
 
 TPrimeRecord TFileCluster::FileRecord(const TPrimeRef& ref) const {
@@ -790,8 +1040,10 @@ static bool ReplaceWithMessages(TEnv& env, const std::string& path, const std::s
   }
   try {
     f->Write(0, bytes.data(), bytes.size());
+    f->Sync();
     f.reset();
     env.fs.Rename(tmp, path);
+    env.fs.SyncDir(DirPart(path));
   } catch (const EInOutError&) {
     f.reset();
     try {
@@ -825,6 +1077,14 @@ bool TFileCluster::WritePrimeFile(const std::vector<TPrimeRef*>& order, bool wit
       auto l = ref->record.EncodeLegacy();
       legacy.append(reinterpret_cast<const char*>(l.data()), l.size());
     }
+  }
+  // The chains the prime file leads to are on the disk before it is.
+  try {
+    if (hdr_) hdr_->Sync();
+    else if (lock_) lock_->Sync();
+  } catch (const EInOutError&) {
+    env_.port.Error("Error in writing out Prime file");
+    return false;
   }
   if (!ReplaceWithMessages(env_, primePath_, bytes, "Cannot open prime file on " + dir_)) return false;
   for (size_t i = 0; i < order.size(); ++i) order[i]->recNo = int32_t(i);

@@ -130,6 +130,27 @@ class TFileCluster {
   // anywhere leaves the chain as it was or whole, never a jump to nothing.
   int32_t ExtendChain(int32_t pos, std::optional<THdrRecord>& displaced);
   void LinkChain(int32_t pos, int32_t start);
+  // Waits until what was written to the header file is on the disk.
+  void SyncHdr();
+
+  // ---- the lock of a change ----
+  // A run that changes what it read holds the library's lock from that read
+  // to its last write: LockForChange takes it (an output cluster holds it
+  // already), finishing or refusing an undo file first (below) and removing
+  // what killed runs left of their temporary files; false after the message
+  // when another run holds the library or an undo file stands in the way.
+  // Calls nest; the last Unlock releases. Reload then brings the volume list
+  // to the prime file as it now is.
+  bool LockForChange();
+  void Unlock();
+  bool LockedForChange() const { return lock_ != nullptr; }
+  // Reads the prime file again: volumes still in it keep their TPrimeRef
+  // (now with the stored record and number), new ones are added, and those
+  // gone leave the list (their objects live on until the next ReadAll, so
+  // pointers held by windows stay valid).
+  void Reload();
+  // Whether ref is one of the volumes the prime file holds (after Reload).
+  bool Holds(const TPrimeRef* ref) const;
 
   // ---- edits of records in place ----
   // One edit of many records lands whole or not at all. Between BeginHdrEdit
@@ -137,11 +158,20 @@ class TFileCluster {
   // WriteHere collect the records (reads and HdrSize see them), and so do
   // UpdatePrime and AddToCount for the prime records of stored volumes.
   // CommitHdrEdit keeps the records it replaces in an undo file beside the
-  // header file, writes the new ones, then removes the undo file; when a
-  // write fails it puts the old records back, says so and returns false. A
-  // library opened after a process died in the middle of a commit gets its
-  // old records back from the undo file. AbandonHdrEdit forgets the
+  // header file and flushes it to the disk, writes the new ones and flushes
+  // them, then removes the undo file; when a write fails it puts the old
+  // records back, says so and returns false. AbandonHdrEdit forgets the
   // collected records.
+  //
+  // The undo file names the files it was written for and holds, besides the
+  // old records, a digest of each new one and the header file's size before
+  // and after the edit. When a library is opened (and whenever its lock is
+  // taken) an undo file is judged against the files as they are: every new
+  // record in place means the edit landed and the file is removed; every
+  // record either old or new means a commit died midway and the old records
+  // go back; anything else is an undo file of another library or state,
+  // which is left alone with a warning, and which a run that would write the
+  // library refuses to write past.
   void BeginHdrEdit();
   bool CommitHdrEdit();
   void AbandonHdrEdit();
@@ -212,8 +242,15 @@ class TFileCluster {
   std::map<int32_t, std::string> pendingPrime_;
   int32_t editBase_ = 0;
   std::string UndoPath() const { return hdrPath_ + ".undo~"; }
-  std::string WriteEdit(const TEditRecords& recs, bool restoring);
+  std::string WriteEdit(TFile& hdr, const TEditRecords& recs, bool restoring);
   void RecoverHdrEdit();
+  // Judges the undo file with the library locked through hdr (above); false
+  // when it stays in the way of a run that would write (writing), after the
+  // message.
+  bool SettleUndo(TFile& hdr, bool writing);
+  void RemoveLeftovers();
+  int lockDepth_ = 0;  // LockForChange calls not yet undone by Unlock
+  std::vector<std::unique_ptr<TPrimeRef>> retired_;  // volumes Reload found gone
   bool hdrWritable_ = false;
   int32_t hdrPos_ = 0;
 

@@ -105,6 +105,30 @@ bool TPrimeEditor::Update() {
   const std::string revText = PadLeft(std::to_string(*rev), kVolRevLen);
   boxes_[size_t(TPrimeBox::VolRevNo)] = revText;
 
+  // Encoding cuts or pads each field to its width.
+  const TVolumeBody volume{Text(TPrimeBox::CompanyCode), Text(TPrimeBox::VolID), revText,
+                           Text(TPrimeBox::VolumeName)};
+
+  // The prime record is read again under the library's lock and only the
+  // four fields of the window change in it: a count or date another run
+  // stored since the editor was loaded stays. Both records go in one edit:
+  // they land together or not at all.
+  TFileCluster& cluster = *ref_->cluster;
+  if (!cluster.LockForChange()) return false;  // it has said why
+  struct TUnlock {
+    TFileCluster& c;
+    ~TUnlock() { c.Unlock(); }
+  } unlock{cluster};
+  try {
+    cluster.Reload();
+  } catch (const EInOutError& e) {
+    env_.port.Error(e.what());
+    return false;
+  }
+  if (!cluster.Holds(ref_)) {
+    env_.port.Error("The volume is no longer in the prime file " + cluster.PrimePath() + "; nothing was changed");
+    return false;
+  }
   const std::string name = CutTo(Text(TPrimeBox::CompanyName), 60);
   TPrimeRecord changed = ref_->record;
   changed.companyName = NormalizeCompanyName(name);
@@ -112,12 +136,6 @@ bool TPrimeEditor::Update() {
   changed.volId = CutTo(Text(TPrimeBox::VolID), 2);
   changed.volRevNo = int16_t(*rev);
 
-  // Encoding cuts or pads each field to its width.
-  const TVolumeBody volume{Text(TPrimeBox::CompanyCode), Text(TPrimeBox::VolID), revText,
-                           Text(TPrimeBox::VolumeName)};
-
-  // Both records go in one edit: they land together or not at all.
-  TFileCluster& cluster = *ref_->cluster;
   const TPrimeRecord oldRecord = ref_->record;
   const std::string oldName = ref_->storedName;
   ref_->record = changed;

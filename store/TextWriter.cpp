@@ -366,21 +366,38 @@ std::optional<TTextPos> OutDataBuffer::WritePages(std::span<const uint8_t> pages
 
 bool OutDataBuffer::Flush() { return FlushWindow(true); }
 
+bool OutDataBuffer::FlushToDisk() {
+  if (!Flush()) return false;
+  try {
+    file_->Sync();
+  } catch (const EInOutError& e) {
+    ++failures_;
+    ReportWriteError(e.Code());
+    return false;
+  }
+  return true;
+}
+
 bool OutDataBuffer::FlushWindow(bool wait) {
   if (!open_) return false;
-  // However the write ends, the window starts empty again.
+  // However the write ends, the window starts empty again; a write that
+  // did not end well is counted.
   struct TEmpty {
     OutDataBuffer& b;
-    ~TEmpty() { b.ClearFrom(0); }
+    bool ok = false;
+    ~TEmpty() {
+      if (!ok) ++b.failures_;
+      b.ClearFrom(0);
+    }
   } empty{*this};
   if (!wait && writeBehind_ && pageIndex_ > 0 &&
       behind_->Hand(*file_, uint64_t(start_) * kPageSize, window_, size_t(pageIndex_) * kPageSize)) {
     start_ += pageIndex_;
     pageIndex_ = 0;  // the window now is a clean one
-    return true;
+    return empty.ok = true;
   }
   if (!CollectWrite()) return false;
-  return compressed_ ? WriteBlock() : WriteRaw();
+  return empty.ok = compressed_ ? WriteBlock() : WriteRaw();
 }
 
 bool OutDataBuffer::WriteRaw() {

@@ -87,6 +87,14 @@ class OutDataBuffer : public TDataBuffer {
   // holds whole pages and whole blocks. Compression failures raise the zlib
   // wrapper's exceptions, also dropping the pages.
   bool Flush();
+  // Flush, then waits until the file is on the disk: before a record that
+  // points at these pages is made reachable. A disk that cannot flush shows
+  // the write error message; false then as when Flush fails.
+  bool FlushToDisk();
+  // How many flushes have failed (returned false or raised) since the
+  // buffer was made. A caller that keeps TextPos values learns from a change
+  // that the pages at or after CurrentPos() were lost with the window.
+  int Failures() const { return failures_; }
 
   // Write behind: an uncompressed writer hands the windows it fills to a
   // second thread to write while the caller fills the next ones (for callers
@@ -124,6 +132,7 @@ class OutDataBuffer : public TDataBuffer {
   std::vector<uint8_t> zipArea_;  // the block's length field, then the deflated pages
   std::unique_ptr<TWriteBehind> behind_;
   bool writeBehind_ = false;
+  int failures_ = 0;
 };
 
 }  // namespace vorne

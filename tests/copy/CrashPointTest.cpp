@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <set>
 
 #include "copy/CopyErrors.h"
 #include "copy/OutputVolumes.h"
@@ -180,10 +181,18 @@ class CrashPointBase : public ::testing::Test {
   }
 
   // Copies the first volumes of /src into /out (the last of them only with
-  // the sheets lastFilter accepts).
-  static void Copy(TFileSystem& fs, bool compressedOut, size_t volumes, const TSheetFilter* lastFilter = nullptr) {
+  // the sheets lastFilter accepts); the run's messages into messages.
+  static void Copy(TFileSystem& fs, bool compressedOut, size_t volumes, const TSheetFilter* lastFilter = nullptr,
+                   std::vector<std::string>* messages = nullptr) {
     TScriptedPort port;
     TEnv env{fs, port};
+    struct TKeep {
+      TScriptedPort& port;
+      std::vector<std::string>* to;
+      ~TKeep() {
+        if (to) *to = port.transcript;
+      }
+    } keep{port, messages};
     TFileCluster src(env, true);
     ASSERT_TRUE(src.Open("/src/GZPrime", false));
     src.ReadAll();
@@ -246,6 +255,32 @@ TEST_P(CrashPointTest, AnImportIntoAnExistingLibraryLeavesWholeVolumesOnly) {
   CheckCrashPoints(images, expected, "/lib/Prime4", false, "import into an existing library");
 }
 
+// What a finished run wrote is on the disk when it returns: a power cut
+// right after an import or a merging copy leaves the library as the run left
+// it (every change not flushed is lost in the model of the disk).
+TEST_P(CrashPointTest, WhatAFinishedRunWroteSurvivesAPowerCut) {
+  disk_.MakeDir("/lib");
+  disk_.MakeDir("/src");
+  disk_.MakeDir("/out");
+  BuildLibrary(env_, "/lib", false, {Volume(123, "Zeta Gas Pipeline Company", {Sheet("1"), Sheet("2")})});
+  BuildLibrary(env_, "/src", true,
+               {Volume(7, "Alpha Pipeline Company", {Sheet("1"), Sheet("3")}), Volume(8, "Beta Gas Company", {Sheet("1")})});
+  BuildLibrary(env_, "/out", true, {Volume(7, "Alpha Pipeline Company", {Sheet("2")})});
+  disk_.SyncAll();
+  Import(disk_, Join({FilingVolume("000123", "ZETA GAS PIPELINE COMPANY", {"4", "5"}),
+                      FilingVolume("000055", "BETA GAS COMPANY", {"1", "2"})}));
+  Copy(disk_, true, 2);
+  auto cut = disk_.PowerCut();
+  for (const auto& [prime, compressed] : {std::pair<std::string, bool>{"/lib/Prime4", false}, {"/out/GZPrime", true}}) {
+    SCOPED_TRACE(prime);
+    const TDiskState now = Inspect(disk_, prime, compressed);
+    ASSERT_TRUE(now.problems.empty()) << now.problems.front();
+    const TDiskState after = Inspect(*cut, prime, compressed);
+    EXPECT_TRUE(after.problems.empty()) << after.problems.front();
+    EXPECT_EQ(after.exported, now.exported);
+  }
+}
+
 void CrashPointBase::CheckMergingCopy(bool compressedOut) {
   disk_.MakeDir("/src");
   disk_.MakeDir("/out");
@@ -295,6 +330,113 @@ TEST_P(CrashPointTest, AMergingCopyIntoACompressedLibraryLeavesWholeVolumesOnly)
 TEST_P(CrashPointTest, AMergingCopyIntoAnUncompressedLibraryLeavesWholeVolumesOnly) { CheckMergingCopy(false); }
 
 INSTANTIATE_TEST_SUITE_P(Writer, CrashPointTest, ::testing::Bool(), WriterName);
+
+// ---- a write of the text file that fails -------------------------------------------------
+
+using TextWriteFailureTest = CrashPointBase;
+
+// Sheets of 40 pages: two fill the writer's window, so a volume's text goes
+// out in several writes.
+TSheetPlan LongSheet(const std::string& no) {
+  TSheetPlan s = Sheet(no);
+  s.lines = {"Sheet No. " + no};
+  for (int i = 0; i < 50; ++i) s.lines.push_back("  " + no + std::string(196, char('a' + i % 26)));
+  return s;
+}
+
+// Each sheet record of the library points at its own text ("", or what is wrong).
+std::string TextsOwnedBy(TFileSystem& fs, const std::string& prime, bool compressed, std::set<std::string>& numbers) {
+  TScriptedPort port;
+  TEnv env{fs, port};
+  TFileCluster c(env, compressed);
+  if (!c.Open(prime, false)) return "the library does not open";
+  c.ReadAll();
+  auto text = TDataBuffer::Create(env, c.TextPath(), compressed);
+  std::string wrong;
+  for (const auto& v : c.Volumes())
+    c.WalkChain(
+        *v,
+        [&](int32_t, const THdrRecord& rec) {
+          if (rec[0] != kSheetRecord) return true;
+          const TSheetBody b = TSheetBody::Decode(rec);
+          const std::string no = TrimRight(b.sheetNo);
+          std::vector<std::string> lines;
+          int32_t longest = 0, count = 0;
+          if (!text->SheetText(b.text, lines, longest, count) || lines.empty() || lines[0] != "Sheet No. " + no)
+            wrong += "sheet " + no + " does not read its own text; ";
+          numbers.insert(no);
+          return true;
+        },
+        false);
+  for (const std::string& m : port.messages) wrong += m + "; ";
+  return wrong;
+}
+
+// Whether the list "(a, b, c)" of a message names no.
+bool Named(const std::string& said, const std::string& no) {
+  for (const char* before : {"(", " "})
+    for (const char* after : {",", ")"})
+      if (said.find(before + no + after) != std::string::npos) return true;
+  return false;
+}
+
+// A failed write at each write of the text file in turn, copying into each
+// form, as a new volume and merged into a stored one: no record points at
+// text that is not there (the volume ends at its last whole sheet), and the
+// run names every sheet it did not copy.
+TEST_F(TextWriteFailureTest, NoCopiedSheetPointsAtTextThatWasNotWritten) {
+  disk_.MakeDir("/src");
+  std::vector<TSheetPlan> alpha, beta;
+  for (int i = 1; i <= 7; ++i) alpha.push_back(LongSheet(std::to_string(i)));
+  for (int i = 21; i <= 25; ++i) beta.push_back(LongSheet(std::to_string(i)));
+  BuildLibrary(env_, "/src", true,
+               {Volume(7, "Alpha Pipeline Company", alpha), Volume(8, "Beta Gas Company", beta)});
+  for (bool compressedOut : {true, false}) {
+    for (bool merging : {false, true}) {
+      SCOPED_TRACE(std::string(compressedOut ? "compressed" : "uncompressed") + (merging ? ", merging" : ", adding"));
+      auto base = disk_.Snapshot();
+      base->MakeDir("/out");
+      {
+        TScriptedPort port;
+        TEnv env{*base, port};
+        BuildLibrary(env, "/out", compressedOut,
+                     merging ? std::vector<TVolumePlan>{Volume(7, "Alpha Pipeline Company", {LongSheet("99")})}
+                             : std::vector<TVolumePlan>{});
+      }
+      const std::string prime = PrimePathFor("/out", compressedOut);
+      const std::string textPath = compressedOut ? "/out/GZipDBF" : "/out/TarDBF";
+      uint64_t writes = 0;
+      {
+        auto clean = base->Snapshot();
+        TFaultyFileSystem counting(*clean);
+        counting.Inject({TFault::WriteNumber, textPath, ~uint64_t(0)});
+        Copy(counting, compressedOut, 2);
+        writes = counting.writes_;
+      }
+      ASSERT_GE(writes, 4u);
+      for (uint64_t k = 0; k < writes; ++k) {
+        SCOPED_TRACE("write " + std::to_string(k) + " of " + std::to_string(writes) + " fails");
+        auto d = base->Snapshot();
+        std::vector<std::string> messages;
+        {
+          TFaultyFileSystem faulty(*d);
+          faulty.Inject({TFault::WriteNumber, textPath, k});
+          Copy(faulty, compressedOut, 2, nullptr, &messages);
+        }
+        std::set<std::string> stored;
+        EXPECT_EQ(TextsOwnedBy(*d, prime, compressedOut, stored), "");
+        std::string said;
+        for (const std::string& m : messages) said += m + "\n";
+        EXPECT_NE(said.find("error: "), std::string::npos) << "a failure nobody was told of";
+        for (const auto* sheets : {&alpha, &beta})
+          for (const TSheetPlan& sh : *sheets)
+            if (!stored.count(sh.sheetNo)) {
+              EXPECT_TRUE(Named(said, sh.sheetNo)) << sh.sheetNo << " is not copied:\n" << said;
+            }
+      }
+    }
+  }
+}
 
 }  // namespace
 }  // namespace vorne::testing

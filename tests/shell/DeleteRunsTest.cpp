@@ -88,8 +88,9 @@ class DeleteRunsTest : public ::testing::Test {
   }
   // Statuses in sheet order and the sheet count of the volume of code, as a
   // fresh open of the library reads them.
-  std::pair<std::vector<int>, int> OnDisk(uint32_t code) {
-    TFileCluster c(env_, true);
+  std::pair<std::vector<int>, int> OnDisk(uint32_t code) { return OnDisk(env_, code); }
+  std::pair<std::vector<int>, int> OnDisk(TEnv& env, uint32_t code) {
+    TFileCluster c(env, true);
     EXPECT_TRUE(c.Open(prime_, false));
     c.ReadAll();
     for (auto& v : c.Volumes()) {
@@ -117,6 +118,9 @@ class DeleteRunsTest : public ::testing::Test {
 TEST_F(DeleteRunsTest, DeletedVolumesLeaveTheExportAndNothingElseChanges) {
   const std::vector<std::string> before = Export();
   const size_t hdrSize = mem_.Bytes("/w/lib/GZipHdr").size(), textSize = mem_.Bytes("/w/lib/GZipDBF").size();
+  // What killed runs left of their temporary files goes once the library is written.
+  mem_.WriteAll(prime_ + ".tmp~", "half a prime file");
+  mem_.WriteAll("/w/lib/GZipHdr.undo~.tmp~", "half an undo file");
   TMain& m = Open({});
   port_.QueueAnswer(TAnswer::OK);
   ASSERT_EQ(Delete(m, true, {20, 40}), TGoResult::Ran);
@@ -133,6 +137,8 @@ TEST_F(DeleteRunsTest, DeletedVolumesLeaveTheExportAndNothingElseChanges) {
   EXPECT_EQ(mem_.Bytes("/w/lib/GZipHdr").size(), hdrSize);
   EXPECT_EQ(mem_.Bytes("/w/lib/GZipDBF").size(), textSize);
   EXPECT_FALSE(mem_.Exists(prime_ + ".tmp~"));
+  EXPECT_FALSE(mem_.Exists("/w/lib/GZipHdr.undo~.tmp~"));
+  EXPECT_FALSE(m.Windows().deleteFailed);
 }
 
 TEST_F(DeleteRunsTest, VolumesTheExclusionListHidesAreKept) {
@@ -162,7 +168,52 @@ TEST_F(DeleteRunsTest, CancelOrAFailedRewriteLeavesThePrimeFileAsItWas) {
   EXPECT_EQ(mem_.Bytes(prime_), before);
   EXPECT_EQ(port_.messages.back(), "Error in writing out Prime file");
   EXPECT_EQ(m.Windows().deletedVolumes, 0);
+  EXPECT_TRUE(m.Windows().deleteFailed);  // the run says that nothing was deleted
   EXPECT_EQ(m.VolumeList().RowCount(), 4u);  // the list shows the library as it is
+}
+
+// Another run (a merging copy) commits after the delete run has read the
+// library and before it writes: both changes are there afterwards.
+TEST_F(DeleteRunsTest, ADeleteKeepsWhatAnotherRunWroteAfterTheListWasRead) {
+  BuildLibrary(env_, "/w/src", true,
+               {Volume(10, "Alpha Pipeline Company", {Sheet("4")}), Volume(50, "Epsilon Gas Company", {Sheet("1")})});
+  auto copyIn = [&] {
+    TScriptedPort port;
+    port.QueueAnswer(TAnswer::Yes);  // "Add to existing file"
+    TEnv env{faulty_, port};
+    TMain other(env);
+    ASSERT_TRUE(other.ParseCommandLine({"FROM", "/w/src", "COPY", "TO", "/w/lib", "ALL"}));
+    other.Start();
+    std::string said;
+    for (const std::string& t : port.transcript) said += t + "\n";
+    ASSERT_EQ(other.RunNow(), TGoResult::Ran) << said;
+    ASSERT_TRUE(port.messages.empty()) << port.messages[0];
+  };
+  auto codes = [&] {
+    std::vector<uint32_t> out;
+    const std::string& bytes = mem_.Bytes(prime_);
+    for (size_t at = 0; at + kPrimeRecordSize <= bytes.size(); at += kPrimeRecordSize)
+      out.push_back(TPrimeRecord::Decode(reinterpret_cast<const uint8_t*>(bytes.data()) + at).companyCode);
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+
+  TMain& m = Open({});
+  copyIn();
+  port_.QueueAnswer(TAnswer::OK);
+  ASSERT_EQ(Delete(m, true, {20}), TGoResult::Ran);
+  EXPECT_EQ(codes(), (std::vector<uint32_t>{10, 30, 40, 50}));
+  EXPECT_EQ(OnDisk(10), (std::pair<std::vector<int>, int>{{kEffective, kPending, kEffective, kEffective}, 4}));
+  EXPECT_EQ(m.Windows().deletedVolumes, 1);
+  EXPECT_EQ(m.VolumeList().RowCount(), 4u);
+
+  Rebuild();
+  TMain& sheets = Open({"PENDING"});
+  copyIn();
+  port_.QueueAnswer(TAnswer::OK);
+  ASSERT_EQ(Delete(sheets, false, {10}), TGoResult::Ran);
+  EXPECT_EQ(OnDisk(10), (std::pair<std::vector<int>, int>{{kEffective, kDeleted, kEffective, kEffective}, 3}));
+  EXPECT_EQ(codes(), (std::vector<uint32_t>{10, 20, 30, 40, 50}));
 }
 
 // ---- selected sheets -------------------------------------------------------------------
@@ -204,6 +255,34 @@ TEST_F(DeleteRunsTest, OutsideExpertModeNoSheetIsDeleted) {
   m.VolumeList().SelectAll();
   EXPECT_EQ(m.RunNow(), TGoResult::NotPrepared);
   EXPECT_TRUE(port_.questions.empty());
+}
+
+// Marking the sheets of several volumes is one change: a process killed
+// after any write of the run leaves all of them marked or none.
+TEST_F(DeleteRunsTest, DeletingSheetsOfSeveralVolumesLandsWholeAtEveryCrashPoint) {
+  using TState = std::pair<std::vector<int>, int>;
+  const TState oldA{{kEffective, kPending, kEffective}, 3}, doneA{{kDeleted, kPending, kDeleted}, 1};
+  const TState oldC{{kEffective, kEffective}, 2}, doneC{{kDeleted, kDeleted}, 0};
+  std::vector<std::unique_ptr<TMemFileSystem>> disks;
+  TMain& m = Open({"EFFECTIVE"});
+  faulty_.afterChange = [&](uint64_t) { disks.push_back(mem_.Snapshot()); };
+  port_.QueueAnswer(TAnswer::OK);
+  port_.QueueAnswer(TAnswer::OK);
+  ASSERT_EQ(Delete(m, false, {10, 30}), TGoResult::Ran);
+  faulty_.afterChange = nullptr;
+  EXPECT_EQ(m.Windows().deletedSheets, 4);
+  ASSERT_GE(disks.size(), 3u);
+  int old = 0, done = 0;
+  for (size_t i = 0; i < disks.size(); ++i) {
+    SCOPED_TRACE("killed after change " + std::to_string(i + 1));
+    TScriptedPort port;
+    TEnv env{*disks[i], port};
+    const TState a = OnDisk(env, 10), c = OnDisk(env, 30);
+    EXPECT_TRUE((a == oldA && c == oldC) || (a == doneA && c == doneC));
+    (a == oldA ? old : done)++;
+  }
+  EXPECT_GT(old, 0);
+  EXPECT_GT(done, 0);
 }
 
 // A fault at any point of the header writes leaves the library either as it

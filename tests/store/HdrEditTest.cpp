@@ -85,8 +85,11 @@ class HdrEditTest : public ::testing::Test {
   TScriptedPort port_;
   TEnv env_{mem_, port_};
   // Bytes written before the header file's second write of WithdrawAll: the
-  // undo file (its head, the four sheets' records, its sum), then the first sheet.
-  static constexpr uint64_t kMidway = 24 + 4 * (4 + kHdrRecordSize) + kHdrRecordSize + 20;
+  // undo file (its head with the two file names and sizes, the four sheets'
+  // records with their digests, the appended records' digest, its sum), then
+  // the first sheet.
+  static constexpr uint64_t kUndoSize = 8 + 2 * (1 + 7) + 16 + 4 * (4 + kHdrRecordSize + 8) + 8 + 4;
+  static constexpr uint64_t kMidway = kUndoSize + kHdrRecordSize + 20;
   std::string prime_, hdr_, before_, primeBefore_;
   int32_t appendedAt_ = -1;
 };
@@ -266,6 +269,132 @@ TEST_F(HdrEditTest, PrimeRecordsOfAnEditLandWithItsHeaderRecords) {
   EXPECT_FALSE(d.CommitHdrEdit());
   EXPECT_EQ(mem_.ReadAll(hdr_), hdrBefore);
   EXPECT_EQ(mem_.ReadAll(prime_), primeBefore);
+}
+
+// An undo file that no unfinished edit of this library could have left:
+// a genuine one of another library, this library's own beside its other
+// form, and one of an older kind that puts back nothing but the header
+// file's size. Reading leaves it alone and warns; writing refuses.
+TEST_F(HdrEditTest, AnUndoFileThatDoesNotBelongIsLeftAloneAndOnlyWritersRefuse) {
+  // A genuine undo file, left by a commit whose repair failed too.
+  auto leaveUndo = [&](const std::string& prime, bool compressed, const std::string& hdr) {
+    TFaultyFileSystem faulty(mem_);
+    TScriptedPort port;
+    TEnv env{faulty, port};
+    TFileCluster c(env, compressed);
+    EXPECT_TRUE(c.Open(prime, false));
+    faulty.Inject({TFault::WriteErrorAfter, hdr, 0, 0, false});
+    c.BeginHdrEdit();
+    c.WriteHdr(3, EncodeEnd());
+    c.WriteHdr(5, EncodeIssuer("Nobody"));
+    EXPECT_FALSE(c.CommitHdrEdit());
+    std::string undo = mem_.ReadAll(hdr + ".undo~");
+    mem_.Remove(hdr + ".undo~");
+    return undo;
+  };
+  TVolumePlan b;
+  b.company = "Other Gas Company";
+  b.sheets = {Sheet("71", "RP71-1-000"), Sheet("72", "RP72-1-000"), Sheet("73", "RP73-1-000")};
+  const std::string otherPrime = BuildLibrary(env_, "/lib/b", true, {b});
+  const std::string otherLibrary = leaveUndo(otherPrime, true, "/lib/b/GZipHdr");
+  const std::string ownUndo = leaveUndo(prime_, true, hdr_);
+  ASSERT_EQ(mem_.ReadAll(hdr_), before_);
+  // The same library in its uncompressed form, in the same folder.
+  const std::string tarPrime = BuildLibrary(env_, "/lib/a", false, OneVolume());
+  const std::string tarBefore = mem_.ReadAll("/lib/a/TarHdr");
+  // The older kind: magic, a header size of 0, no records, and a valid sum.
+  std::string older = std::string("VHDRUNDO") + std::string(12, '\0');
+  uint32_t sum = 2166136261u;
+  for (char ch : older) sum = (sum ^ uint8_t(ch)) * 16777619u;
+  for (int i = 0; i < 4; ++i) older.push_back(char(sum >> (8 * i)));
+
+  struct TCase {
+    const char* what;
+    std::string undoPath, bytes, prime, hdr;
+    bool compressed;
+  };
+  for (const TCase& k : {TCase{"another library's", hdr_ + ".undo~", otherLibrary, prime_, hdr_, true},
+                         TCase{"the other form's", "/lib/a/TarHdr.undo~", ownUndo, tarPrime, "/lib/a/TarHdr", false},
+                         TCase{"an older kind", hdr_ + ".undo~", older, prime_, hdr_, true}}) {
+    SCOPED_TRACE(k.what);
+    const std::string hdrBefore = mem_.ReadAll(k.hdr), primeBefore = mem_.ReadAll(k.prime);
+    mem_.WriteAll(k.undoPath, k.bytes);
+    {
+      TScriptedPort port;
+      TEnv env{mem_, port};
+      TFileCluster reader(env, k.compressed);
+      ASSERT_TRUE(reader.Open(k.prime, false));
+      reader.ReadAll();
+      EXPECT_EQ(reader.Volumes().size(), 1u);
+      ASSERT_EQ(port.transcript.size(), 1u);
+      EXPECT_EQ(port.transcript[0].rfind("warning: The undo file " + k.undoPath + " does not belong", 0), 0u)
+          << port.transcript[0];
+      EXPECT_NE(port.transcript[0].find("left alone"), std::string::npos);
+
+      // A change refuses to write past it.
+      port.transcript.clear();
+      reader.BeginHdrEdit();
+      reader.WriteHdr(1, EncodeIssuer("Changed"));
+      EXPECT_FALSE(reader.CommitHdrEdit());
+      ASSERT_FALSE(port.transcript.empty());
+      EXPECT_EQ(port.transcript[0].rfind("error: The undo file " + k.undoPath, 0), 0u) << port.transcript[0];
+      EXPECT_NE(port.transcript[0].find("nothing was changed"), std::string::npos);
+      EXPECT_FALSE(reader.LockForChange());
+    }
+    EXPECT_EQ(mem_.ReadAll(k.hdr), hdrBefore);
+    EXPECT_EQ(mem_.ReadAll(k.prime), primeBefore);
+    EXPECT_TRUE(mem_.Exists(k.undoPath));
+    mem_.Remove(k.undoPath);
+  }
+  EXPECT_EQ(mem_.ReadAll(hdr_), before_);
+  EXPECT_EQ(mem_.ReadAll("/lib/a/TarHdr"), tarBefore);
+
+  // The genuine undo file in its own place is this library's: its old records
+  // (here the same as now) go back, and it is gone.
+  mem_.WriteAll(hdr_ + ".undo~", ownUndo);
+  port_.messages.clear();
+  TFileCluster own(env_, true);
+  ASSERT_TRUE(own.Open(prime_, false));
+  EXPECT_FALSE(mem_.Exists(hdr_ + ".undo~"));
+  EXPECT_EQ(mem_.ReadAll(hdr_), before_);
+  ASSERT_EQ(port_.messages.size(), 1u);
+  EXPECT_NE(port_.messages[0].find("was undone"), std::string::npos);
+}
+
+// A commit that returned has its records on the disk: a power cut right
+// after it keeps them (every change not flushed is lost in the model).
+TEST_F(HdrEditTest, ACommittedEditSurvivesAPowerCut) {
+  mem_.SyncAll();
+  TFileCluster c(env_, true);
+  ASSERT_TRUE(c.Open(prime_, false));
+  ASSERT_TRUE(WithdrawAll(c, true));
+  auto cut = mem_.PowerCut();
+  EXPECT_EQ(cut->ReadAll(hdr_), Expected());
+  EXPECT_EQ(cut->ReadAll(prime_), PrimeWithoutSheets());
+}
+
+// An edit that landed but whose undo file could not be removed is never
+// undone later: the next open sees every new record in place.
+TEST_F(HdrEditTest, ALandedEditWhoseUndoFileStayedIsNeverUndone) {
+  {
+    TFaultyFileSystem faulty(mem_);
+    TEnv env{faulty, port_};
+    TFileCluster c(env, true);
+    ASSERT_TRUE(c.Open(prime_, false));
+    faulty.Inject({TFault::RemoveFails, hdr_ + ".undo~", 0, 0, false});
+    EXPECT_TRUE(WithdrawAll(c, true));
+  }
+  ASSERT_TRUE(mem_.Exists(hdr_ + ".undo~"));
+  ASSERT_EQ(port_.transcript.size(), 1u);
+  EXPECT_EQ(port_.transcript[0].rfind("warning: The change was written, but its undo file", 0), 0u)
+      << port_.transcript[0];
+  port_.transcript.clear();
+  TFileCluster again(env_, true);
+  ASSERT_TRUE(again.Open(prime_, false));
+  EXPECT_EQ(mem_.ReadAll(hdr_), Expected());
+  EXPECT_EQ(mem_.ReadAll(prime_), PrimeWithoutSheets());
+  EXPECT_FALSE(mem_.Exists(hdr_ + ".undo~"));
+  EXPECT_TRUE(port_.transcript.empty()) << port_.transcript[0];
 }
 
 // A process killed after any change of the commit leaves a library that

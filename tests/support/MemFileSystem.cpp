@@ -40,6 +40,7 @@ class TMemFile : public TFile {
     node_->locked = locked_ = true;
     return true;
   }
+  void Sync() override { node_->durable = node_->bytes; }
 
  private:
   std::shared_ptr<TMemFileSystem::Node> node_;
@@ -110,13 +111,49 @@ void TMemFileSystem::Rename(const std::string& from, const std::string& to) {
 
 void TMemFileSystem::Remove(const std::string& path) { files_.erase(Norm(path)); }
 
+void TMemFileSystem::SyncDir(const std::string& dir) {
+  const std::string d = Norm(dir.empty() ? "." : dir);
+  auto inDir = [&](const std::string& p) {
+    const std::string parent = StripTrailingSep(DirPart(p));
+    return parent == d || (parent.empty() && d == ".");
+  };
+  std::erase_if(durableNames_, [&](const auto& e) { return inDir(e.first); });
+  for (const auto& [p, node] : files_)
+    if (inDir(p)) durableNames_[p] = node;
+}
+
+void TMemFileSystem::SyncAll() {
+  durableNames_ = files_;
+  for (auto& [p, node] : files_) node->durable = node->bytes;
+}
+
+std::unique_ptr<TMemFileSystem> TMemFileSystem::PowerCut() const {
+  auto copy = std::make_unique<TMemFileSystem>();
+  for (const auto& [path, node] : durableNames_) {
+    auto n = std::make_shared<Node>();
+    n->bytes = n->durable = node->durable;
+    n->mtime = node->mtime;
+    copy->files_[path] = n;
+    copy->durableNames_[path] = n;
+  }
+  copy->dirs_ = dirs_;
+  copy->clock_ = clock_;
+  return copy;
+}
+
 std::unique_ptr<TMemFileSystem> TMemFileSystem::Snapshot() const {
   auto copy = std::make_unique<TMemFileSystem>();
-  for (const auto& [path, node] : files_) {
-    auto n = std::make_shared<Node>(*node);
-    n->locked = false;  // the copy is a disk: nobody holds its files
-    copy->files_[path] = n;
-  }
+  std::map<const Node*, std::shared_ptr<Node>> copies;
+  auto copyOf = [&](const std::shared_ptr<Node>& node) {
+    auto& n = copies[node.get()];
+    if (!n) {
+      n = std::make_shared<Node>(*node);
+      n->locked = false;  // the copy is a disk: nobody holds its files
+    }
+    return n;
+  };
+  for (const auto& [path, node] : files_) copy->files_[path] = copyOf(node);
+  for (const auto& [path, node] : durableNames_) copy->durableNames_[path] = copyOf(node);
   copy->dirs_ = dirs_;
   copy->clock_ = clock_;
   return copy;
@@ -142,6 +179,11 @@ class TFaultyFile : public TFile {
   }
   void Write(uint64_t offset, const void* buf, size_t n) override {
     const TFault& f = fs_.fault_;
+    if (armed_ && f.kind == TFault::WriteNumber && fs_.writes_++ == f.after) {
+      const int code = f.code ? f.code : EInOutError::kDiskFull;
+      fs_.Clear();
+      throw EInOutError(code, "write failed");
+    }
     if (armed_ && (f.kind == TFault::DiskFullAfter || f.kind == TFault::WriteErrorAfter) &&
         fs_.written_ + n > f.after) {
       size_t allowed = fs_.written_ >= f.after ? 0 : size_t(f.after - fs_.written_);
@@ -159,6 +201,7 @@ class TFaultyFile : public TFile {
     fs_.Change([&] { base_->Truncate(size); });
   }
   bool TryLockExclusive() override { return base_->TryLockExclusive(); }
+  void Sync() override { base_->Sync(); }
 
  private:
   std::unique_ptr<TFile> base_;
@@ -186,6 +229,7 @@ void TFaultyFileSystem::Rename(const std::string& f, const std::string& t) {
 
 void TFaultyFileSystem::Remove(const std::string& p) {
   if (!base_.Exists(p)) return;
+  if (fault_.kind == TFault::RemoveFails && fault_.path == p) throw EInOutError(fault_.code ? fault_.code : 13, "cannot remove " + p);
   Change([&] { base_.Remove(p); });
 }
 
