@@ -130,6 +130,8 @@ std::vector<TSheetPtr> AppendSheets(TCopyHdrObject& hdr, TPrimeRef& source, cons
     const bool wasOpen = in.BufferOpen();
     if (!wasOpen && !in.OpenBuffer()) return copied;
     OutDataBuffer* ob = out.OutBuffer();
+    // Blocks are compressed on the pool; the positions settle at the flush.
+    if (ob) ob->CompressAhead(true);
     try {
       for (const TSheetPtr& s : sheets) {
         const std::span<const uint8_t> kept = hdr.KeptPages(*s);
@@ -152,6 +154,13 @@ std::vector<TSheetPtr> AppendSheets(TCopyHdrObject& hdr, TPrimeRef& source, cons
     hdr.DropKeptPages();
     // The pages go to disk before any record points at them.
     if (!copied.empty() && !(ob && ob->Flush())) return {};
+    // A sheet whose block was lost with a failed write earlier on has no text.
+    std::erase_if(copied, [&](const TSheetPtr& s) {
+      std::optional<TTextPos> settled = ob->Settled(s->body.text);
+      if (settled) s->body.text = *settled;
+      else env.port.Error("The text of " + MakeSheetKey(s->body.sheetNo) + " could not be copied; the sheet is left out");
+      return !settled;
+    });
   }
   // Only the entries the written records use get records of their own.
   std::set<const TPosAux*> use = needed;

@@ -248,6 +248,17 @@ size_t TNewHdrObject::Complete() {
       ClearLists();
       return 0;
     }
+    // Texts compressed ahead get their final places now that they are written;
+    // one lost with a failed write loses the volume's sheets, as that write does.
+    for (size_t i = 0; out && i < n; ++i) {
+      std::optional<TTextPos> settled = out->Settled(TSheetBody::DecodeText(sheets_[i].record));
+      if (!settled) {
+        DropSheets();
+        ClearLists();
+        return 0;
+      }
+      TSheetBody::EncodeText(sheets_[i].record, *settled);
+    }
     StartChain();
     WriteNewEntries();
     // The SheetRecords as the copy engine writes them, and the range of
