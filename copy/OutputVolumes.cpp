@@ -251,13 +251,16 @@ size_t TNewHdrObject::Complete() {
     // Texts compressed ahead get their final places now that they are written;
     // one lost with a failed write loses the volume's sheets, as that write does.
     for (size_t i = 0; out && i < n; ++i) {
-      std::optional<TTextPos> settled = out->Settled(TSheetBody::DecodeText(sheets_[i].record));
+      TSheetBody body = TSheetBody::Decode(sheets_[i].record);
+      std::optional<TTextPos> settled = out->Settled(body.text);
       if (!settled) {
         DropSheets();
         ClearLists();
         return 0;
       }
-      TSheetBody::EncodeText(sheets_[i].record, *settled);
+      if (*settled == body.text) continue;
+      body.text = *settled;
+      sheets_[i].record = body.Encode();
     }
     StartChain();
     WriteNewEntries();

@@ -141,13 +141,15 @@ TSheetBody TSheetBody::Decode(const THdrRecord& r) {
   b.altId = r[11];
   b.updDate = GetU16(&r[12]);
   b.filingDate = GetU16(&r[14]);
-  b.text = DecodeText(r);
+  b.text.pageCount = r[16];
   b.sheetType = r[17];
   b.orientation = r[18];
   b.pitchCode = r[19];
+  b.text.pageIndex = r[20];
   b.linesPerInch = r[21];
   b.fromSheetNo = GetChars(&r[22], 8);
   b.toSheetNo = GetChars(&r[30], 8);
+  b.text.dbfPos = GetI32(&r[38]);
   b.issuePos = GetI32(&r[42]);
   b.docketPos = GetI32(&r[46]);
   b.status = r[50];
@@ -164,29 +166,21 @@ THdrRecord TSheetBody::Encode() const {
   r[11] = altId;
   PutU16(&r[12], updDate);
   PutU16(&r[14], filingDate);
+  r[16] = text.pageCount;
   r[17] = sheetType;
   r[18] = orientation;
   r[19] = pitchCode;
+  r[20] = text.pageIndex;
   r[21] = linesPerInch;
   PutChars(&r[22], 8, fromSheetNo);
   PutChars(&r[30], 8, toSheetNo);
-  EncodeText(r, text);
+  PutI32(&r[38], text.dbfPos);
   EncodeLinks(r, issuePos, docketPos);
   r[50] = status;
   r[51] = orderType;
   orderCite.Encode(&r[52]);
   r[57] = refundFlag;
   return r;
-}
-
-TTextPos TSheetBody::DecodeText(const THdrRecord& r) {
-  return TTextPos{GetI32(&r[38]), r[20], r[16]};
-}
-
-void TSheetBody::EncodeText(THdrRecord& r, const TTextPos& text) {
-  r[16] = text.pageCount;
-  r[20] = text.pageIndex;
-  PutI32(&r[38], text.dbfPos);
 }
 
 void TSheetBody::EncodeLinks(THdrRecord& r, int32_t issuePos, int32_t docketPos) {

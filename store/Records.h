@@ -133,10 +133,6 @@ struct TSheetBody {
   // Sets IssuePos and DocketPos of an encoded SheetRecord: a writer may
   // encode a sheet before its entries have positions.
   static void EncodeLinks(THdrRecord& r, int32_t issuePos, int32_t docketPos);
-  // The TextPos of an encoded SheetRecord, and setting it: a writer may
-  // encode a sheet before its text's final place is known.
-  static TTextPos DecodeText(const THdrRecord& r);
-  static void EncodeText(THdrRecord& r, const TTextPos& text);
   bool operator==(const TSheetBody&) const = default;
 };
 
