@@ -329,7 +329,8 @@ TEST_F(ZipFixture, ClosingAnEmptyWindowAddsAnEmptyBlockOnlyWhenCompressed) {
   ASSERT_TRUE(Writer(false)->Close());
   EXPECT_EQ(File().size(), 0u);
   ASSERT_TRUE(Writer(true)->Close());
-  EXPECT_EQ(File(), Bytes({8, 0, 0, 0, 0x78, 0xDA, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01}));
+  // libdeflate ends an empty stream with an empty stored block.
+  EXPECT_EQ(File(), Bytes({11, 0, 0, 0, 0x78, 0xDA, 0x01, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x01}));
   // Such a file still opens, and nothing in it is a sheet.
   auto r = Reader(true);
   EXPECT_TRUE(r->IsOpen());
