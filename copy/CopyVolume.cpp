@@ -150,15 +150,20 @@ std::vector<TSheetPtr> AppendSheets(TCopyHdrObject& hdr, TPrimeRef& source, cons
     OutDataBuffer* ob = out.OutBuffer();
     std::vector<std::string> lost;
     auto key = KeyOf;
-    // The window's pages started at CurrentPos(): sheets at or after it went with it.
+    // A failed write loses the window's pages, which started at CurrentPos(),
+    // and every block handed to the pool after the failed one (their
+    // provisional positions never settle): the sheets in them go with them.
     auto dropUnwritten = [&] {
       writeFailed = true;
       const int64_t kept = ob->CurrentPos();
-      auto gone = std::stable_partition(copied.begin(), copied.end(),
-                                        [&](const TSheetPtr& s) { return s->body.text.dbfPos < kept; });
+      auto gone = std::stable_partition(copied.begin(), copied.end(), [&](const TSheetPtr& s) {
+        return s->body.text.dbfPos < 0 ? ob->Settled(s->body.text).has_value() : s->body.text.dbfPos < kept;
+      });
       for (auto it = gone; it != copied.end(); ++it) lost.push_back(key(*it));
       copied.erase(gone, copied.end());
     };
+    // Blocks are compressed on the pool; the positions settle at the flush.
+    if (ob) ob->CompressAhead(true);
     try {
       for (const TSheetPtr& s : sheets) {
         if (writeFailed) {
@@ -209,6 +214,9 @@ std::vector<TSheetPtr> AppendSheets(TCopyHdrObject& hdr, TPrimeRef& source, cons
         copied.clear();
       }
     }
+    // Every kept sheet's block is written now: its position is final.
+    for (const TSheetPtr& s : copied)
+      if (std::optional<TTextPos> settled = ob->Settled(s->body.text)) s->body.text = *settled;
     ReportNotCopied(env, volumeTitle, lost);
   }
   // A new volume none of whose sheets could be copied never enters the cluster.

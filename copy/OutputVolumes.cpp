@@ -250,6 +250,20 @@ size_t TNewHdrObject::Complete() {
       ClearLists();
       return 0;
     }
+    // Texts compressed ahead get their final places now that they are written;
+    // one lost with a failed write loses the volume's sheets, as that write does.
+    for (size_t i = 0; out && i < n; ++i) {
+      TSheetBody body = TSheetBody::Decode(sheets_[i].record);
+      std::optional<TTextPos> settled = out->Settled(body.text);
+      if (!settled) {
+        DropSheets();
+        ClearLists();
+        return 0;
+      }
+      if (*settled == body.text) continue;
+      body.text = *settled;
+      sheets_[i].record = body.Encode();
+    }
     StartChain();
     WriteNewEntries();
     // The SheetRecords as the copy engine writes them, and the range of

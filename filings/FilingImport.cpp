@@ -307,6 +307,7 @@ void TAddFilings::Type2(const std::string& r) {
   // Pages are written while the next sheets are read; the volume's end waits
   // for them before any record points at them.
   out_->OutBuffer()->WriteBehind(true);
+  out_->OutBuffer()->CompressAhead(true);
   if (stored && stored->record.sheetCount != 0) {
     dup_ = std::make_unique<TDupVerifier>(*out_, *stored);
     int32_t end = dup_->GetHeaders();

@@ -1,10 +1,9 @@
 #include "store/TextReader.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
-#include <thread>
+#include <deque>
+#include <future>
 
 #include "platform/Workers.h"
 #include "store/Bytes.h"
@@ -23,126 +22,98 @@ constexpr uint8_t kFF = 12;
 
 // ---- blocks inflated ahead --------------------------------------------------------
 
-// A worker thread that reads on through the file from where it is aimed,
-// inflating up to kAhead blocks into its own buffers. Running several blocks
-// ahead hides the time a sleeping thread takes to wake. The reader takes a
-// block only when it is the next one ready and was inflated without error;
-// anything else it reads itself, so every error is raised where it would be
-// without the worker (which stops at the first block it cannot inflate).
+// The blocks after the one just read, inflated on the shared pool, in file
+// order. The reader itself reads their bytes (one read covers many blocks) and
+// hands copies to the pool, so only the reader's thread touches the file. It
+// takes a block only when it is the next one queued and was inflated without
+// error; anything else it reads itself, so every error is raised where it
+// would be without the pool.
 class TDataBuffer::TPrefetch {
  public:
-  static constexpr size_t kAhead = 4;
+  explicit TPrefetch(size_t ahead) : ahead_(ahead) {}
 
-  explicit TPrefetch(TFile& file) : file_(file), worker_([this] { Run(); }) {}
-  ~TPrefetch() {
-    {
-      std::lock_guard lock(mutex_);
-      stop_ = true;
-    }
-    changed_.notify_all();
-    worker_.join();
+  // Inflating goes on from offset (unless it already does).
+  void Aim(uint64_t offset) {
+    if (!queue_.empty() ? queue_.front().job->offset == offset : next_ == offset) return;
+    Drop();
+    next_ = offset;
+    stopped_ = false;
   }
 
-  // The worker reads on from offset (unless it already does).
-  void Aim(uint64_t offset) {
-    {
-      std::lock_guard lock(mutex_);
-      if (!ready_.empty() ? ready_.front().offset == offset : (aimed_ && next_ == offset)) return;
-      for (TSlot& slot : ready_) spare_.push_back(std::move(slot.pages));
-      ready_.clear();
-      ++generation_;
-      next_ = offset;
-      aimed_ = true;
-      stopped_ = false;
+  // Queues blocks until ahead_ wait; bytes(offset, n) reads the file.
+  template <class TBytes>
+  void Fill(TBytes&& bytes) {
+    while (!stopped_ && queue_.size() < ahead_) {
+      const uint8_t* length = bytes(next_, 4);
+      const uint32_t n = length ? GetU32(length) : 0;
+      const uint8_t* data = length && n <= kZipArea ? bytes(next_ + 4, n) : nullptr;
+      if (!data) {
+        stopped_ = true;  // the end, or a block the reader must see for itself
+        return;
+      }
+      std::shared_ptr<TJob> job = Spare();
+      job->offset = next_;
+      job->length = n;
+      job->data.assign(data, data + n);
+      std::packaged_task<void()> task([job] { job->pages = InflatePages(job->data, job->area); });
+      queue_.push_back(TQueued{job, TWorkPool::Shared().Run(std::move(task))});
+      next_ += 4 + n;
     }
-    changed_.notify_all();
   }
 
   struct TBlock {
     uint32_t length = 0;  // of the stored block
     int pages = 0;
   };
-  // The block at offset moved into pages (their old storage kept for the
-  // worker), waiting while the worker is still at it.
+  // The block at offset moved into pages (their old storage kept for a later
+  // block), waiting while the pool is still at it.
   std::optional<TBlock> Take(uint64_t offset, std::vector<uint8_t>& pages) {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return !ready_.empty() || !aimed_ || stopped_ || next_ != offset; });
-    if (ready_.empty() || ready_.front().offset != offset) return std::nullopt;
-    TSlot slot = std::move(ready_.front());
-    ready_.erase(ready_.begin());
-    changed_.notify_all();  // room for one more
-    if (!slot.ok) {
-      spare_.push_back(std::move(slot.pages));
+    if (queue_.empty() || queue_.front().job->offset != offset) return std::nullopt;
+    TQueued front = std::move(queue_.front());
+    queue_.pop_front();
+    try {
+      front.done.get();
+    } catch (...) {
+      Drop();  // the reader reads it again and raises what it finds
+      stopped_ = true;
       return std::nullopt;
     }
-    pages.swap(slot.pages);
-    spare_.push_back(std::move(slot.pages));
-    return slot.block;
+    pages.swap(front.job->area);
+    spare_.push_back(front.job);
+    return TBlock{front.job->length, front.job->pages};
   }
+
+  ~TPrefetch() { Drop(); }
 
  private:
-  struct TSlot {
+  struct TJob {
     uint64_t offset = 0;
-    bool ok = false;
-    TBlock block;
-    std::vector<uint8_t> pages;
+    uint32_t length = 0;
+    std::vector<uint8_t> data;  // the stored block
+    std::vector<uint8_t> area;  // inflated into
+    int pages = 0;
+  };
+  struct TQueued {
+    std::shared_ptr<TJob> job;  // shared with the pool's task while it runs
+    std::future<void> done;
   };
 
-  void Run() {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-      changed_.wait(lock, [this] { return stop_ || (aimed_ && !stopped_ && ready_.size() < kAhead); });
-      if (stop_) return;
-      TSlot slot;
-      slot.offset = next_;
-      const uint64_t generation = generation_;
-      if (!spare_.empty()) {
-        slot.pages = std::move(spare_.back());
-        spare_.pop_back();
-      }
-      lock.unlock();
-      try {
-        slot.ok = Inflate(slot);
-      } catch (...) {
-        slot.ok = false;  // the reader reads it again and reports what it finds
-      }
-      lock.lock();
-      if (generation != generation_) {
-        spare_.push_back(std::move(slot.pages));  // aimed elsewhere meanwhile
-        continue;
-      }
-      if (slot.ok)
-        next_ = slot.offset + 4 + slot.block.length;
-      else
-        stopped_ = true;
-      ready_.push_back(std::move(slot));
-      changed_.notify_all();
-    }
+  std::shared_ptr<TJob> Spare() {
+    if (spare_.empty()) return std::make_shared<TJob>();
+    std::shared_ptr<TJob> job = std::move(spare_.back());
+    spare_.pop_back();
+    return job;
+  }
+  void Drop() {
+    // A task still running keeps its job alive; it is not reused.
+    queue_.clear();
   }
 
-  bool Inflate(TSlot& slot) {
-    uint8_t length[4];
-    if (file_.Read(slot.offset, length, 4) != 4) return false;
-    slot.block.length = GetU32(length);
-    if (slot.block.length > kZipArea) return false;
-    data_.resize(slot.block.length);
-    if (file_.Read(slot.offset + 4, data_.data(), slot.block.length) != slot.block.length) return false;
-    slot.block.pages = InflatePages(data_, slot.pages);
-    return true;
-  }
-
-  TFile& file_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool stop_ = false;
-  bool aimed_ = false;
-  bool stopped_ = false;  // at a block that could not be inflated (or the end)
-  uint64_t next_ = 0;     // the block the worker reads next
-  uint64_t generation_ = 0;
-  std::vector<TSlot> ready_;  // in file order, from the block the reader takes next
-  std::vector<std::vector<uint8_t>> spare_;
-  std::vector<uint8_t> data_;  // the worker's own
-  std::thread worker_;         // last: it starts once everything above is made
+  const size_t ahead_;
+  std::deque<TQueued> queue_;
+  std::vector<std::shared_ptr<TJob>> spare_;
+  uint64_t next_ = 0;  // the block queued next
+  bool stopped_ = true;
 };
 
 void TDataBuffer::SetPrefetchForTesting(std::optional<bool> on) { SetWorkerForTesting(TWorker::InflateAhead, on); }
@@ -157,13 +128,20 @@ void TDataBuffer::ReadAhead(bool on) {
 
 void TDataBuffer::StartPrefetch() {
   prefetch_.reset();
-  const bool wanted = WorkerWanted(TWorker::InflateAhead);
-  if (readAhead_ && compressed_ && readable_ && file_ && wanted && env_.fs.ConcurrentReads())
-    prefetch_ = std::make_unique<TPrefetch>(*file_);
+  if (readAhead_ && compressed_ && readable_ && file_ && WorkerWanted(TWorker::InflateAhead))
+    prefetch_ = std::make_unique<TPrefetch>(size_t(2 * TWorkPool::Shared().Threads()));
 }
 
 void TDataBuffer::PrefetchAfter(int64_t offset, uint32_t length) {
-  if (prefetch_) prefetch_->Aim(uint64_t(offset) + 4 + length);
+  if (!prefetch_) return;
+  prefetch_->Aim(uint64_t(offset) + 4 + length);
+  prefetch_->Fill([this](uint64_t at, size_t n) -> const uint8_t* {
+    try {
+      return FileBytes(at, n);
+    } catch (const EInOutError&) {
+      return nullptr;  // a sheet that needs these bytes reports the error
+    }
+  });
 }
 
 TDataBuffer::TDataBuffer(TEnv& env, std::string path, bool compressed)
@@ -287,7 +265,8 @@ void TDataBuffer::LoadBlock(int64_t offset) {
     if (auto block = prefetch_->Take(uint64_t(offset), window_)) {
       lastPage_ = block->pages - 1;
       start_ = offset;
-      return;  // the worker reads on by itself
+      PrefetchAfter(offset, block->length);
+      return;
     }
   }
   const uint8_t* length = FileBytes(uint64_t(offset), 4);

@@ -103,11 +103,11 @@ class TDataBuffer {
   // How much of the compressed file one read takes in.
   static constexpr size_t kReadAhead = 64 * 1024;
 
-  // Read ahead: a compressed reader inflates the blocks after the one just
-  // read on a second thread, for callers that read in file order and do as
-  // much work per block as inflating it takes (publishing). It needs a file
-  // system that allows concurrent reads and more than one processor; it
-  // stays on across Close and Open.
+  // Read ahead: a compressed reader has the blocks after the one just read
+  // inflated on the shared pool (two per pool thread), for callers that read
+  // mostly in file order (publishing, copying). Only the reader's own thread
+  // reads the file. It needs more than one thread (WorkerThreads); it stays
+  // on across Close and Open.
   void ReadAhead(bool on);
   // nullopt: the processors decide; true/false: always/never (for tests).
   static void SetPrefetchForTesting(std::optional<bool> on);

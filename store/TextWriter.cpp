@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstring>
+#include <chrono>
 #include <deque>
 #include <exception>
 #include <limits>
@@ -177,6 +178,91 @@ class OutDataBuffer::TWriteBehind {
   std::thread worker_;  // last: it starts once everything above is made
 };
 
+// ---- compress ahead ---------------------------------------------------------------
+
+// A window handed to the pool and the block made of it. Shared with the pool's
+// job, so a block dropped while it is being compressed stays alive until done.
+struct OutDataBuffer::TBlockJob {
+  std::vector<uint8_t> pages = std::vector<uint8_t>(kZipArea, 0);  // a window; `used` bytes of pages
+  size_t used = 0;
+  std::vector<uint8_t> area = std::vector<uint8_t>(4 + kZipArea);  // length field, deflated pages
+  size_t length = 0;
+};
+
+void OutDataBuffer::CompressAhead(bool on) {
+  const bool want = on && compressed_ && WorkerWanted(TWorker::CompressAhead);
+  if (!want && open_ && !pending_.empty()) {
+    // The positions handed out stay provisional; their blocks go out now.
+    try {
+      WritePending(0);
+    } catch (const EVorneError&) {
+    }
+  }
+  compressAhead_ = want;
+}
+
+std::optional<TTextPos> OutDataBuffer::Settled(const TTextPos& pos) const {
+  if (pos.dbfPos >= 0) return pos;
+  const int64_t ticket = -1 - int64_t(pos.dbfPos);
+  if (ticket >= int64_t(blockAt_.size()) || blockAt_[size_t(ticket)] < 0) return std::nullopt;
+  TTextPos settled = pos;
+  settled.dbfPos = int32_t(blockAt_[size_t(ticket)]);
+  return settled;
+}
+
+bool OutDataBuffer::HandToPool() {
+  TWorkPool& pool = TWorkPool::Shared();
+  // Finished blocks go out first, and no more than two per thread wait.
+  if (!WritePending(size_t(2 * pool.Threads()) - 1)) return false;
+  std::shared_ptr<TBlockJob> job;
+  if (!spareJobs_.empty()) {
+    job = std::move(spareJobs_.back());
+    spareJobs_.pop_back();
+  } else {
+    job = std::make_shared<TBlockJob>();
+  }
+  job->used = size_t(pageIndex_) * kPageSize;
+  job->pages.swap(window_);  // the writer goes on in a clean window
+  std::packaged_task<void()> task([job] {
+    job->length = Compress({job->pages.data(), job->used}, {job->area.data() + 4, kZipArea});
+    PutU32(job->area.data(), uint32_t(job->length));
+  });
+  pending_.push_back(TPending{job, pool.Run(std::move(task))});
+  ++ticket_;
+  pageIndex_ = 0;
+  return true;
+}
+
+bool OutDataBuffer::WritePending(size_t keep) {
+  while (!pending_.empty()) {
+    TPending& front = pending_.front();
+    if (pending_.size() <= keep && front.done.wait_for(std::chrono::seconds(0)) != std::future_status::ready) break;
+    std::shared_ptr<TBlockJob> job = front.job;
+    bool ok = false;
+    try {
+      front.done.get();  // raises what compressing it raised
+      pending_.pop_front();
+      ok = WriteCompressed(job->area.data(), job->length);
+    } catch (...) {
+      DropPending();
+      throw;
+    }
+    if (!ok) {
+      DropPending();
+      return false;
+    }
+    std::memset(job->pages.data(), 0, job->used);
+    spareJobs_.push_back(std::move(job));
+  }
+  return true;
+}
+
+void OutDataBuffer::DropPending() {
+  // Nothing may stand behind a block that failed: the later ones are lost too.
+  for (size_t i = 0; i < pending_.size(); ++i) blockAt_.push_back(-1);
+  pending_.clear();  // a job still running keeps its buffers alive itself
+}
+
 void OutDataBuffer::SetWriteBehindForTesting(std::optional<bool> on) { SetWorkerForTesting(TWorker::WriteBehind, on); }
 
 void OutDataBuffer::WriteBehind(bool on) {
@@ -228,6 +314,19 @@ bool OutDataBuffer::Open() {
       env_.port.Error("Won't fit, new disk needed");
     } catch (const EVorneError&) {
     }
+  }
+  if (open_ && !pending_.empty()) {
+    // As with write behind: the blocks handed over are written first.
+    try {
+      WritePending(0);
+    } catch (const EDiskOverrun&) {
+      env_.port.Error("Won't fit, new disk needed");
+    } catch (const EVorneError&) {
+    }
+  }
+  if (compressed_ && pageIndex_ > 0) {
+    blockAt_.push_back(-1);  // the positions in the dropped window never settle
+    ++ticket_;
   }
   file_.reset();
   open_ = false;
@@ -314,9 +413,11 @@ void OutDataBuffer::EndSheet() {
 }
 
 TTextPos OutDataBuffer::Here(int count) const {
-  const int64_t at = CurrentPos();
+  // Ahead of the blocks still being compressed, a window's place is not yet
+  // known: its ticket stands in for it until Settled.
+  const int64_t at = compressAhead_ ? -1 - ticket_ : CurrentPos();
   // A sheet record holds a 32-bit position; a file beyond it is full.
-  if (at > std::numeric_limits<int32_t>::max()) throw EDiskOverrun();
+  if (at > std::numeric_limits<int32_t>::max() || at < std::numeric_limits<int32_t>::min()) throw EDiskOverrun();
   return TTextPos{int32_t(at), uint8_t(pageIndex_), uint8_t(count)};
 }
 
@@ -397,7 +498,21 @@ bool OutDataBuffer::FlushWindow(bool wait) {
     return empty.ok = true;
   }
   if (!CollectWrite()) return false;
-  return empty.ok = compressed_ ? WriteBlock() : WriteRaw();
+  if (!compressed_) return empty.ok = WriteRaw();
+  // Whatever happens, the window's ticket is used up: a window that is
+  // neither handed over nor written is dropped, and so are its positions.
+  struct TUsed {
+    OutDataBuffer& b;
+    const int64_t ticket;
+    ~TUsed() {
+      if (b.ticket_ != ticket) return;
+      b.DropPending();
+      b.blockAt_.push_back(-1);
+      ++b.ticket_;
+    }
+  } used{*this, ticket_};
+  if (!wait && compressAhead_ && pageIndex_ > 0) return empty.ok = HandToPool();
+  return empty.ok = WritePending(0) && WriteBlock();
 }
 
 bool OutDataBuffer::WriteRaw() {
@@ -419,9 +534,20 @@ bool OutDataBuffer::WriteBlock() {
   const size_t length =
       Compress({window_.data(), size_t(pageIndex_) * kPageSize}, {zipArea_.data() + 4, kZipArea});
   PutU32(zipArea_.data(), uint32_t(length));
+  ++ticket_;
+  return WriteCompressed(zipArea_.data(), length);
+}
+
+bool OutDataBuffer::WriteCompressed(const uint8_t* block, size_t length) {
+  // Positions handed out ahead are settled here; a sheet record holds 32 bits.
+  if (compressAhead_ && start_ > std::numeric_limits<int32_t>::max()) {
+    blockAt_.push_back(-1);
+    throw EDiskOverrun();
+  }
   try {
-    file_->Write(uint64_t(start_), zipArea_.data(), 4 + length);
+    file_->Write(uint64_t(start_), block, 4 + length);
   } catch (const EInOutError& e) {
+    blockAt_.push_back(-1);
     CutBack(uint64_t(start_));
     if (e.Code() == EInOutError::kDiskFull)
       env_.port.Error("Won't fit, new disk needed");
@@ -429,6 +555,7 @@ bool OutDataBuffer::WriteBlock() {
       ReportWriteError(e.Code());
     return false;
   }
+  blockAt_.push_back(start_);
   start_ += int64_t(4 + length);
   return true;
 }

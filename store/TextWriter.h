@@ -20,6 +20,8 @@
 // bytes of the pages it writes are zero, so equal input gives equal files.
 #pragma once
 
+#include <deque>
+#include <future>
 #include <memory>
 #include <optional>
 #include <span>
@@ -109,6 +111,24 @@ class OutDataBuffer : public TDataBuffer {
   // nullopt: the processors decide; true/false: always/never (for tests).
   static void SetWriteBehindForTesting(std::optional<bool> on);
 
+  // Compress ahead: a compressed writer hands each full window to the shared
+  // pool (platform/Workers.h) to compress while the caller fills the next
+  // ones, and writes the finished blocks itself, in order, when it next
+  // flushes; at most two blocks per pool thread wait. The bytes written are
+  // those the writer makes without it. As a block's place depends on the
+  // blocks before it, every TextPos handed out while it is on is provisional
+  // (its dbfPos is negative, which no reader accepts) until Settled turns it
+  // into the final one, which it can once a Flush has returned true. A block
+  // that cannot be compressed or written fails the flush that writes it, with
+  // the message or exception the writer gives without the pool, and drops the
+  // blocks handed over after it (their positions never settle); the file is
+  // cut back to where the failed block was to go. Needs more than one thread
+  // (WorkerThreads); ignored when uncompressed. Stays on across Open.
+  void CompressAhead(bool on);
+  // pos itself when final; the final TextPos of a provisional one once its
+  // block is written; nullopt when its block was dropped or is not yet written.
+  std::optional<TTextPos> Settled(const TTextPos& pos) const;
+
  private:
   OutDataBuffer(TEnv& env, std::string path, bool compressed);
 
@@ -129,10 +149,26 @@ class OutDataBuffer : public TDataBuffer {
   void ClearFrom(int first);
   TTextPos Here(int count) const;
 
+  // Compress ahead.
+  struct TBlockJob;
+  struct TPending {
+    std::shared_ptr<TBlockJob> job;
+    std::future<void> done;
+  };
+  bool HandToPool();
+  bool WritePending(size_t keep);
+  bool WriteCompressed(const uint8_t* block, size_t length);
+  void DropPending();
+
   std::vector<uint8_t> zipArea_;  // the block's length field, then the deflated pages
   std::unique_ptr<TWriteBehind> behind_;
   bool writeBehind_ = false;
   int failures_ = 0;
+  bool compressAhead_ = false;
+  std::deque<TPending> pending_;                    // handed to the pool, in file order
+  std::vector<std::shared_ptr<TBlockJob>> spareJobs_;  // clean windows and areas
+  std::vector<int64_t> blockAt_;  // each flushed window's block offset, -1 when dropped
+  int64_t ticket_ = 0;            // the window being filled: its index among flushed windows
 };
 
 }  // namespace vorne

@@ -116,7 +116,8 @@ inline std::string FormName(const ::testing::TestParamInfo<bool>& info) {
 }
 
 // zlib's own one-call compression at level 9: 15 window bits with the zlib
-// header, memory level 8, default strategy - the parameters of every block.
+// header, memory level 8, default strategy - blocks as another writer made
+// them, which the reader takes as it takes its own.
 inline std::string Deflated(const std::string& pages) {
   std::string out(compressBound(uLong(pages.size())), '\0');
   uLongf n = out.size();

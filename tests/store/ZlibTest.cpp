@@ -29,18 +29,12 @@ std::vector<uint8_t> Noise(size_t n, unsigned seed) {
   return v;
 }
 
-// What zlib itself makes with the block parameters.
-std::vector<uint8_t> Reference(const std::vector<uint8_t>& in) {
-  z_stream s{};
-  EXPECT_EQ(deflateInit2(&s, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY), Z_OK);
-  std::vector<uint8_t> out(deflateBound(&s, uLong(in.size())));
-  s.next_in = const_cast<Bytef*>(in.data());
-  s.avail_in = uInt(in.size());
-  s.next_out = out.data();
-  s.avail_out = uInt(out.size());
-  EXPECT_EQ(deflate(&s, Z_FINISH), Z_STREAM_END);
-  out.resize(s.total_out);
-  deflateEnd(&s);
+// What stock zlib's inflate makes of a stream.
+std::vector<uint8_t> ZlibInflate(const std::vector<uint8_t>& z, size_t size) {
+  std::vector<uint8_t> out(size + 1);
+  uLongf n = uLongf(out.size());
+  EXPECT_EQ(uncompress(out.data(), &n, z.data(), uLong(z.size())), Z_OK);
+  out.resize(n);
   return out;
 }
 
@@ -50,17 +44,32 @@ std::vector<uint8_t> CompressToVector(const std::vector<uint8_t>& in) {
   return area;
 }
 
-TEST(Zlib, CompressIsExactlyTheBlockStream) {
+TEST(Zlib, BlocksAreZlibStreamsThatStockZlibInflates) {
   for (int pages : {0, 1, 37, 100}) {
     std::vector<uint8_t> in = TextPages(pages, unsigned(pages));
     std::vector<uint8_t> z = CompressToVector(in);
-    EXPECT_EQ(z, Reference(in)) << pages << " pages";
+    EXPECT_EQ(ZlibInflate(z, in.size()), in) << pages << " pages";
     ASSERT_GE(z.size(), 2u);
     EXPECT_EQ(z[0], 0x78);  // deflate, 32K window
-    EXPECT_EQ(z[1], 0xDA);  // level 9
+    EXPECT_EQ(z[1], 0xDA);  // the highest level class
+    EXPECT_EQ(CompressToVector(in), z) << "equal pages give equal blocks";
   }
-  // The empty stream is what a compressed file's final empty block holds.
-  EXPECT_EQ(CompressToVector({}), (std::vector<uint8_t>{0x78, 0xDA, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01}));
+  // The empty stream is what a compressed file's final empty block holds: an
+  // empty stored block and the Adler-32 of nothing.
+  EXPECT_EQ(CompressToVector({}),
+            (std::vector<uint8_t>{0x78, 0xDA, 0x01, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x01}));
+}
+
+TEST(Zlib, StreamsOfStockZlibInflateAtEveryLevel) {
+  std::vector<uint8_t> in = TextPages(100, 11), out;
+  for (int level : {1, 6, 9}) {
+    std::vector<uint8_t> z(compressBound(uLong(in.size())));
+    uLongf n = uLongf(z.size());
+    ASSERT_EQ(compress2(z.data(), &n, in.data(), uLong(in.size()), level), Z_OK);
+    z.resize(n);
+    ASSERT_EQ(InflatePages(z, out), 100) << "level " << level;
+    EXPECT_TRUE(std::equal(in.begin(), in.end(), out.begin()));
+  }
 }
 
 TEST(Zlib, IncompressiblePagesFitTheAreaButNotASmallerOne) {

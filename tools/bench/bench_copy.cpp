@@ -1,8 +1,9 @@
 // Copy benchmark: builds a compressed library of about 20,000 sheets, copies
 // every volume into a fresh compressed library, and compares the copy's time
-// with raw zlib work on the same text blocks in the same run: inflating every
-// block of the source text file and deflating its pages again at level 9.
-// Target: the copy takes at most 1.3x that baseline.
+// with stock zlib on one thread doing the same work on the same text blocks in
+// the same run: inflating every block of the source text file and deflating
+// its pages again at level 9. Target: the copy takes at most 0.6x that
+// baseline; VORNE_THREADS=1 shows the codec alone.
 #include <unistd.h>
 #include <zlib.h>
 
@@ -17,6 +18,7 @@
 #include "copy/CopyErrors.h"
 #include "copy/OutputVolumes.h"
 #include "platform/FileSystem.h"
+#include "platform/Workers.h"
 #include "store/Cluster.h"
 #include "store/Headers.h"
 #include "tests/support/LibraryBuilder.h"
@@ -53,7 +55,9 @@ std::vector<testing::TVolumePlan> Library(int volumes, int sheetsPerVolume) {
 
 // Inflates every block of a compressed text file and deflates its pages
 // again at level 9, as the copy must.
-void RawZlib(const std::string& file) {
+// Returns the bytes level 9 makes of the file, length fields included.
+size_t RawZlib(const std::string& file) {
+  size_t bytes = 0;
   std::string text = RealFileSystem().ReadAll(file);
   std::vector<uint8_t> pages(100 * 256), packed(compressBound(100 * 256));
   size_t at = 0;
@@ -66,7 +70,9 @@ void RawZlib(const std::string& file) {
     at += len;
     uLongf m = uLongf(packed.size());
     compress2(packed.data(), &m, pages.data(), n, 9);
+    bytes += 4 + m;
   }
+  return bytes;
 }
 
 }  // namespace
@@ -107,16 +113,19 @@ int main(int argc, char** argv) {
     o.FlushNew();
   };
   double baseline = 1e9, copy = 1e9;
+  size_t level9Bytes = 0;
   for (int run = 0; run < 3; ++run) {
     fsys::remove_all(out);
     Settle();
-    baseline = std::min(baseline, Seconds([&] { RawZlib(src + "/GZipDBF"); }));
+    baseline = std::min(baseline, Seconds([&] { level9Bytes = RawZlib(src + "/GZipDBF"); }));
     Settle();
     copy = std::min(copy, Seconds(copyLibrary));
   }
   std::printf("raw zlib inflate + level-9 deflate of the blocks: %.3f s\n", baseline);
   std::printf("copy of the whole library:                        %.3f s\n", copy);
-  std::printf("ratio copy / raw zlib: %.2fx (target at most 1.3x)\n", copy / baseline);
+  const double sizeRatio = double(fsys::file_size(out + "/GZipDBF")) / double(level9Bytes);
+  std::printf("threads: %d; copied text file / zlib level 9: %+.2f%%\n", WorkerThreads(), (sizeRatio - 1) * 100);
+  std::printf("ratio copy / raw zlib: %.2fx (target at most 0.6x)\n", copy / baseline);
   fsys::remove_all(dir);
   return 0;
 }

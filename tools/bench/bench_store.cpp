@@ -1,8 +1,11 @@
 // Text buffer benchmark: writes a library's worth of tariff-like sheets in both
-// forms, reads them back, and compares the compressed form with raw zlib on
-// the same bytes measured in the same run:
-//   (a) reading every sheet in order vs. inflating the same blocks, target <= 1.5x
-//   (b) writing compressed vs. deflating the same pages at level 9, target <= 1.2x
+// forms, reads them back, and compares the compressed form with stock zlib on
+// one thread doing the same work on the same bytes, measured in the same run:
+//   (a) reading every sheet in order vs. inflating the same blocks, target <= 0.8x
+//   (b) writing compressed vs. deflating the same pages at level 9, target <= 0.5x
+// and the compressed file's size against level 9's. The writer compresses
+// ahead and the reader inflates ahead on the pool; VORNE_THREADS=1 shows the
+// codec alone.
 #include <unistd.h>
 #include <zlib.h>
 
@@ -17,6 +20,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/UserPort.h"
+#include "platform/Workers.h"
 #include "store/Bytes.h"
 #include "store/TextReader.h"
 #include "store/TextWriter.h"
@@ -106,7 +110,9 @@ void RawInflate(const TBlocks& b, std::vector<uint8_t>& area) {
   }
 }
 
-void RawDeflate(const TBlocks& b, std::vector<uint8_t>& area) {
+// Returns the bytes level 9 makes of the file, length fields included.
+size_t RawDeflate(const TBlocks& b, std::vector<uint8_t>& area) {
+  size_t bytes = 0;
   for (const auto& p : b.pages) {
     z_stream s{};
     deflateInit2(&s, 9, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY);
@@ -115,8 +121,10 @@ void RawDeflate(const TBlocks& b, std::vector<uint8_t>& area) {
     s.next_out = area.data();
     s.avail_out = uInt(area.size());
     if (deflate(&s, Z_FINISH) != Z_STREAM_END) std::abort();
+    bytes += 4 + s.total_out;
     deflateEnd(&s);
   }
+  return bytes;
 }
 
 }  // namespace
@@ -138,12 +146,15 @@ int main() {
   auto write = [&](int compressed) {
     fsys::remove(paths[compressed]);
     auto w = OutDataBuffer::Create(env, paths[compressed], compressed);
+    w->CompressAhead(true);
     positions[compressed].clear();
     for (const auto& s : library) positions[compressed].push_back(w->WriteSheet(s).value());
     if (!w->Close()) std::abort();
+    for (TTextPos& pos : positions[compressed]) pos = w->Settled(pos).value();
   };
   auto read = [&](int compressed) {
     auto r = TDataBuffer::Create(env, paths[compressed], compressed);
+    r->ReadAhead(true);
     std::vector<std::string> lines;
     int32_t maxLength = 0, count = 0;
     for (const TTextPos& pos : positions[compressed])
@@ -159,12 +170,13 @@ int main() {
   // Each figure and its baseline are measured in turn, so that a busy machine
   // slows both alike; the best of the runs counts.
   double writeSecs[2] = {1e30, 1e30}, readSecs[2] = {1e30, 1e30}, inflateSecs = 1e30, deflateSecs = 1e30;
+  size_t level9Bytes = 0;
   for (int run = 0; run < kRuns; ++run) {
     for (int compressed = 0; compressed < 2; ++compressed) {
       writeSecs[compressed] = std::min(writeSecs[compressed], Seconds([&] { write(compressed); }));
       readSecs[compressed] = std::min(readSecs[compressed], Seconds([&] { read(compressed); }));
     }
-    deflateSecs = std::min(deflateSecs, Seconds([&] { RawDeflate(blocks, area); }));
+    deflateSecs = std::min(deflateSecs, Seconds([&] { level9Bytes = RawDeflate(blocks, area); }));
     inflateSecs = std::min(inflateSecs, Seconds([&] { RawInflate(blocks, area); }));
   }
   for (int compressed = 0; compressed < 2; ++compressed)
@@ -174,12 +186,15 @@ int main() {
 
   const double readRatio = readSecs[1] / inflateSecs;
   const double writeRatio = writeSecs[1] / deflateSecs;
-  std::printf("blocks: %zu; raw inflate %.3f s, raw deflate %.3f s\n", blocks.deflated.size(), inflateSecs,
-              deflateSecs);
-  std::printf("(a) compressed sequential read / raw inflate : %.2fx  (target <= 1.5x) %s\n", readRatio,
-              readRatio <= 1.5 ? "ok" : "MISSED");
-  std::printf("(b) compressed write / raw deflate level 9   : %.2fx  (target <= 1.2x) %s\n", writeRatio,
-              writeRatio <= 1.2 ? "ok" : "MISSED");
+  const double sizeRatio = double(fsys::file_size(paths[1])) / double(level9Bytes);
+  std::printf("threads: %d; blocks: %zu; raw inflate %.3f s, raw deflate %.3f s\n", WorkerThreads(),
+              blocks.deflated.size(), inflateSecs, deflateSecs);
+  std::printf("compressed file / zlib level 9 : %+.2f%%  (target <= +1%%) %s\n", (sizeRatio - 1) * 100,
+              sizeRatio <= 1.01 ? "ok" : "MISSED");
+  std::printf("(a) compressed sequential read / raw zlib inflate : %.2fx  (target <= 0.8x) %s\n", readRatio,
+              readRatio <= 0.8 ? "ok" : "MISSED");
+  std::printf("(b) compressed write / raw deflate level 9 : %.2fx  (target <= 0.5x) %s\n", writeRatio,
+              writeRatio <= 0.5 ? "ok" : "MISSED");
   fsys::remove_all(dir);
   return 0;
 }
