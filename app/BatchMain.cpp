@@ -18,6 +18,7 @@
 #include "sheets/SheetPrinter.h"
 #include "shell/AddRun.h"
 #include "shell/BatchPort.h"
+#include "shell/CompareRun.h"
 #include "shell/CopyRuns.h"
 #include "shell/DeleteRuns.h"
 #include "shell/Main.h"
@@ -92,6 +93,12 @@ const char kHelp[] =
     "            and Pending, or fewer than 5 dockets), more than 300 are refused;\n"
     "            NOLIMIT lifts both limits. No display is needed. The sheet list\n"
     "            goes to stdout, the count of pages to stderr\n"
+    "  COMPARE   Browse the selection and write, for each sheet that has an older\n"
+    "            version (the next lower revision of its number in its volume, not\n"
+    "            Deleted), what changed as a unified diff into TO <file> (UTF-8,\n"
+    "            3 lines of context, headed \"--- <code> <volume> | <sheet name>\"),\n"
+    "            which patch applies to the older text; written also when no sheet\n"
+    "            has an older version\n"
     "  DELETE VOLUMES  delete the marked volumes (ID <code>[,...] or ALL): the\n"
     "            prime file is written again without them (the header and text\n"
     "            files keep their records); the remaining volumes go to stdout.\n"
@@ -152,6 +159,8 @@ struct TBatchOptions {
   bool details = false, noType5 = false, noType6 = false, showDockets = false, primeDates = false;
   bool pdf = false, noLimit = false;
   std::string pdfPath;  // the value of TO with PDF
+  bool compare = false;
+  std::string comparePath;  // the value of TO with COMPARE
   TDeleteKind deleting = TDeleteKind::None;
   bool yes = false;   // the questions of DELETE are answered OK
   std::string error;  // a usage problem found here
@@ -188,6 +197,7 @@ std::vector<std::string> TakeBatchOptions(const std::vector<std::string>& args, 
                    : w == "PRIMEDATES"  ? &o.primeDates
                    : w == "PDF"         ? &o.pdf
                    : w == "NOLIMIT"     ? &o.noLimit
+                   : w == "COMPARE"     ? &o.compare
                                         : nullptr;
       if (flag) {
         *flag = true;
@@ -197,13 +207,14 @@ std::vector<std::string> TakeBatchOptions(const std::vector<std::string>& args, 
     rest.push_back(a);
     value = !value && std::find(std::begin(kTakesValue), std::end(kTakesValue), w.substr(0, 12)) != std::end(kTakesValue);
   }
-  if (!o.pdf) return rest;
-  // PDF is a Browse whose TO names the PDF file rather than an output library.
+  if (o.pdf && o.compare) o.error = "PDF and COMPARE cannot be given together";
+  if (!o.pdf && !o.compare) return rest;
+  // PDF and COMPARE are Browses whose TO names the file to write rather than an output library.
   // Browse comes first: choosing it clears a status selection given before it.
   std::vector<std::string> browse = {"BROWSE"};
   for (size_t i = 0; i < rest.size(); ++i) {
     if (UpperCase(rest[i]) == "TO" && i + 1 < rest.size()) {
-      o.pdfPath = rest[++i];
+      (o.compare ? o.comparePath : o.pdfPath) = rest[++i];
       continue;
     }
     browse.push_back(rest[i]);
@@ -318,6 +329,10 @@ int Run(const std::vector<std::string>& allArgs) {
     std::fprintf(stderr, "PDF needs the file to write: give TO <file>.pdf\n");
     return kUsage;
   }
+  if (options.compare && options.comparePath.empty()) {
+    std::fprintf(stderr, "COMPARE needs the file to write: give TO <file>\n");
+    return kUsage;
+  }
   if (NeedsLibrary(st.RunMode) && st.FromPrimePath.empty() && !st.MultiSourceRequested) {
     std::fprintf(stderr, "no library to open: give FROM <library folder>\n");
     return kUsage;
@@ -410,6 +425,9 @@ int Run(const std::vector<std::string>& allArgs) {
   if (!adding && runMode == TRunMode::Browse && result == TGoResult::Ran)
     std::fputs(main.SheetList().CopySheetListClick().c_str(), stdout);
   if (options.pdf && result == TGoResult::Ran && !WritePdf(main, options)) return kFailed;
+  if (options.compare && result == TGoResult::Ran &&
+      !WriteComparisons(env, main.SheetList().Entries(), options.comparePath))
+    return kFailed;
   if (result == TGoResult::Ran) PrintModeResult(main, port);
   if (deleting && result == TGoResult::Ran) {
     if (options.deleting == TDeleteKind::Volumes) {

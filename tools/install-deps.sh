@@ -4,7 +4,8 @@ set -euo pipefail
 # With --fuzz also clang and its libFuzzer runtime, for `make fuzz` (CI does
 # not fuzz, so it does not fetch them).
 packages=(g++ make cmake zlib1g-dev libgtest-dev libgmock-dev ccache
-          qt6-base-dev libgl-dev fonts-liberation poppler-utils)
+          qt6-base-dev libgl-dev fonts-liberation poppler-utils
+          libdtl-dev patch)
 if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-dev); fi
 missing=()
 for p in "${packages[@]}"; do
