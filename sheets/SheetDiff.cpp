@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace vorne {
 
@@ -12,10 +13,7 @@ namespace {
 
 enum class TOp : unsigned char { Same, Del, Add };
 
-// The shortest edit script turning a into b; within each run of changes the
-// deletions come first. Elements are compared as numbers: callers intern
-// their lines or words first, so that the algorithm compares no strings.
-std::vector<TOp> EditScript(const std::vector<int>& a, const std::vector<int>& b) {
+std::vector<TOp> ScriptOf(const std::vector<int>& a, const std::vector<int>& b) {
   std::vector<TOp> ops;
   if (a.empty() || b.empty()) {
     ops.assign(a.size(), TOp::Del);
@@ -28,6 +26,46 @@ std::vector<TOp> EditScript(const std::vector<int>& a, const std::vector<int>& b
   ops.reserve(ses.size());
   for (const auto& e : ses)
     ops.push_back(e.second.type == dtl::SES_COMMON ? TOp::Same : e.second.type == dtl::SES_DELETE ? TOp::Del : TOp::Add);
+  return ops;
+}
+
+// The shortest edit script turning a into b; within each run of changes the
+// deletions come first. Elements are compared as numbers: callers intern
+// their lines or words first, so that the algorithm compares no strings.
+//
+// An element found on one side only is in no common subsequence: those are
+// set aside before the search and put back as deletions and additions, so a
+// sheet rewritten from top to bottom costs no more than one barely touched
+// (the search grows with the number of differences).
+std::vector<TOp> EditScript(const std::vector<int>& a, const std::vector<int>& b) {
+  std::unordered_set<int> inA(a.begin(), a.end()), inB(b.begin(), b.end());
+  std::vector<int> ra, rb;           // the elements found on both sides
+  std::vector<size_t> pa, pb;        // and where they stand
+  for (size_t i = 0; i < a.size(); ++i)
+    if (inB.count(a[i])) ra.push_back(a[i]), pa.push_back(i);
+  for (size_t j = 0; j < b.size(); ++j)
+    if (inA.count(b[j])) rb.push_back(b[j]), pb.push_back(j);
+  std::vector<TOp> ops;
+  ops.reserve(a.size() + b.size());
+  size_t i = 0, j = 0, ri = 0, rj = 0;
+  for (TOp op : ScriptOf(ra, rb)) {
+    // Everything up to the element this op is about, the set-aside ones first.
+    const size_t toI = op != TOp::Add ? pa[ri++] : i, toJ = op != TOp::Del ? pb[rj++] : j;
+    for (; i < toI; ++i) ops.push_back(TOp::Del);
+    for (; j < toJ; ++j) ops.push_back(TOp::Add);
+    ops.push_back(op);
+    if (op != TOp::Add) ++i;
+    if (op != TOp::Del) ++j;
+  }
+  for (; i < a.size(); ++i) ops.push_back(TOp::Del);
+  for (; j < b.size(); ++j) ops.push_back(TOp::Add);
+  // Deletions before additions within each run of changes.
+  for (size_t k = 0; k < ops.size();) {
+    size_t end = k;
+    while (end < ops.size() && ops[end] != TOp::Same) ++end;
+    std::stable_partition(ops.begin() + long(k), ops.begin() + long(end), [](TOp o) { return o == TOp::Del; });
+    k = end + 1;
+  }
   return ops;
 }
 

@@ -113,7 +113,7 @@ TEST(SheetDiffTest, TwoThousandLineTextsCompareFastAndCountEveryChange) {
   newer.insert(newer.begin() + 1000, "  Zone new");
   const auto start = std::chrono::steady_clock::now();
   const TSheetDiff d = TSheetDiff::Compare(older, newer);
-  // Wholly different texts are the slowest case of the algorithm.
+  // A sheet rewritten from top to bottom.
   Lines other;
   for (int i = 0; i < 2000; ++i) other.push_back("other " + std::to_string(i));
   const TSheetDiff all = TSheetDiff::Compare(older, other);

@@ -41,9 +41,13 @@ int main() {
   const double revised = Seconds([&] { sink += TSheetDiff::Compare(older, newer).Rows().size(); }, times);
   const double unified = Seconds([&] { sink += vorne::UnifiedDiff(older, newer, "a", "b").size(); }, times);
   const double allNew = Seconds([&] { sink += TSheetDiff::Compare(older, other).Rows().size(); }, 3);
+  // Every line on both sides, none in its place: the search's slowest case.
+  const std::vector<std::string> reversed(older.rbegin(), older.rend());
+  const double backwards = Seconds([&] { sink += TSheetDiff::Compare(older, reversed).Rows().size(); }, 1);
   std::printf("2,000 lines, 70 changed or added: side-by-side diff %.1fx, unified diff %.1fx the baseline\n",
               revised / baseline, unified / baseline);
-  std::printf("2,000 lines, all different (the slowest case): %.1fx the baseline\n", allNew / baseline);
+  std::printf("2,000 lines, all different: %.1fx the baseline\n", allNew / baseline);
+  std::printf("2,000 lines, the same in reverse order (the slowest case): %.1fx the baseline\n", backwards / baseline);
   std::printf("(baseline: copying both texts and hashing every line, %.3f ms)\n", baseline * 1000);
   return sink == 0;  // keeps the work from being optimised away
 }
