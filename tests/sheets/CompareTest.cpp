@@ -242,7 +242,8 @@ TEST_F(VersionPairsTest, SheetListCompareTakesTheSelectedSheetOrTwoMarkedOnesAnd
   EXPECT_EQ(port_.messages.back(), "Nothing to compare: sheet 6 revision 0 has no older version in its volume");
 
   // Two marked sheets, in either order: the lower revision is the older.
-  form.SetMultiSelect(true);
+  form.SetMultiSelect(true);  // the selected sheet starts marked
+  form.SetMarked(3, false);
   form.SetMarked(4, true);
   form.SetMarked(0, true);
   pick = PickVersions(form, pairs);
