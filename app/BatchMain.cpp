@@ -20,6 +20,7 @@
 #include "shell/AddRun.h"
 #include "shell/BasicRuns.h"
 #include "shell/BatchPort.h"
+#include "shell/CompareRun.h"
 #include "shell/CopyRuns.h"
 #include "shell/DeleteRuns.h"
 #include "shell/FindRun.h"
@@ -99,12 +100,18 @@ const char kHelp[] =
     "            goes to stdout, the count of pages to stderr\n"
     "  FIND <query>  (batch only) the sheets whose text holds query, one\n"
     "            tab-separated line each (code, company, volume, sheet, status,\n"
-    "            effective date, snippet with\n"
-    "            the hits in [brackets]) in Browse order; the volumes of ALL or ID and\n"
-    "            the status keywords narrow it (no ALL or ID: the whole library).\n"
+    "            effective date, snippet with the hits in [brackets]) in Browse\n"
+    "            order; the volumes of ALL or ID and the status keywords narrow it\n"
+    "            (no ALL or ID: the whole library).\n"
     "            query: words (all must occur), \"a phrase\", prefix*, a OR b; case is\n"
     "            ignored. An index in $XDG_CACHE_HOME/vorne (~/.cache/vorne) is kept\n"
     "            current. Exit 0 with a hit, 1 with none, 2 for a query it cannot read\n"
+    "  COMPARE   (batch only) Browse the selection and write, for each sheet that\n"
+    "            has an older version (the next lower revision of its number in its\n"
+    "            volume, not Deleted), what changed as a unified diff into TO <file> (UTF-8,\n"
+    "            3 lines of context, headed \"--- <code> <volume> | <sheet name>\"),\n"
+    "            which patch applies to the older text; written also when no sheet\n"
+    "            has an older version\n"
     "  DELETE VOLUMES  (batch only) delete the marked volumes (ID <code>[,...] or ALL):\n"
     "            the prime file is written again without them (the header and text\n"
     "            files keep their records); the remaining volumes go to stdout.\n"
@@ -157,6 +164,7 @@ const char kHelp[] =
     "  vorne-batch FROM lib UNZIP ID 902 PDF TO sheets.pdf   print sheets into a PDF\n"
     "  vorne-batch FROM lib UNZIP ID 902 DELETE VOLUMES YES  delete a volume\n"
     "  vorne-batch FROM lib UNZIP FIND \"fuel retention\"   the sheets that say it\n"
+    "  vorne-batch FROM lib UNZIP ALL COMPARE TO changes.diff   what changed, as diffs\n"
     "\n"
     "Exit status: 0 the run completed, 1 it failed, was refused or wrote nothing,\n"
     "2 a usage problem. More in man vorne-batch.\n"
@@ -183,6 +191,8 @@ struct TBatchOptions {
   bool details = false, noType5 = false, noType6 = false, showDockets = false, primeDates = false;
   bool pdf = false, noLimit = false;
   std::string pdfPath;  // the value of TO with PDF
+  bool compare = false;
+  std::string comparePath;  // the value of TO with COMPARE
   TDeleteKind deleting = TDeleteKind::None;
   bool yes = false;   // the questions of DELETE are answered OK
   bool finding = false;
@@ -233,6 +243,7 @@ std::vector<std::string> TakeBatchOptions(const std::vector<std::string>& args, 
                    : w == "PRIMEDATES"  ? &o.primeDates
                    : w == "PDF"         ? &o.pdf
                    : w == "NOLIMIT"     ? &o.noLimit
+                   : w == "COMPARE"     ? &o.compare
                                         : nullptr;
       if (flag) {
         *flag = true;
@@ -242,13 +253,14 @@ std::vector<std::string> TakeBatchOptions(const std::vector<std::string>& args, 
     rest.push_back(a);
     value = !value && takesValue(w.substr(0, kKeywordWidth));
   }
-  if (!o.pdf) return rest;
-  // PDF is a Browse whose TO names the PDF file rather than an output library.
+  if (o.pdf && o.compare) o.error = "PDF and COMPARE cannot be given together";
+  if (!o.pdf && !o.compare) return rest;
+  // PDF and COMPARE are Browses whose TO names the file to write rather than an output library.
   // Browse comes first: choosing it clears a status selection given before it.
   std::vector<std::string> browse = {"BROWSE"};
   for (size_t i = 0; i < rest.size(); ++i) {
     if (UpperCase(rest[i]) == "TO" && i + 1 < rest.size()) {
-      o.pdfPath = rest[++i];
+      (o.compare ? o.comparePath : o.pdfPath) = rest[++i];
       continue;
     }
     browse.push_back(rest[i]);
@@ -406,6 +418,10 @@ int Run(const std::vector<std::string>& allArgs) {
                  st.ToPrimePath.c_str());
     return kUsage;
   }
+  if (options.compare && options.comparePath.empty()) {
+    std::fprintf(stderr, "COMPARE needs the file to write: give TO <file>\n");
+    return kUsage;
+  }
   if (NeedsLibrary(st.RunMode) && st.FromPrimePath.empty() && !st.MultiSourceRequested) {
     std::fprintf(stderr, "no library to open: give FROM <library folder>\n");
     return kUsage;
@@ -496,6 +512,9 @@ int Run(const std::vector<std::string>& allArgs) {
   if (!adding && runMode == TRunMode::Browse && result == TGoResult::Ran)
     std::fputs(main.SheetList().CopySheetListClick().c_str(), stdout);
   if (options.pdf && result == TGoResult::Ran && !WritePdf(main, options)) return kFailed;
+  if (options.compare && result == TGoResult::Ran &&
+      !WriteComparisons(env, main.SheetList().Entries(), options.comparePath))
+    return kFailed;
   if (result == TGoResult::Ran) PrintModeResult(main, port);
   if (deleting && result == TGoResult::Ran) {
     // A failed run says that nothing changed, never a count of what did not happen.

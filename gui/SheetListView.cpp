@@ -19,6 +19,7 @@
 #include <QEvent>
 #include <QPointer>
 
+#include "gui/CompareView.h"
 #include "gui/EditDialogs.h"
 #include "gui/HdrInfoView.h"
 #include "gui/NotepadDialog.h"
@@ -145,8 +146,10 @@ TSheetListView::TSheetListView(THdrForm& form, QWidget* parent) : QWidget(parent
   halt_ = new QPushButton("Halt");
   halt_->setToolTip("Stop the search in the text of the listed sheets");
   annotate_ = new QPushButton("Annotate");
+  compareBtn_ = new QPushButton("Compare");
+  compareBtn_->setToolTip("What changed since the older version (or between two marked sheets)");
   auto* buttons = new QHBoxLayout;
-  for (QPushButton* b : {info_, plain_, multi_, all_, annotate_, halt_, enough_}) buttons->addWidget(b);
+  for (QPushButton* b : {info_, plain_, multi_, all_, annotate_, compareBtn_, halt_, enough_}) buttons->addWidget(b);
   buttons->addStretch();
 
   runLabel_ = new QLabel;
@@ -182,6 +185,7 @@ TSheetListView::TSheetListView(THdrForm& form, QWidget* parent) : QWidget(parent
   connect(info_, &QPushButton::clicked, this, &TSheetListView::Alt_EClick);
   connect(halt_, &QPushButton::clicked, this, &TSheetListView::HaltClick);
   connect(annotate_, &QPushButton::clicked, this, &TSheetListView::noteBtnClick);
+  connect(compareBtn_, &QPushButton::clicked, this, &TSheetListView::CompareClick);
   connect(list_, &QListView::doubleClicked, this, [this] { ShowThisSheet(); });
   form_.onSheetCurrent = [this](const TSheetPtr& sheet) {
     if (display_) display_->SetSheet(sheet);
@@ -204,6 +208,15 @@ TSheetListView::~TSheetListView() {
   // The windows opened from here go before the models they show.
   for (QPointer<QWidget>* frame : {&textFrame_, &infoFrame_, &imageFrame_})
     delete frame->data();
+  compare_.reset();
+}
+
+void TSheetListView::CompareClick() {
+  if (!compare_)
+    compare_ = std::make_unique<TCompareOpener>(form_, [this](QWidget* view, const QSize& size) {
+      return Host(view, size, false);
+    });
+  compare_->Compare();
 }
 
 void TSheetListView::CopySheetList() { QApplication::clipboard()->setText(ToQt(form_.CopySheetListClick())); }
@@ -245,6 +258,7 @@ void TSheetListView::BuildMenus(QWidget* barWidget) {
   addAction(copy);
   connect(copy, &QAction::triggered, this, &TSheetListView::CopySheetList);
   connect(file->addAction("Print"), &QAction::triggered, this, &TSheetListView::PrintMainClick);
+  connect(file->addAction("Compare"), &QAction::triggered, this, &TSheetListView::CompareClick);
   file->addSeparator();
   QAction* quit = file->addAction("Quit");
   quit->setToolTip("Quit WinVORNE");

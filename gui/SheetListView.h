@@ -34,6 +34,7 @@ class TPrintImageView;
 class TSelection;
 class TSheetDisplay;
 class TSheetTextView;
+class TCompareOpener;
 
 // The entries of THdrForm. In the owner-drawn style each line also carries
 // its background, text colour and font (from THdrForm::LineStyle alone).
@@ -102,6 +103,9 @@ class TSheetListView : public QWidget {
   // "Docket", "Order", "Status" and "Type 5 Edit": chooses the sheets, then
   // edits their header records in the editing dialog.
   void ChgDocketClick(bool type5);
+  // "Compare": the selected sheet with its older version, or two marked sheets.
+  void CompareClick();
+  TCompareOpener* Comparing() const { return compare_.get(); }
 
   TSheetDisplay* Display() const { return display_.get(); }
   THdrInfo* Info() const { return hdrInfo_.get(); }
@@ -148,6 +152,8 @@ class TSheetListView : public QWidget {
   QPushButton* all_;
   QPushButton* halt_;
   QPushButton* annotate_;
+  QPushButton* compareBtn_;
+  std::unique_ptr<TCompareOpener> compare_;
   QAction* display_Action_ = nullptr;
   TWindowHost host_;
   const TSelection* selection_ = nullptr;

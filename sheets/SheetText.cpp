@@ -36,27 +36,34 @@ void TSheetDisplay::SetSheet(const TSheetPtr& sheet) {
   Show();
 }
 
+bool ReadSheetLines(TFileCluster& cluster, TSheet& sheet, std::vector<std::string>& lines, std::string& title,
+                    TUserPort& port) {
+  lines.clear();
+  const bool wasOpen = cluster.BufferOpen();
+  if (!wasOpen && !cluster.OpenBuffer()) return false;
+  bool ok = false;
+  try {
+    ok = cluster.Buffer()->SheetText(sheet.body.text, lines, sheet.maxLineLength, sheet.lineCount);
+  } catch (const std::exception& e) {
+    // A damaged block: the reader names it; nothing is shown.
+    port.Error(e.what());
+    lines.clear();
+  }
+  if (!wasOpen) cluster.CloseBuffer();
+  if (!ok) return false;
+  title = lines.empty() ? std::string() : lines.front();
+  if (!lines.empty()) lines.erase(lines.begin());
+  if (sheet.body.revNo >= 1 && !lines.empty()) lines.front() = "Superseding: " + lines.front();
+  return true;
+}
+
 bool TSheetDisplay::LoadText(std::vector<std::string>& lines) {
   lines.clear();
   if (!sheet_) return false;
   TFileCluster* cluster = list_.Cluster();
-  if (!cluster) return false;
-  const bool wasOpen = cluster->BufferOpen();
-  if (!wasOpen && !cluster->OpenBuffer()) return false;
-  bool ok = false;
-  try {
-    ok = cluster->Buffer()->SheetText(sheet_->body.text, lines, sheet_->maxLineLength, sheet_->lineCount);
-  } catch (const std::exception& e) {
-    // A damaged block: the reader names it; the window shows nothing.
-    list_.Env().port.Error(e.what());
-    lines.clear();
-  }
-  if (!wasOpen) cluster->CloseBuffer();
-  if (!ok) return false;
-  const std::string title = lines.empty() ? std::string() : lines.front();
+  std::string title;
+  if (!cluster || !ReadSheetLines(*cluster, *sheet_, lines, title, list_.Env().port)) return false;
   caption_ = Cut(MakeSheetKey(sheet_->body.sheetNo) + ": ", 22) + title;
-  if (!lines.empty()) lines.erase(lines.begin());
-  if (sheet_->body.revNo >= 1 && !lines.empty()) lines.front() = "Superseding: " + lines.front();
   return true;
 }
 

@@ -25,6 +25,13 @@
 
 namespace vorne {
 
+// Reads the sheet's text through the cluster's text buffer (opened for the
+// read when it is not open): the title goes to title and is removed from the
+// lines; for a revised sheet the new first line gets "Superseding: " in
+// front. False when it cannot be read (a damaged block is reported on port).
+bool ReadSheetLines(TFileCluster& cluster, TSheet& sheet, std::vector<std::string>& lines, std::string& title,
+                    TUserPort& port);
+
 class TSheetDisplay {
  public:
   explicit TSheetDisplay(THdrForm& list);

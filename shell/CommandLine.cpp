@@ -37,6 +37,7 @@ const std::vector<TKeywordInfo>& CommandLineKeywords() {
       {"NAMES", nullptr, false}, {"TEST", nullptr, false}, {"ERRORS", nullptr, false}, {"DATA", nullptr, false},
       {"HTML", nullptr, false}, {"HTMLALL", nullptr, false}, {"PRINT", nullptr, false}, {"PDF", nullptr, true},
       {"DELETE", "VOLUMES|SHEETS", true}, {"FIND", "<query>", true},
+      {"COMPARE", nullptr, true},
       // volumes and sheets
       {"ALL", nullptr, false}, {"ID", "<code>[,<code>...]", false}, {"RECENT", "<days|ALL>", false},
       {"EFFECTIVE", nullptr, false}, {"PENDING", nullptr, false}, {"CURRENT", nullptr, false},

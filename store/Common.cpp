@@ -27,6 +27,34 @@ std::string TrimBoth(std::string_view s) {
   return TrimRight(s.substr(i));
 }
 
+char16_t UnicodeOf1252(uint8_t b) {
+  // Bytes 0x80-0x9F; the rest of the code page is Latin-1.
+  static constexpr char16_t kHigh[32] = {
+      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  return b >= 0x80 && b < 0xA0 ? kHigh[b - 0x80] : char16_t(b);
+}
+
+std::string Utf8From1252(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (char ch : s) {
+    const char16_t u = UnicodeOf1252(static_cast<uint8_t>(ch));
+    if (u < 0x80) {
+      out += char(u);
+    } else if (u < 0x800) {
+      out += char(0xC0 | (u >> 6));
+      out += char(0x80 | (u & 0x3F));
+    } else {
+      out += char(0xE0 | (u >> 12));
+      out += char(0x80 | ((u >> 6) & 0x3F));
+      out += char(0x80 | (u & 0x3F));
+    }
+  }
+  return out;
+}
+
 std::string StripLead(std::string_view s) {
   std::string t = TrimRight(s);
   size_t i = 0;

@@ -57,6 +57,11 @@ char UpperChar(char c);
 char LowerChar(char c);
 std::string UpperCase(std::string_view s);
 std::string LowerCase(std::string_view s);
+// The Unicode character of a Windows-1252 byte; the five bytes the code page
+// leaves undefined keep their C1 code points, so any byte string survives.
+char16_t UnicodeOf1252(uint8_t b);
+// The text in UTF-8, for files other programs read as Unicode.
+std::string Utf8From1252(std::string_view s);
 // ASCII letters compared without case; <0, 0, >0.
 int CompareNoCase(std::string_view a, std::string_view b);
 bool EqualNoCase(std::string_view a, std::string_view b);

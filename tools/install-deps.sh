@@ -6,8 +6,8 @@ set -euo pipefail
 # dpkg-dev computes the Debian package's dependencies.
 # With --fuzz also clang and its libFuzzer runtime, for `make fuzz` (CI does
 # not fuzz, so it does not fetch them).
-packages=(g++ make cmake zlib1g-dev libdeflate-dev libsqlite3-dev libgtest-dev libgmock-dev ccache
-          qt6-base-dev libgl-dev fonts-liberation poppler-utils
+packages=(g++ make cmake zlib1g-dev libdeflate-dev libsqlite3-dev libdtl-dev libgtest-dev libgmock-dev ccache
+          qt6-base-dev libgl-dev fonts-liberation poppler-utils patch
           librsvg2-bin desktop-file-utils appstream groff-base dpkg-dev)
 if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-dev); fi
 missing=()

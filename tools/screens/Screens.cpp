@@ -28,6 +28,7 @@
 #include "filings/Type0Dialog.h"
 #include "filings/Verifier.h"
 #include "gui/CheckWindows.h"
+#include "gui/CompareView.h"
 #include "gui/ControlPanel.h"
 #include "gui/CriteriaDialogs.h"
 #include "gui/CriteriaPanel.h"
@@ -45,6 +46,7 @@
 #include "gui/SmallWindows.h"
 #include "gui/VolumeListView.h"
 #include "platform/FileSystem.h"
+#include "sheets/Compare.h"
 #include "sheets/SheetList.h"
 #include "sheets/Superseder.h"
 #include "shell/Main.h"
@@ -260,6 +262,21 @@ int Run(const QString& library, const QString& out) {
     }
   }
   s.ModalShot("printer-fonts", [&] { TPrinterFontsDialog(&window).exec(); });
+  // "Compare": the first listed sheet that has an older version, beside it.
+  {
+    TVersionPairs pairs;
+    for (size_t i = 0; i < form.Count(); ++i) {
+      if (!form.Entries()[i].second || !pairs.OlderVersion(*form.Entries()[i].second)) continue;
+      form.Select(int(i));
+      sheets->CompareClick();
+      if (QWidget* frame = sheets->Comparing() ? sheets->Comparing()->Frame() : nullptr) {
+        frame->resize(1100, 640);
+        s.Shot(frame, "compare-versions");
+        frame->hide();
+      }
+      break;
+    }
+  }
   // The main window with the sheet list, the sheet text and the header info.
   if (sheets->ImageFrame()) sheets->ImageFrame()->hide();
   window.SheetListWindow()->setGeometry(0, 0, 520, 640);
