@@ -154,7 +154,8 @@ void TMain::SelectIds() {
   state_.AutoSelectAll = false;
   if (!state_.Loaded || volumes_.RowCount() == 0) return;
   std::vector<std::string> bad;
-  for (const std::string& key : IdKeys(state_.IdList, &bad)) volumes_.SelectById(std::stoll(key));
+  for (const std::string& key : IdKeys(state_.IdList, &bad))
+    if (volumes_.SelectById(std::stoll(key)) == 0) env_.port.Warn("No volume has the company ID " + key);
   for (const std::string& b : bad) env_.port.Warn("Not a company ID: " + b);
   panel_.ResetDocketSelection();
 }
@@ -175,6 +176,8 @@ void TMain::ModeChanged(const TModeActions& actions) {
 void TMain::SetExpertMode(bool on) {
   vorne::SetExpertMode(state_, on);
   volumes_.ApplyExpertMode(on);
+  // Its own modes go with it: the panel and the Mode menu both show Browse.
+  if (!on && uint8_t(state_.RunMode) >= uint8_t(TRunMode::Test)) ModeChanged(ChooseMode(state_, TRunMode::Browse));
 }
 
 // ---- the To side -------------------------------------------------------------------

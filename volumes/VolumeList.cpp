@@ -136,7 +136,9 @@ void TFromDisplay::Clear() {
   cluster_ = nullptr;
   current_ = nullptr;
   focused_.reset();
+  SetStatus(0, "");  // the last volume of the library that was open names nothing here now
   Counts();
+  Changed();
 }
 
 void TFromDisplay::Fill(TFileCluster& cluster, const TFillOptions& options) {
@@ -274,13 +276,18 @@ void TFromDisplay::SelectAll() {
   Changed();
 }
 
-void TFromDisplay::SelectById(int64_t id) {
+size_t TFromDisplay::SelectById(int64_t id) {
   const std::string text = ZeroPad(id, 6);
+  size_t found = 0;
   for (TVolumeRow& r : rows_)
-    if (r.columns[kColId] == text) r.marked = true;
+    if (r.columns[kColId] == text) {
+      r.marked = true;
+      ++found;
+    }
   ResetDockets();
   Counts();
   Changed();
+  return found;
 }
 
 int64_t TFromDisplay::MarkedSheetSum() const {
@@ -442,6 +449,12 @@ bool TFromDisplay::Run() {
   enoughVisible_ = false;
   steps_->Finish(*this);
   gaugeVisible_ = false;
+  // The run may have changed the volumes (sheets deleted, copied, added) and
+  // taken marks off: every row and count shows the library as it is now.
+  for (TVolumeRow& row : rows_)
+    if (row.volume) RefreshRow(row);
+  Counts();
+  if (MarkedCount() == 0) SetStatus(1, "No Sheets, out of " + std::to_string(sheetTotal_));
   Changed();
   return true;
 }

@@ -193,7 +193,8 @@ class TFromDisplay {
   void Unselect();
   void SelectAll();
   // Marks every row whose ID is ZeroPad(id, 6); resets the docket selection.
-  void SelectById(int64_t id);
+  // Returns how many rows carry the ID (none: nothing changes but the counts).
+  size_t SelectById(int64_t id);
   void Counts();
   int64_t MarkedSheetSum() const;
   int64_t SheetTotal() const { return sheetTotal_; }
