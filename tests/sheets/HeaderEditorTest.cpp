@@ -431,7 +431,7 @@ TEST_F(EditFormTest, Type5EditOffersTheIssuersOfTheSheetsOwnVolumeOnceEachWithTh
   issuers_ = {};
   dockets_ = {};
   std::vector<std::unique_ptr<THdrList>> lists;
-  for (TPrimeRef* v : cluster_->Volumes()) {
+  for (const auto& v : cluster_->Volumes()) {
     lists.push_back(std::make_unique<THdrList>(*v, nullptr));
     lists.back()->Load();
     lists.back()->FillNames(names_, issuers_, dockets_);

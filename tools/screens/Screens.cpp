@@ -42,6 +42,7 @@
 #include "gui/QtUserPort.h"
 #include "gui/RunWindows.h"
 #include "gui/SheetListView.h"
+#include "gui/SheetTextView.h"
 #include "gui/SmallWindows.h"
 #include "gui/VolumeListView.h"
 #include "platform/FileSystem.h"
@@ -252,7 +253,8 @@ int Run(const QString& library, const QString& out) {
       form.Select(int(i));
       sheets->ShowThisSheet();
       if (sheets->TextFrame()) {
-        sheets->TextFrame()->resize(760, 520);
+        // Narrower than the sheet's lines, as on a small screen: the lines scroll sideways.
+        sheets->TextFrame()->resize(460, 420);
         QApplication::processEvents();
         if (auto* lines = sheets->TextView()->findChild<QListWidget*>("sheetTextLines"))
           lines->horizontalScrollBar()->setValue(lines->horizontalScrollBar()->maximum());
