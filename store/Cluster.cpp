@@ -100,15 +100,17 @@ bool TFileCluster::LooksLikeLibrary() {
   // volume is reported when it is listed, a text file has none.
   const bool hdrWasOpen = hdr_ != nullptr;
   if (!env_.fs.Exists(hdrPath_) || (!hdrWasOpen && !OpenHdr())) return false;
-  bool found = false;
   const int32_t records = int32_t(hdr_->Size() / kHdrRecordSize);
-  for (size_t i = 0; i < bytes.size() / kPrimeRecordSize && !found; ++i) {
+  bool found = false, chained = false;
+  for (size_t i = 0; i < bytes.size() / kPrimeRecordSize && !found && records > 0; ++i) {
     const TPrimeRecord r = TPrimeRecord::Decode(reinterpret_cast<const uint8_t*>(bytes.data()) + i * kPrimeRecordSize);
     THdrRecord rec;
+    chained |= r.firstHdr >= 0;
     found = r.firstHdr >= 0 && r.firstHdr < records && ReadHdr(r.firstHdr, rec) && rec[0] == kVolumeRecord;
   }
   if (!hdrWasOpen) CloseHdr();
-  return found;
+  // An empty header file, or volumes without chains yet, are a library's; chains that all start elsewhere are not.
+  return records == 0 || found || !chained;
 }
 
 bool TFileCluster::OpenOutput() {

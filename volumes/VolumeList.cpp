@@ -447,14 +447,15 @@ bool TFromDisplay::Run() {
     }
   }
   enoughVisible_ = false;
-  steps_->Finish(*this);
-  gaugeVisible_ = false;
-  // The run may have changed the volumes (sheets deleted, copied, added) and
-  // taken marks off: every row and count shows the library as it is now.
+  // The steps may have changed the volumes (sheets deleted, copied, added)
+  // and taken marks off: every row and count shows the library as it is now,
+  // before Finish says what the run did.
   for (TVolumeRow& row : rows_)
     if (row.volume) RefreshRow(row);
   Counts();
   if (MarkedCount() == 0) SetStatus(1, "No Sheets, out of " + std::to_string(sheetTotal_));
+  steps_->Finish(*this);
+  gaugeVisible_ = false;
   Changed();
   return true;
 }
