@@ -100,8 +100,10 @@ std::chrono::steady_clock::time_point TToDisplay::Now() const {
 
 void TToDisplay::ListNewVolumes() {
   if (!out_) return;
-  for (const auto& v : out_->Volumes())
-    if (FindRow(v->Key()) < 0) UpdateRow(AddVolumeRow(v->record), v->record);
+  for (const auto& v : out_->Volumes()) {
+    const int row = FindRow(v->Key());
+    UpdateRow(row < 0 ? AddVolumeRow(v->record) : size_t(row), v->record);
+  }
   Changed();
 }
 

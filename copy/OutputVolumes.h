@@ -245,7 +245,8 @@ class TToDisplay {
   // no longer used.
   void ReleaseOutput() { out_ = nullptr; }
   // Rows for the volumes of the output cluster that no row shows yet (a
-  // split run's output moved to another company library).
+  // split run's output moved to another company library), and every row of
+  // its volumes showing the prime record as the run left it.
   void ListNewVolumes();
   // Copies the selected sheets of one source volume into the output: a new
   // output volume ("Adding") or a merge into the stored one ("Merging");

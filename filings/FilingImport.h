@@ -41,6 +41,8 @@ inline constexpr size_t kMaxSheetLines = 118;
 // Input lines longer than this are wrapped: the widest page there is
 // (landscape at 17 c.p.i.); narrower pages are chosen by the layout check.
 inline constexpr size_t kWrapWidth = 168;
+// The save dialog's filter for an import's error log, which is named "<filing>.TXT".
+inline constexpr char kErrorLogFilter[] = "Error logs|*.TXT;*.txt;*.log";
 
 // A sheet being built from a filing: its header, its text and its layout.
 class TOutSheet : public TSheet {

@@ -57,6 +57,7 @@ TControlPanel::TControlPanel(TMain& main, QWidget* parent) : QWidget(parent), ma
   mergeGroup_ = new QGroupBox;
   merge_ = new QRadioButton("Merge");
   replace_ = new QRadioButton("Replace");
+  mergeGroup_->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
   auto* mergeLayout = new QVBoxLayout(mergeGroup_);
   mergeLayout->setContentsMargins(4, 2, 4, 2);
   mergeLayout->addWidget(merge_);
@@ -79,6 +80,7 @@ TControlPanel::TControlPanel(TMain& main, QWidget* parent) : QWidget(parent), ma
   auto* idRow = new QHBoxLayout;
   idRow->addWidget(new QLabel("ID"));
   idRow->addWidget(id_);
+  idRow->addStretch(1);  // the box stays beside its label however wide the column
   auto* options = new QVBoxLayout;
   options->addWidget(mergeGroup_);
   options->addWidget(multiIn_);
@@ -127,6 +129,8 @@ TControlPanel::TControlPanel(TMain& main, QWidget* parent) : QWidget(parent), ma
   layout->addLayout(files);
   layout->addLayout(options);
   layout->addWidget(criteriaHost_, 1);
+  // With the selectors hidden the room goes here, not into the columns before.
+  layout->addStretch(0);
   layout->addLayout(run);
 
   connect(close_, &QToolButton::clicked, this, &TControlPanel::hideClicked);

@@ -234,14 +234,10 @@ void TEditDialog::refresh() {
   names5Panel_->setVisible(form_.Type5Mode());
   if (shownNames_ != form_.Names5().size() || form_.Names5Index() < 0) {
     names5_->clear();
-    for (const auto& [name, entry] : form_.Names5()) {
-      names5_->addItem(ToQt(name));
-      // Records may carry the same name: the tip tells them apart.
-      if (entry) names5_->item(names5_->count() - 1)->setToolTip(QString("Issuer record %1").arg(entry->position));
-    }
+    for (size_t i = 0; i < form_.Names5().size(); ++i) names5_->addItem(ToQt(form_.Names5Line(i)));
     shownNames_ = form_.Names5().size();
   } else {
-    for (int i = 0; i < names5_->count(); ++i) names5_->item(i)->setText(ToQt(form_.Names5()[size_t(i)].first));
+    for (int i = 0; i < names5_->count(); ++i) names5_->item(i)->setText(ToQt(form_.Names5Line(size_t(i))));
   }
   names5_->setCurrentRow(form_.Names5Index());
   names5_->setStyleSheet(form_.Names5Flash() ? "QListWidget { background: yellow; }" : QString());
@@ -267,25 +263,7 @@ QVariant TDependentsModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= shown_ || size_t(index.row()) >= s_.Dependents().size()) return {};
   if (role == Qt::DisplayRole) return ToQt(s_.Dependents()[size_t(index.row())].first);
   if (role == TSheetListModel::kOwnerDrawnRole) return true;
-  std::optional<TLineStyle> style = s_.LineStyle(index.row());
-  if (!style) return {};
-  switch (role) {
-    case Qt::BackgroundRole:
-      return QColor(style->background.r, style->background.g, style->background.b);
-    case Qt::ForegroundRole:
-      return QColor(style->colour.r, style->colour.g, style->colour.b);
-    case Qt::FontRole: {
-      QFont f;
-      f.setBold(style->font.bold);
-      f.setItalic(style->font.italic);
-      f.setStrikeOut(style->font.strikeOut);
-      return f;
-    }
-    case TSheetListModel::kIndentRole:
-      return style->indent;
-    default:
-      return {};
-  }
+  return TSheetListModel::StyleData(s_.LineStyle(index.row()), role, QFont());
 }
 
 void TDependentsModel::Refresh() {

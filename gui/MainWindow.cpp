@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
+#include <QDateTime>
 #include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
@@ -52,6 +53,16 @@ namespace {
 
 const QColor kNavy(0, 0, 128), kAqua(0, 255, 255), kPurple(128, 0, 128);
 
+// How long after the start sequence a new size of the main window (the
+// window system maximising it) tiles the windows again.
+constexpr qint64 kRetileMs = 3000;
+
+// A window's first size: what it asks for, but inside the area that shows it.
+QSize FitInside(const QSize& wanted, const QSize& area) {
+  if (area.width() < 200 || area.height() < 150) return wanted;  // the area has no size of its own yet
+  return wanted.boundedTo(area);
+}
+
 // The Mode menu: caption and RunMode.
 const std::pair<const char*, TRunMode> kModeMenu[] = {
     {"&Browse", TRunMode::Browse},       {"&Copy", TRunMode::Copy},         {"Add New Filing", TRunMode::AddNewFiling},
@@ -71,6 +82,9 @@ TMainWindow::TMainWindow(TMain& main, QtUserPort& port, QWidget* parent)
   mdi_ = new QMdiArea;
   mdi_->setObjectName("mdi");
   mdi_->viewport()->installEventFilter(this);
+  // Windows wider than the area scroll it; they never make the main window grow past the screen.
+  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(mdi_);
 
   volumeView_ = new TVolumeListView(main_.VolumeList(), [this] { return int(main_.State().RunMode); });
@@ -190,7 +204,10 @@ TMainWindow::TMainWindow(TMain& main, QtUserPort& port, QWidget* parent)
 
   criteria_ = new TCriteriaPanelView(main_);
   controls_->SetCriteriaPanel(criteria_);
-  connect(criteria_, &TCriteriaPanelView::runNowRequested, this, &TMainWindow::RunNow);
+  // The dialogs' Go runs the volume list's loop as the main Go does, which
+  // says so when nothing is marked.
+  connect(criteria_, &TCriteriaPanelView::runNowRequested, this,
+          [this] { Guarded([this] { return main_.VolumeList().Go(); }); });
   connect(criteria_, &TCriteriaPanelView::summaryRequested, this, [this] {
     // The summary is made anew each time, showing the criteria as they are now.
     if (summaryWindow_) {
@@ -223,7 +240,7 @@ QMdiSubWindow* TMainWindow::AddWindow(QWidget* view, const QSize& size) {
   window->setWidget(view);
   window->setAttribute(Qt::WA_DeleteOnClose, false);
   mdi_->addSubWindow(window);
-  window->resize(size);
+  window->resize(FitInside(size, mdi_->viewport()->size()));
   window->hide();
   connect(view, &QWidget::windowTitleChanged, window, &QWidget::setWindowTitle);
   window->setWindowTitle(view->windowTitle());
@@ -245,6 +262,8 @@ void TMainWindow::UpdateCodes() {
 
 void TMainWindow::ShowWindow(QMdiSubWindow* window) {
   if (window->isMinimized()) window->showNormal();
+  // A window closed with its X has its view hidden with it.
+  if (window->widget()) window->widget()->show();
   window->show();
   mdi_->setActiveSubWindow(window);
 }
@@ -375,9 +394,12 @@ void TMainWindow::Start() {
   SetControlPanelShown(true);
   ShowWindow(sheetWindow_);
   ShowWindow(volumeWindow_);
-  mdi_->tileSubWindows();
   // ReadyToGo
   if (isVisible()) showMaximized();
+  // Tiled now, and again while the window system is still giving the
+  // maximised size (resizeEvent), so that the windows fill the area.
+  mdi_->tileSubWindows();
+  startedAt_ = QDateTime::currentMSecsSinceEpoch();
   const bool go = main_.Start();
   if (main_.State().RunMode == TRunMode::ScanUpdates) sheetWindow_->showMinimized();
   // FROMFOLDER, FROMALL, FROMDIR: the libraries panel lists the libraries of the root.
@@ -388,10 +410,23 @@ void TMainWindow::Start() {
   }
   refresh();
   if (main_.SummaryShown()) ShowSelectorSummary();
-  if (go && !splash_->isVisible() && multiIn)
-    Guarded([this] { return CopyEveryLibrary(main_); });
-  else if (go && !splash_->isVisible())
-    RunNow();
+  if (go && !splash_->isVisible()) {
+    // Started by GO or EXPRESS: nobody is there to click. The run's messages
+    // go to the log and the status line, and what it armed ends with it.
+    bool told = false;
+    port_.SetUnattended([this, &told](const QString& text) {
+      main_.Log().AddLine(FromQt(text));
+      panels_[0]->setText(text);
+      told = true;
+    });
+    if (multiIn)
+      Guarded([this] { return CopyEveryLibrary(main_); });
+    else
+      RunNow();
+    port_.SetUnattended(nullptr);
+    if (told) ShowWindow(logWindow_);
+    main_.State().AutoGo = false;
+  }
 }
 
 void TMainWindow::ShowSelectorSummary() {
@@ -670,6 +705,8 @@ bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
 void TMainWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   PlaceOverlays();
+  if (startedAt_ > 0 && QDateTime::currentMSecsSinceEpoch() - startedAt_ < kRetileMs)
+    QTimer::singleShot(0, mdi_, &QMdiArea::tileSubWindows);
 }
 
 void TMainWindow::PlaceOverlays() {

@@ -220,6 +220,7 @@ class TMainWindow : public QMainWindow {
   bool hasArgs_ = false;
   bool running_ = false;
   bool closeAfterRun_ = false;
+  qint64 startedAt_ = 0;  // ms since the epoch when the start sequence ran
   TGoResult lastResult_ = TGoResult::NotPrepared;
 };
 

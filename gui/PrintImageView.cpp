@@ -13,6 +13,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "gui/PrintCanvas.h"
@@ -60,7 +61,7 @@ void TPrintBox::paintEvent(QPaintEvent*) {
 TPrintImageView::TPrintImageView(TPrintImage& image, QWidget* parent) : QWidget(parent), image_(image) {
   setObjectName("printImage");
   box_ = new TPrintBox(image_);
-  auto* scroll = new QScrollArea;
+  auto* scroll = scroll_ = new QScrollArea;
   scroll->setWidget(box_);
   scroll->setBackgroundRole(QPalette::Dark);
   pitch_ = new QLabel;
@@ -102,8 +103,18 @@ TPrintImageView::TPrintImageView(TPrintImage& image, QWidget* parent) : QWidget(
 TPrintImageView::~TPrintImageView() { image_.onChanged = nullptr; }
 
 void TPrintImageView::refresh() {
+  const bool wide = box_->width() > box_->height();
   box_->Resize();
   box_->update();
+  if ((box_->width() > box_->height()) != wide) emit pageTurned();
+}
+
+QSize TPrintImageView::sizeHint() const {
+  const int frame = 2 * scroll_->frameWidth();
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const QMargins m = layout()->contentsMargins();
+  const int buttons = layout()->itemAt(0)->sizeHint().height() + layout()->spacing();
+  return {box_->width() + frame + bar + m.left() + m.right(), box_->height() + frame + buttons + m.top() + m.bottom()};
 }
 
 // ---- "Printer fonts" ------------------------------------------------------------
@@ -138,6 +149,7 @@ void TPrinterFontsDialog::accept() {
 void PrintMainClick(QWidget* parent, THdrForm& list, const TSelection& selection, TSheetDisplay* display,
                     bool expert) {
   QPrinter printer(QPrinter::HighResolution);
+  printer.setPageSize(QPageSize(QPageSize::Letter));  // tariff sheets are letter pages, whatever the locale
   SetUpPrinter(parent, printer);
   if (expert) TPrinterFontsDialog(parent).exec();
   if (list.RunMode() == THdrForm::kTest || list.RunMode() == THdrForm::kErrorsOnly) {
@@ -181,6 +193,7 @@ void PrintOneSheet(QWidget* parent, THdrForm& list, const std::function<void(int
   TSheetPtr sheet = list.GetSelectedSheet();
   if (!sheet) return;
   QPrinter printer(QPrinter::HighResolution);
+  printer.setPageSize(QPageSize(QPageSize::Letter));
   printer.setPageOrientation(sheet->body.orientation == 'P' ? QPageLayout::Portrait : QPageLayout::Landscape);
   QPrintDialog dialog(&printer, parent);
   printerSetUp = true;

@@ -13,6 +13,7 @@
 class QComboBox;
 class QFontComboBox;
 class QLabel;
+class QScrollArea;
 
 namespace vorne {
 
@@ -47,14 +48,19 @@ class TPrintImageView : public QWidget {
   ~TPrintImageView() override;
   void refresh();
   TPrintBox* Box() const { return box_; }
+  // The whole page with the buttons: wider than high for a landscape sheet.
+  QSize sizeHint() const override;
 
  signals:
   void printRequested();
   void closeRequested();
+  // The page turned (a landscape sheet after a portrait one, or back).
+  void pageTurned();
 
  private:
   TPrintImage& image_;
   TPrintBox* box_;
+  QScrollArea* scroll_;
   QLabel* pitch_;
   QLabel* fontSize_;
 };

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QEvent>
 #include <QFileSystemModel>
 #include <QGroupBox>
@@ -102,11 +103,17 @@ TPrintToFileView::TPrintToFileView(TFilePrintDialog& model, QWidget* parent) : Q
   drive_->setCurrentIndex(at < 0 ? 0 : at);
   filling_ = false;
   DriveChosen();
-  const QString mapped = QString::fromStdString(MapPath(model_.directory));
-  if (!model_.directory.empty() && QDir(mapped).exists()) {
-    const QModelIndex i = folders_->index(QDir(mapped).absolutePath());
+  // The tree opens at the preset folder, or at the nearest folder above it
+  // that exists yet (a new output folder is made by the run); without a
+  // preset, at the home folder rather than at the top of the disk.
+  QString shown = model_.directory.empty() ? QDir::homePath() : QString::fromStdString(MapPath(model_.directory));
+  while (!QDir(shown).exists() && QDir(shown).absolutePath() != QDir::rootPath())
+    shown = QFileInfo(QDir(shown).absolutePath()).path();
+  if (QDir(shown).exists() && QDir(shown).absolutePath() != QDir::rootPath()) {
+    const QModelIndex i = folders_->index(QDir(shown).absolutePath());
     tree_->setCurrentIndex(i);
-    tree_->scrollTo(i);
+    tree_->expand(i);
+    tree_->scrollTo(i, QAbstractItemView::PositionAtTop);
   }
   folder_->setText(ToQt(model_.directory));
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -9,6 +10,7 @@
 #include <QPushButton>
 
 #include "gui/Text1252.h"
+#include "shell/BatchPort.h"
 #include "platform/Paths.h"
 
 namespace vorne {
@@ -67,6 +69,23 @@ QMessageBox::Icon IconOf(TButtons b) {
   }
 }
 
+// The path with each existing folder spelled as on the disk, matched
+// without case; the part below the last folder found stays as typed.
+QString ExistingCase(const QString& path) {
+  if (path.isEmpty() || QFileInfo::exists(path)) return path;
+  const QStringList parts = path.split('/');
+  QString at = path.startsWith('/') ? "/" : QDir::currentPath();
+  for (qsizetype i = path.startsWith('/') ? 1 : 0; i < parts.size(); ++i) {
+    if (parts[i].isEmpty()) continue;
+    QString found;
+    for (const QString& entry : QDir(at).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+      if (entry.compare(parts[i], Qt::CaseInsensitive) == 0) found = entry;
+    if (found.isEmpty()) return QDir(at).filePath(parts.mid(i).join('/'));
+    at = QDir(at).filePath(found);
+  }
+  return at;
+}
+
 }  // namespace
 
 QtUserPort::QtUserPort() = default;
@@ -81,6 +100,10 @@ void QtUserPort::SetButtonWords(const std::string& question, const std::string& 
 }
 
 void QtUserPort::Message(TMsgKind kind, const std::string& text) {
+  if (unattended_) {
+    unattended_(ToQt(text));
+    return;
+  }
   TArrowCursor arrow;
   QMessageBox::Icon icon = kind == TMsgKind::Error     ? QMessageBox::Critical
                            : kind == TMsgKind::Warning ? QMessageBox::Warning
@@ -92,6 +115,12 @@ void QtUserPort::Message(TMsgKind kind, const std::string& text) {
 }
 
 TAnswer QtUserPort::Ask(const std::string& text, TButtons buttons) {
+  if (unattended_) {
+    const TAnswer safe = SafeAnswer(buttons);
+    const char* word = safe == TAnswer::Cancel ? "Cancel" : safe == TAnswer::No ? "No" : "OK";
+    unattended_(ToQt(text) + " -> " + word);
+    return safe;
+  }
   TArrowCursor arrow;
   QMessageBox box(IconOf(buttons), "Confirm", ToQt(text), ButtonsOf(buttons), window_);
   box.setObjectName("vorneMessage");
@@ -121,8 +150,9 @@ std::optional<std::string> QtUserPort::ChooseFile(TFileKind kind, const TFileCho
   QFileDialog dialog(window_, ToQt(choice.caption));
   dialog.setObjectName("vorneFileDialog");
   dialog.setOption(QFileDialog::DontUseNativeDialog);
-  // The proposal is a typed path: drive letters point into the drive map.
-  QFileInfo start(ToQt(MapPath(choice.defaultName)));
+  // The proposal is a typed path: drive letters point into the drive map,
+  // and folders kept upper-cased find the folder as the disk spells it.
+  QFileInfo start(ExistingCase(ToQt(MapPath(choice.defaultName))));
   if (!choice.defaultName.empty()) {
     if (start.isDir()) {
       dialog.setDirectory(start.absoluteFilePath());

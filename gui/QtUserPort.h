@@ -31,12 +31,19 @@ class QtUserPort : public TUserPort {
   using TDialogView = std::function<std::optional<bool>(TDialogModel&, QWidget* parent)>;
   // Where status texts go (panel 0-5).
   using TStatusSink = std::function<void(int panel, const QString& text)>;
+  // Where the messages of an unattended run go instead of message boxes.
+  using TUnattendedSink = std::function<void(const QString& text)>;
 
   QtUserPort();
   ~QtUserPort() override;
 
   void SetWindow(QWidget* window) { window_ = window; }
   void SetStatusSink(TStatusSink sink) { status_ = std::move(sink); }
+  // While a sink is set (a run started by GO or EXPRESS) nothing waits for a
+  // click: messages go to the sink, and questions take their safe answer,
+  // which the sink is told too. nullptr shows boxes again.
+  void SetUnattended(TUnattendedSink sink) { unattended_ = std::move(sink); }
+  bool Unattended() const { return bool(unattended_); }
   void AddDialogView(TDialogView view) { views_.push_back(std::move(view)); }
   // A question whose buttons carry words of their own (the "Delete?" dialog):
   // its window caption and the captions of its first two buttons.
@@ -68,6 +75,7 @@ class QtUserPort : public TUserPort {
   };
   QWidget* window_ = nullptr;
   TStatusSink status_;
+  TUnattendedSink unattended_;
   std::vector<TDialogView> views_;
   std::map<std::string, TWords> words_;
   int busyDepth_ = 0;

@@ -16,6 +16,7 @@
 
 #include "copy/CopyErrors.h"
 #include "copy/OutputVolumes.h"
+#include "filings/FilingImport.h"
 #include "gui/Text1252.h"
 #include "platform/Paths.h"
 #include "store/Errors.h"
@@ -265,7 +266,7 @@ void TErrorLogView::SetLog(const std::string& caption, const std::vector<std::st
 }
 
 void TErrorLogView::Save() {
-  auto file = env_.port.ChooseSaveFile({"Save the Error Log", logName_, "*.log"});
+  auto file = env_.port.ChooseSaveFile({"Save the Error Log", logName_, kErrorLogFilter});
   if (!file || file->empty()) return;
   try {
     SaveTextLines(env_, *file, log_);

@@ -8,11 +8,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QMenuBar>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -64,7 +66,10 @@ QVariant TSheetListModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::DisplayRole) return ToQt(form_.Entries()[size_t(index.row())].first);
   if (role == kOwnerDrawnRole) return form_.OwnerDrawn();
   if (!form_.OwnerDrawn()) return role == Qt::FontRole ? QVariant(font_) : QVariant();
-  std::optional<TLineStyle> style = form_.LineStyle(index.row());
+  return StyleData(form_.LineStyle(index.row()), role, font_);
+}
+
+QVariant TSheetListModel::StyleData(const std::optional<TLineStyle>& style, int role, const QFont& base) {
   if (!style) return {};
   switch (role) {
     case Qt::BackgroundRole:
@@ -72,7 +77,7 @@ QVariant TSheetListModel::data(const QModelIndex& index, int role) const {
     case Qt::ForegroundRole:
       return ColourOf(style->colour);
     case Qt::FontRole: {
-      QFont f = font_;
+      QFont f = base;
       f.setBold(style->font.bold);
       f.setItalic(style->font.italic);
       f.setStrikeOut(style->font.strikeOut);
@@ -80,6 +85,10 @@ QVariant TSheetListModel::data(const QModelIndex& index, int role) const {
     }
     case kIndentRole:
       return style->indent;
+    case kMarkedRole:
+      return style->marked;
+    case kCurrentRole:
+      return style->current;
     default:
       return {};
   }
@@ -104,13 +113,28 @@ void TSheetLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     QStyledItemDelegate::paint(painter, option, index);
     return;
   }
+  // Marked lines in the selection colours, whatever their own colours: a grey
+  // line stays readable and a mark never looks like the current line.
+  const bool marked = index.data(TSheetListModel::kMarkedRole).toBool();
+  const QPalette& palette = option.palette;
+  const QColor background = marked ? palette.color(QPalette::Active, QPalette::Highlight)
+                                   : index.data(Qt::BackgroundRole).value<QColor>();
+  const QColor text = marked ? palette.color(QPalette::Active, QPalette::HighlightedText)
+                             : index.data(Qt::ForegroundRole).value<QColor>();
   painter->save();
-  painter->fillRect(option.rect, index.data(Qt::BackgroundRole).value<QColor>());
+  painter->fillRect(option.rect, background);
   painter->setFont(index.data(Qt::FontRole).value<QFont>());
-  painter->setPen(index.data(Qt::ForegroundRole).value<QColor>());
+  painter->setPen(text);
   const int indent = index.data(TSheetListModel::kIndentRole).toInt();
   painter->drawText(option.rect.adjusted(indent, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                     index.data(Qt::DisplayRole).toString());
+  if (index.data(TSheetListModel::kCurrentRole).toBool()) {
+    // The current line: a frame, dashed so that it never reads as a mark.
+    QPen frame(marked ? text : palette.color(QPalette::Active, QPalette::Highlight).darker(130), 2, Qt::DashLine);
+    painter->setPen(frame);
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(option.rect.adjusted(1, 1, -1, -1));
+  }
   painter->restore();
 }
 
@@ -195,7 +219,8 @@ TSheetListView::TSheetListView(THdrForm& form, QWidget* parent) : QWidget(parent
     if (!syncing_) ViewToModel();
   });
   connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
-    if (!syncing_ && current.isValid() && !form_.MultiSelect()) form_.ListClick(current.row());
+    // In multi-select too the clicked line becomes current (its frame, its labels); its mark is the click's toggle.
+    if (!syncing_ && current.isValid()) form_.ListClick(current.row());
   });
 
   form_.onChanged = [this] { refresh(); };
@@ -389,6 +414,8 @@ QWidget* TSheetListView::Host(QWidget* view, const QSize& size, bool frameless) 
 void TSheetListView::ShowFrame(QWidget* frame) {
   if (!frame) return;
   if (frame->isMinimized()) frame->showNormal();
+  // A frame closed with its X has hidden the view inside it.
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(frame); sub && sub->widget()) sub->widget()->show();
   frame->show();
   frame->raise();
   frame->activateWindow();
@@ -447,6 +474,11 @@ void TSheetListView::Alt_EClick() {
     form_.Select(0);
     return;
   }
+  if (form_.Count() == 0) {
+    // A header window of "Not Available" fields would only cover the list.
+    form_.Env().port.Info("No Sheets listed");
+    return;
+  }
   EnsureInfo();
   hdrInfo_->Alt_EClick();
   if (!hdrInfo_->IsOpen()) return;
@@ -483,9 +515,21 @@ void TSheetListView::ShowPrintImage() {
     imageFrame_ = Host(imageView_, {900, 760}, false);
     connect(imageView_, &TPrintImageView::closeRequested, this, [this] { imageFrame_->hide(); });
     connect(imageView_, &TPrintImageView::printRequested, this, [this] { PrintOneSheet(this, form_); });
+    connect(imageView_, &TPrintImageView::pageTurned, this, &TSheetListView::FitImageFrame);
   }
   imageView_->refresh();
+  FitImageFrame();
   ShowFrame(imageFrame_);
+}
+
+void TSheetListView::FitImageFrame() {
+  // The whole page where there is room for it, inside the area that holds the window.
+  if (!imageFrame_) return;
+  QSize wanted = imageView_->sizeHint();
+  if (imageFrame_ != imageView_) wanted += imageFrame_->size() - imageView_->size();
+  if (QWidget* area = imageFrame_->parentWidget()) wanted = wanted.boundedTo(area->size());
+  else if (QScreen* screen = imageFrame_->screen()) wanted = wanted.boundedTo(screen->availableSize());
+  imageFrame_->resize(wanted);
 }
 
 void TSheetListView::PrintMainClick() {
@@ -510,7 +554,8 @@ void TSheetListView::ChgDocketClick(bool type5) {
   for (size_t i = 0; i < form_.Count(); ++i)
     if (form_.IsMarked(i) && form_.Entries()[i].second) edit.AddSheet(form_.Entries()[i].first, form_.Entries()[i].second);
   if (edit.Sheets().empty()) return;
-  if (type5) edit.SetIssuers(form_.Issuers());
+  // The issuers of the marked sheets' own volumes, never those of another company listed with them.
+  if (type5) edit.SetChainIssuers(form_.Issuers());
   edit.runSuperseder = [this](TSheetSuperseder& s) {
     TSupersederDialog dialog(s, this);
     return dialog.exec() == QDialog::Accepted;

@@ -16,6 +16,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QListView;
@@ -29,6 +30,7 @@ namespace vorne {
 class THdrForm;
 class THdrInfo;
 class THdrInfoView;
+struct TLineStyle;
 class TPrintImage;
 class TPrintImageView;
 class TSelection;
@@ -42,7 +44,9 @@ class TSheetListModel : public QAbstractListModel {
   Q_OBJECT
 
  public:
-  enum Role { kOwnerDrawnRole = Qt::UserRole + 1, kIndentRole };
+  enum Role { kOwnerDrawnRole = Qt::UserRole + 1, kIndentRole, kMarkedRole, kCurrentRole };
+  // The roles of an owner-drawn line from its style (the superseder's list uses them too).
+  static QVariant StyleData(const std::optional<TLineStyle>& style, int role, const QFont& base);
 
   TSheetListModel(THdrForm& form, QObject* parent);
 
@@ -137,6 +141,7 @@ class TSheetListView : public QWidget {
   void EnsureDisplay();
   void EnsureInfo();
   void ShowFrame(QWidget* frame);
+  void FitImageFrame();
   void SheetCurrent();
 
   THdrForm& form_;

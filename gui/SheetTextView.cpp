@@ -34,7 +34,11 @@ TSheetTextView::TSheetTextView(TSheetDisplay& display, QWidget* parent) : QWidge
   lines_->setObjectName("sheetTextLines");
   lines_->setSelectionMode(QAbstractItemView::MultiSelection);
   lines_->setFont(DisplayFont());
-  lines_->setUniformItemSizes(true);
+  // Each line as wide as it is: a landscape sheet's long lines scroll sideways, never cut with an ellipsis.
+  lines_->setUniformItemSizes(false);
+  lines_->setTextElideMode(Qt::ElideNone);
+  lines_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  lines_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   box_ = new QPlainTextEdit;
   box_->setObjectName("sheetTextBox");
   box_->setReadOnly(true);

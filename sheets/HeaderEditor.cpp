@@ -271,6 +271,60 @@ void TEditForm::SetIssuers(const TAuxList<T5Entry>& entries) {
   Changed();
 }
 
+std::string SharedDocketsQuestion(size_t unmarkedSheets) {
+  return "The docket record is shared with " + std::to_string(unmarkedSheets) +
+         (unmarkedSheets == 1 ? " sheet that is not marked; it" : " sheets that are not marked; they") +
+         " would change too.\nUpdate anyway? (Cancel, then Clone Type 6, "
+         "changes the marked sheets alone.)";
+}
+
+std::vector<std::unique_ptr<THdrList>> TEditForm::LoadOwnChains() const {
+  std::vector<std::unique_ptr<THdrList>> chains;
+  std::set<TPrimeRef*> volumes;
+  for (const TSheetPtr& s : sheets_) {
+    if (!s || !s->prime || !volumes.insert(s->prime).second) continue;
+    auto chain = std::make_unique<THdrList>(*s->prime, nullptr);
+    chain->Load();  // a chain that cannot be read has been reported and lists nothing
+    chains.push_back(std::move(chain));
+  }
+  return chains;
+}
+
+void TEditForm::SetChainIssuers(const TAuxList<T5Entry>& known) {
+  TAuxList<T5Entry> own;
+  std::set<int32_t> taken;
+  for (const auto& chain : LoadOwnChains()) {
+    for (const auto& e : chain->Issuers()) {
+      if (!e || !taken.insert(e->position).second) continue;
+      const int at = known.IndexOfPos(e->position);
+      own.Add(at >= 0 ? known[size_t(at)] : e);
+    }
+  }
+  SetIssuers(own);
+}
+
+std::string TEditForm::Names5Line(size_t index) const {
+  if (index >= names5_.size()) return {};
+  const auto& [name, entry] = names5_[index];
+  return entry ? name + "   (record " + std::to_string(entry->position) + ")" : name;
+}
+
+bool TEditForm::ConfirmSharedDockets() {
+  std::set<int32_t> records, edited;
+  for (const TSheetPtr& s : sheets_) {
+    edited.insert(s->position);
+    if (auto d = s->Docket(); d && d->position >= 0) records.insert(d->position);
+  }
+  if (records.empty()) return true;
+  size_t others = 0;
+  for (const auto& chain : LoadOwnChains())
+    for (const THdrList::TGroup& g : chain->Groups())
+      for (const TSheetPtr& v : g.versions)
+        if (auto d = v->Docket(); d && records.count(d->position) && !edited.count(v->position)) ++others;
+  if (others == 0) return true;
+  return env_.port.Ask(SharedDocketsQuestion(others), TButtons::OKCancel) == TAnswer::OK;
+}
+
 void TEditForm::Activate() {
   sheetCount_ = std::to_string(sheets_.size()) + " Sheets";
   type6Count_ = std::to_string(dockets6_.size()) + " Type 6 records";
@@ -454,6 +508,7 @@ void TEditForm::OKBtnClick() {
   std::optional<uint16_t> effDate, orderDate;
   std::string docketText;
   if (!Collect(edit, effDate, orderDate, docketText)) return;  // stays open, nothing written
+  if (docketChanged_ && !ConfirmSharedDockets()) return;  // stays open, nothing written
   const std::optional<bool> proceed = CheckSuperseding(edit.status, docketText);
   if (!proceed) return;  // refused with a message: stays open
   if (!*proceed) {

@@ -71,6 +71,11 @@ class TEditForm {
   void SetEndPos(int32_t pos);
   void AddSheet(const std::string& text, const TSheetPtr& sheet);
   void SetIssuers(const TAuxList<T5Entry>& entries);  // "Type 5 Edit"
+  // "Type 5 Edit" on the sheets added: the issuer records of their own
+  // volumes' chains, each record once. An entry of known at the same record
+  // number is taken instead of the one read, so that a renamed issuer shows
+  // in every listed sheet that uses it.
+  void SetChainIssuers(const TAuxList<T5Entry>& known);
   void Activate();                                     // the labels
 
   // ---- the controls ----
@@ -117,6 +122,9 @@ class TEditForm {
   // "Type 5 Edit": the issuer names, sorted, and the chosen line (-1 none).
   const std::vector<std::pair<std::string, std::shared_ptr<T5Entry>>>& Names5() const { return names5_; }
   int Names5Index() const { return names5Index_; }
+  // The line of the list: the name and its record number, which tells apart
+  // records that carry the same name.
+  std::string Names5Line(size_t index) const;
   void Names5Click(int index);
   // The list flashes yellow when a command needs a line first.
   bool Names5Flash() const { return names5Flash_; }
@@ -154,6 +162,11 @@ class TEditForm {
                std::string& docketText);
   // true: go on; false: the superseding dialog was cancelled; nullopt: refused.
   std::optional<bool> CheckSuperseding(uint8_t status, const std::string& docketText);
+  // A docket change reaches every sheet that shares the records: when sheets
+  // that are not in the edit share them, asks first. false: not confirmed.
+  bool ConfirmSharedDockets();
+  // Loads the whole chain of each volume the sheets belong to (every record accepted).
+  std::vector<std::unique_ptr<THdrList>> LoadOwnChains() const;
   void PutBackClone();
   void UpdateDockets(const std::string& docketText, std::optional<uint16_t> effDate,
                      std::optional<uint16_t> orderDate);
@@ -204,6 +217,9 @@ class TEditForm {
   std::vector<std::pair<TSheetPtr, std::shared_ptr<T6Entry>>> beforeClone_;
   std::vector<std::pair<int32_t, TSheetBody>> superseded_;
 };
+
+// The question asked before a docket change reaches sheets that are not marked.
+std::string SharedDocketsQuestion(size_t unmarkedSheets);
 
 // The compact number a citation is typed as: volume * 100000 + series * 1000
 // + paragraph.

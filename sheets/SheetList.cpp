@@ -119,6 +119,12 @@ void THdrForm::ClearList() {
   searchPos_ = 0;
   multiColumn_ = false;
   hints_ = false;
+  // An empty list says so: the last run's volume and count are not this run's.
+  caption_ = "Tariff Sheet List";
+  statusText_ = "\tNo Sheets";
+  // The entries of sheets no longer listed: a new fill gathers its own, once each.
+  issuers_ = {};
+  dockets_ = {};
   Changed();
 }
 
@@ -415,7 +421,10 @@ void THdrForm::SetMarked(size_t index, bool on) {
 std::optional<TLineStyle> THdrForm::LineStyle(int index) const {
   if (index < 0 || size_t(index) >= entries_.size()) return std::nullopt;
   TLineStyle style;
-  const bool lit = IsMarked(size_t(index)) || index == selected_;
+  // In multi-select only the marks are lit: the current line is no mark.
+  const bool lit = IsMarked(size_t(index));
+  style.marked = lit;
+  style.current = index == selected_;
   style.background = lit ? kGrey : kWhite;
   style.colour = kBlack;
   if (const TSheetPtr& sheet = entries_[size_t(index)].second) {

@@ -49,6 +49,12 @@ struct TLineStyle {
   TRgb colour;
   int indent = 2;  // pixels right of the line's left edge
   std::string statusName;
+  // Marked: a command of the window acts on this line. Views draw it in the
+  // platform's selection colours, so that a mark reads the same everywhere.
+  bool marked = false;
+  // Current: the line the window's labels and other windows show; views draw
+  // a focus frame around it, which never looks like a mark.
+  bool current = false;
 };
 
 // Strike-out for superseded, rejected and withdrawn sheets, bold for

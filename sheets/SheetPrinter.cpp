@@ -14,6 +14,9 @@ namespace vorne {
 
 namespace {
 
+// The docket text of the placeholder a sheet without a docket record is given.
+constexpr const char* kMissingDocket = "Docket missing";
+
 std::string Cut(const std::string& s, size_t n) { return s.substr(0, std::min(s.size(), n)); }
 
 // The size a printer sets a sheet's text in when its longest line is empty:
@@ -174,13 +177,21 @@ void TSheetPrinter::IssuingBlock(const TSheet& sheet) {
   y_ += lineHeight_;
 
   const std::shared_ptr<T6Entry> docket = sheet.Docket();
-  const TDocketBody d = docket ? docket->body : TDocketBody{};
+  if (!docket || docket->docketText == kMissingDocket) {
+    // No record to take dates or a compliance docket from: say so rather
+    // than print the dates of an empty record as January 1, 1950.
+    canvas_.TextOut(left_, y_, "Issued on: (no docket record)");
+    y_ += lineHeight_;
+    return;
+  }
+  const TDocketBody& d = docket->body;
   canvas_.TextOut(left_, y_, "Issued on: " + PrintDate(d.issueDate));
   RightAligned(y_, "Effective: " + PrintDate(d.effectiveDate));
   y_ += lineHeight_;
 
+  // A field of blanks, or of the zero bytes a damaged record holds, names no docket.
   const std::string dkt = PadRight(d.complianceDkt, 20).substr(0, 20);
-  if (dkt == std::string(20, ' ')) return;
+  if (dkt.find_first_not_of(std::string(" \0", 2)) == std::string::npos) return;
   canvas_.TextOut(left_, y_, "Filed to comply with order of the Ostrevan, ");
   y_ += lineHeight_;
   // The docket's first two characters, then its run of spaces, hyphens and digits.

@@ -128,7 +128,10 @@ void TSheetSuperseder::SetMarked(size_t index, bool on) {
 std::optional<TLineStyle> TSheetSuperseder::LineStyle(int index) const {
   if (index < 0 || size_t(index) >= dependents_.size()) return std::nullopt;
   TLineStyle style;
-  const bool lit = index == selected_ || IsMarked(size_t(index));
+  // Supersede and Don't Supersede act on the marks alone; the current line only shows its labels.
+  const bool lit = IsMarked(size_t(index));
+  style.marked = lit;
+  style.current = index == selected_;
   style.background = lit ? TRgb{128, 128, 128} : TRgb{255, 255, 255};
   if (const TSheetPtr& s = dependents_[size_t(index)].second) {
     style.font = StatusFontStyle(s->body.status);

@@ -53,7 +53,9 @@ void TAddFilingRun::OfferLog(TRunContext& main, TAddFilings& run, TFileCluster& 
   if (unattended_) {
     path = JoinPath(StripTrailingSep(out.Dir()), run.LogName());
   } else {
-    auto chosen = env.port.ChooseSaveFile({"Save the Error Log", run.LogName(), "*.log"});
+    // The log's own name, beside the library it went into; the filter keeps its extension.
+    auto chosen = env.port.ChooseSaveFile(
+        {"Save the Error Log", JoinPath(StripTrailingSep(out.Dir()), run.LogName()), kErrorLogFilter});
     if (!chosen || chosen->empty()) return;
     path = MapPath(*chosen);
   }
@@ -117,6 +119,8 @@ bool TAddFilingRun::Prepare(TRunContext& main, TFromDisplay&) {
   }
   // The prime file in list order, with the short records beside it.
   out->FlushNew();
+  // The output window shows the volumes as they now stand (counts, first and last sheets).
+  toDisplay_->ListNewVolumes();
   return true;
 }
 

@@ -211,6 +211,8 @@ void TMain::ModeChanged(const TModeActions& actions) {
 void TMain::SetExpertMode(bool on) {
   vorne::SetExpertMode(state_, on);
   volumes_.ApplyExpertMode(on);
+  // Its own modes go with it: the panel and the Mode menu both show Browse.
+  if (!on && uint8_t(state_.RunMode) >= uint8_t(TRunMode::Test)) ModeChanged(ChooseMode(state_, TRunMode::Browse));
 }
 
 // ---- the To side -------------------------------------------------------------------

@@ -75,11 +75,43 @@ bool TFileCluster::Open(const std::string& primePath, bool isOutput) {
       env_.port.Error("Can't find " + primePath);
       return false;
     }
+    if (!LooksLikeLibrary()) {
+      env_.port.Error(primePath_ + " is not the prime file of a library; nothing was opened.");
+      return false;
+    }
     opened_ = true;
     return true;
   }
   opened_ = OpenOutput();
   return opened_;
+}
+
+bool TFileCluster::LooksLikeLibrary() {
+  // The 91-byte records beside an uncompressed output are no index to browse.
+  if (UpperCase(FileNamePart(primePath_)) == UpperCase(kLegacyPrimeName)) return false;
+  std::string bytes;
+  try {
+    bytes = env_.fs.ReadAll(primePath_);
+  } catch (const EInOutError&) {
+    return true;  // unreadable: the read that follows says why
+  }
+  if (bytes.size() % kPrimeRecordSize != 0) return false;
+  if (bytes.empty()) return true;  // a library without volumes yet
+  // One volume whose chain starts at a volume record is enough: a damaged
+  // volume is reported when it is listed, a text file has none.
+  const bool hdrWasOpen = hdr_ != nullptr;
+  if (!env_.fs.Exists(hdrPath_) || (!hdrWasOpen && !OpenHdr())) return false;
+  const int32_t records = int32_t(hdr_->Size() / kHdrRecordSize);
+  bool found = false, chained = false;
+  for (size_t i = 0; i < bytes.size() / kPrimeRecordSize && !found && records > 0; ++i) {
+    const TPrimeRecord r = TPrimeRecord::Decode(reinterpret_cast<const uint8_t*>(bytes.data()) + i * kPrimeRecordSize);
+    THdrRecord rec;
+    chained |= r.firstHdr >= 0;
+    found = r.firstHdr >= 0 && r.firstHdr < records && ReadHdr(r.firstHdr, rec) && rec[0] == kVolumeRecord;
+  }
+  if (!hdrWasOpen) CloseHdr();
+  // An empty header file, or volumes without chains yet, are a library's; chains that all start elsewhere are not.
+  return records == 0 || found || !chained;
 }
 
 bool TFileCluster::OpenOutput() {

@@ -213,6 +213,9 @@ class TFileCluster {
 
  private:
   bool OpenOutput();
+  // Whether the prime file can be a library's: the legacy "Prime" file and a
+  // file of another kind are told apart before anything is listed.
+  bool LooksLikeLibrary();
   std::string LockedMessage() const;
   bool WritePrimeFile(const std::vector<TPrimeRef*>& order, bool withLegacy);
   TPrimeRecord FileRecord(const TPrimeRef& ref) const;

@@ -88,7 +88,7 @@ bool TDatabaseExport::OpenExport(std::string& outputPath, const std::string& lib
   failed_ = false;
   written_ = 0;
   if (outputPath.empty()) {
-    std::optional<std::string> chosen = env_.port.ChooseSaveFile({"Save delimited file as:", libraryDir, "*.txt"});
+    std::optional<std::string> chosen = env_.port.ChooseSaveFile({"Save delimited file as:", AppendName(libraryDir, kDatabaseFileName), "*.txt"});
     if (!chosen || chosen->empty()) return false;
     outputPath = *chosen;
   }

@@ -35,6 +35,8 @@ class TFile;
 class TPrimeRef;
 class TSheet;
 
+// The name the save dialog proposes, in the library's folder.
+inline constexpr char kDatabaseFileName[] = "Database.txt";
 inline constexpr char kDatabaseHeader[] =
     "\"CompanyName\",\"Volume_Rev\",\"CRDate\",\"SheetNo\",\"Sheet_Rev\",\"SheetName\",\"YN\","
     "\"FilingDate\",\"Status\",\"EffectiveDate\",\"OrderDate\",\"ComplianceCite\",\"Docket\"";

@@ -113,7 +113,7 @@ TExportResult ExportHtml(TEnv& env, TPrimeRef& volume, HTMLPrintThing& writer, T
     writer.WriteDockets(window.DocketBox());
     window.ClearDockets();
   }
-  window.SetGauge(0);
+  // The gauge stays full until the next volume starts it again: a finished run shows as finished.
   writer.EndVolume();
   return result;
 }

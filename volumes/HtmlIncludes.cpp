@@ -40,7 +40,7 @@ bool WriteZippemBatch(TEnv& env, TFromDisplay& list, const std::vector<std::stri
                       const std::string& libraryDir, const std::string& toDir) {
   std::vector<std::string> lines = ZippemLines(list, ids);
   list.Counts();
-  TFileChoice choice{kZippemCaption, toDir.empty() ? libraryDir : AppendName(toDir, kZippemName), "*.bat"};
+  TFileChoice choice{kZippemCaption, AppendName(toDir.empty() ? libraryDir : toDir, kZippemName), "*.bat"};
   std::optional<std::string> chosen = env.port.ChooseSaveFile(choice);
   if (!chosen || chosen->empty()) return false;
   std::string file = *chosen;

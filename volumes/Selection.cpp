@@ -80,7 +80,6 @@ bool TSelection::ParseBound(std::string_view field, TBound which) {
   std::string suffix;
   if (text != open) {
     size_t i = text.find_first_not_of(' ');
-    const size_t start = i;
     bool negative = false;
     if (text[i] == '+' || text[i] == '-') {
       // A sign promises a number; without one the text cannot be used.
@@ -88,16 +87,13 @@ bool TSelection::ParseBound(std::string_view field, TBound which) {
       ++i;
       if (i == text.size() || !IsDigit(text[i])) return false;
     }
-    if (IsDigit(text[i])) {
-      while (i < text.size() && IsDigit(text[i])) number = number * 10 + (text[i++] - '0');
-      if (negative) number = -number;
-      suffix = TrimRight(std::string_view(text).substr(i));
-    } else {
-      // No leading number: read it as a sheet number typed the same way
-      // reads, number 0 and the whole text as suffix, so the bound sorts
-      // where that sheet sorts.
-      suffix = TrimRight(std::string_view(text).substr(start));
-    }
+    // A bound is a number with an optional suffix ("12", "12A"): a text
+    // without a leading number ("abc") would let every numbered sheet pass,
+    // so it is refused and the dialog says so.
+    if (!IsDigit(text[i])) return false;
+    while (i < text.size() && IsDigit(text[i])) number = number * 10 + (text[i++] - '0');
+    if (negative) number = -number;
+    suffix = TrimRight(std::string_view(text).substr(i));
   }
   (from ? FromText : ToText) = text;
   (from ? FromNumber : ToNumber) = number;

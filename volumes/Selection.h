@@ -109,10 +109,8 @@ class TSelection : public TSheetFilter {
   // suffix. "[..." (From), "...]" (To) or a blank field leave that end open
   // (a blank field stores the open text). Leading blanks are skipped; digits
   // then a suffix give number and suffix (trimmed on the right, as sheet
-  // numbers are); a text not starting with a digit gives number 0 with the
-  // whole text as suffix, as a sheet number typed the same way reads. False,
-  // with nothing stored, when the text starts with a sign not followed by a
-  // digit.
+  // numbers are). False, with nothing stored, when the text does not start
+  // with a number (an optional sign, then a digit).
   bool ParseBound(std::string_view field, TBound which);
   // A blank field or one starting "..." resets that end to its default;
   // otherwise a M/D/YYYY date sets the end and turns on the flag of its

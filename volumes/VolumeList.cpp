@@ -136,7 +136,9 @@ void TFromDisplay::Clear() {
   cluster_ = nullptr;
   current_ = nullptr;
   focused_.reset();
+  SetStatus(0, "");  // the last volume of the library that was open names nothing here now
   Counts();
+  Changed();
 }
 
 void TFromDisplay::Fill(TFileCluster& cluster, const TFillOptions& options) {
@@ -442,6 +444,13 @@ bool TFromDisplay::Run() {
     }
   }
   enoughVisible_ = false;
+  // The steps may have changed the volumes (sheets deleted, copied, added)
+  // and taken marks off: every row and count shows the library as it is now,
+  // before Finish says what the run did.
+  for (TVolumeRow& row : rows_)
+    if (row.volume) RefreshRow(row);
+  Counts();
+  if (MarkedCount() == 0) SetStatus(1, "No Sheets, out of " + std::to_string(sheetTotal_));
   steps_->Finish(*this);
   gaugeVisible_ = false;
   Changed();

@@ -71,13 +71,14 @@ class SheetListViewTest : public QObject, public vorne::testing::TShownSheetList
 
   void theDelegatePaintsTheModelsBackground() {
     QListView* list = view_->List();
-    form_->Select(2);  // a selected rate sheet is filled black
+    form_->Select(2);  // the selected line (a rate sheet) is the mark: drawn in the selection colour
     QApplication::processEvents();
     const QImage image = list->viewport()->grab().toImage();
     const QRect row0 = list->visualRect(list->model()->index(0, 0));
     const QRect row2 = list->visualRect(list->model()->index(2, 0));
-    QCOMPARE(QColor(image.pixel(row0.right() - 2, row0.center().y())), QColor(255, 255, 255));
-    QCOMPARE(QColor(image.pixel(row2.right() - 2, row2.center().y())), QColor(0, 0, 0));
+    QCOMPARE(QColor(image.pixel(row0.right() - 8, row0.center().y())), QColor(255, 255, 255));
+    QCOMPARE(QColor(image.pixel(row2.right() - 8, row2.center().y())),
+             list->palette().color(QPalette::Active, QPalette::Highlight));
   }
 
   void thePlainStyleDrawsAsAnyList() {

@@ -237,6 +237,13 @@ TEST_F(EditFormTest, ASharedDocketRecordChangesOnceForEverySheetUsingIt) {
   f->SetText(TBox::Docket, "rp97-2-000");
   f->SetText(TBox::CmpDktBox, "RP95-9-000");
   EXPECT_TRUE(f->DocketChanged());
+  // Sheet 3 is not marked but shares the record: asked first, and Cancel writes nothing.
+  port_.QueueAnswer(TAnswer::Cancel);
+  f->OKBtnClick();
+  EXPECT_EQ(port_.questions.back(), SharedDocketsQuestion(1));
+  EXPECT_EQ(f->Result(), TEditForm::TResult::None);
+  EXPECT_EQ(ReadBack()[K("3", 0)].docket.effectiveDate, before.at(K("3", 0)).docket.effectiveDate);
+  port_.QueueAnswer(TAnswer::OK);
   f->OKBtnClick();
   ASSERT_EQ(f->Result(), TEditForm::TResult::OK);
   EXPECT_EQ(cluster_->HdrSize(), size);  // rewritten in place, not appended
@@ -385,6 +392,67 @@ TEST_F(EditFormTest, ChangeType5RenamesTheSharedRecordInPlace) {
   EXPECT_EQ(after[K("1", 0)].issuer, "Jane Smith");
   EXPECT_EQ(after[K("2", 0)].issuer, "Jane Smith");  // shares the record
   EXPECT_EQ(cluster_->HdrSize(), size);
+}
+
+TEST_F(EditFormTest, EditsThatReachOnlyTheMarkedSheetsAskNothing) {
+  // Every sheet of the docket is marked: nobody else changes, nobody is asked.
+  Build({Plan("1", 0, kEffective), Plan("2", 0, kEffective), Plan("3", 0, kEffective, "RP97-5-000")});
+  auto f = Form({Sheet("1"), Sheet("2")});
+  f->SetText(TBox::Effectivedate, "5/6/1997");
+  f->OKBtnClick();
+  EXPECT_EQ(f->Result(), TEditForm::TResult::OK);
+  EXPECT_TRUE(port_.questions.empty());
+  EXPECT_EQ(ReadBack()[K("2", 0)].docket.effectiveDate, PackDate(1997, 5, 6));
+  EXPECT_EQ(SharedDocketsQuestion(13),
+            "The docket record is shared with 13 sheets that are not marked; they would change too.\n"
+            "Update anyway? (Cancel, then Clone Type 6, changes the marked sheets alone.)");
+}
+
+TEST_F(EditFormTest, Type5EditOffersTheIssuersOfTheSheetsOwnVolumeOnceEachWithTheirRecordNumbers) {
+  // Two companies listed together: the other company's issuer is never offered.
+  TVolumePlan own, other;
+  own.companyCode = 10;
+  own.company = "Allegheny Gas Company";
+  TSheetPlan a = Plan("1", 0, kEffective), b = Plan("2", 0, kEffective), c = Plan("3", 0, kEffective);
+  c.issuer = "Mary Jones";  // on a sheet that is not listed
+  own.sheets = {a, b, c};
+  other.companyCode = 20;
+  other.company = "Prairie Wind Pipeline";
+  TSheetPlan p = Plan("9", 0, kEffective);
+  p.issuer = "Elena Vasquez, Chief Counsel";
+  other.sheets = {p, p, p};
+  for (int i = 0; i < 3; ++i) other.sheets[size_t(i)].sheetNo = std::to_string(7 + i);
+  prime_ = BuildLibrary(env_, "/lib/a", false, {own, other});
+  cluster_ = std::make_unique<TFileCluster>(env_, false);
+  ASSERT_TRUE(cluster_->Open(prime_, false));
+  cluster_->ReadAll();
+  // The list holds both volumes' sheets and gathered both volumes' issuers, as the sheet list does.
+  names_.clear();
+  issuers_ = {};
+  dockets_ = {};
+  std::vector<std::unique_ptr<THdrList>> lists;
+  for (const auto& v : cluster_->Volumes()) {
+    lists.push_back(std::make_unique<THdrList>(*v, nullptr));
+    lists.back()->Load();
+    lists.back()->FillNames(names_, issuers_, dockets_);
+  }
+  list_ = std::move(lists.front());
+  auto f = Form({Sheet("1"), Sheet("2")});
+  f->SetChainIssuers(issuers_);
+  ASSERT_EQ(f->Names5().size(), 2u);
+  EXPECT_EQ(f->Names5()[0].first, "John Smith");
+  EXPECT_EQ(f->Names5()[1].first, "Mary Jones");
+  // The entry the listed sheets hold, so that a rename shows in all of them.
+  EXPECT_EQ(f->Names5()[0].second, Sheet("1")->Issuer());
+  const int32_t record = Sheet("1")->Issuer()->position;
+  EXPECT_EQ(f->Names5Line(0), "John Smith   (record " + std::to_string(record) + ")");
+  f->Names5Click(1);
+  port_.QueueAnswer(TAnswer::OK);
+  f->Link5BtnClick();
+  ASSERT_EQ(f->Result(), TEditForm::TResult::OK);
+  auto after = ReadBack();  // the first volume, read afresh
+  EXPECT_EQ(after[K("1", 0)].issuer, "Mary Jones");
+  EXPECT_EQ(after[K("2", 0)].issuer, "Mary Jones");
 }
 
 // ---- a failed write ---------------------------------------------------------------------------

@@ -416,6 +416,17 @@ TEST_F(SheetListTest, LineBackgroundMarksTheSelectionAndRateSheetsGoBlack) {
   EXPECT_EQ(form.TypeLabel(), "Rate Sheet");
   EXPECT_FALSE(form.LineStyle(2));
   EXPECT_FALSE(form.LineStyle(-1));
+  // In multi-select only the marks are lit; the current line is framed, never marked.
+  form.multiBtnClick();
+  form.SetMarked(0, false);
+  form.Select(1);
+  EXPECT_FALSE(form.LineStyle(1)->marked);
+  EXPECT_TRUE(form.LineStyle(1)->current);
+  EXPECT_EQ(form.LineStyle(1)->background, (TRgb{255, 255, 255}));
+  form.SetMarked(0, true);
+  EXPECT_TRUE(form.LineStyle(0)->marked);
+  EXPECT_FALSE(form.LineStyle(0)->current);
+  EXPECT_EQ(form.SelectedSheets().size(), 1u);  // what a command takes is what is lit
 }
 
 TEST_F(SheetListTest, ALineOfATypeWithoutColourIsBlackWhicheverLineCameBefore) {

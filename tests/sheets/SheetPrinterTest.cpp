@@ -249,6 +249,28 @@ TEST(SheetPrinterTest, IssuingBlockWithAndWithoutCompliance) {
   EXPECT_EQ(cite->y, no->y);
   EXPECT_EQ(comply.Find("Issued on: January 1, 1950")->y + 2 * 106, no->y);  // a packed 0 is 1950
 
+  // A compliance docket of zero bytes, as a damaged record holds it, names no docket.
+  docket->body.complianceDkt = std::string(20, '\0');
+  RecordingCanvas zeros(600);
+  TSheetPrinter z(nullptr, zeros);
+  z.DrawSheet(c, lines, kLetter600);
+  EXPECT_FALSE(zeros.Find("Filed to comply with order of the Ostrevan, "));
+  docket->body.complianceDkt = PadRight("RP95-123-000 et al.", 20);
+
+  // No docket record at all: no dates or compliance line made up from an empty record.
+  RecordingCanvas none(600);
+  TSheetPrinter n(nullptr, none);
+  TSheet orphan = MakeSheet();
+  orphan.AttachDocket(nullptr);
+  n.DrawSheet(orphan, lines, kLetter600);
+  ASSERT_TRUE(none.Find("Issued on: (no docket record)"));
+  EXPECT_EQ(none.Find("Issued on: (no docket record)")->y, none.Find("Issued by: J. Smith, Vice President")->y + 106);
+  for (const Op& op : none.ops) {
+    EXPECT_EQ(op.text.find("1950"), std::string::npos) << op.text;
+    EXPECT_EQ(op.text.find("Docket No."), std::string::npos) << op.text;
+    EXPECT_EQ(op.text.find("Effective:"), std::string::npos) << op.text;
+  }
+
   c.body.updDate = PackDate(1984, 7, 31);  // before August 1984: no citation
   RecordingCanvas early(600);
   TSheetPrinter r(nullptr, early);

@@ -69,8 +69,14 @@ TEST_F(SupersederTest, ListsOnlyVersionsInForceUnderAnotherDocket) {
     auto style = s.LineStyle(0);
     EXPECT_TRUE(style && style->font.bold);                  // effective
     EXPECT_EQ(style->colour, (TRgb{0, 128, 0}));             // a rate sheet
-    EXPECT_EQ(style->background, (TRgb{128, 128, 128}));     // selected
-    EXPECT_EQ(s.LineStyle(1)->background, (TRgb{255, 255, 255}));
+    // The first line is current, not marked: Supersede would not act on it, so it is not lit.
+    EXPECT_TRUE(style->current);
+    EXPECT_FALSE(style->marked);
+    EXPECT_EQ(style->background, (TRgb{255, 255, 255}));
+    s.SetMarked(1, true);
+    EXPECT_TRUE(s.LineStyle(1)->marked);
+    EXPECT_FALSE(s.LineStyle(1)->current);
+    EXPECT_EQ(s.LineStyle(1)->background, (TRgb{128, 128, 128}));
     s.CancelClick();
     return false;
   };
@@ -136,6 +142,7 @@ TEST_F(SupersederTest, CancellingWritesNothingOfTheEditNotEvenItsDocketRecord) {
     s.CancelClick();
     return false;
   };
+  port_.QueueAnswer(TAnswer::OK);  // the docket record is shared with sheets outside the edit
   f->OKBtnClick();
   EXPECT_EQ(f->Result(), TEditForm::TResult::Cancel);
   EXPECT_EQ(mem_.Bytes("/lib/a/TarHdr"), before);

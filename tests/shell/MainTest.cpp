@@ -286,6 +286,14 @@ TEST_F(MainTest, ChoosingAddNewFilingInTheModePanelShowsTheIdColumn) {
   main_.SetExpertMode(false);
   EXPECT_EQ(main_.VolumeList().IdColumnWidth(), 1);
   EXPECT_FALSE(main_.VolumeList().MakeHtmlVisible());
+  // Leaving ExpertMode in one of its own modes (Delete, chosen in the toolbox) goes back to Browse,
+  // which the Mode panel and the Mode menu both tick.
+  main_.SetExpertMode(true);
+  main_.ModeChanged(ChooseMode(main_.State(), TRunMode::DeleteSheets));
+  main_.SetExpertMode(false);
+  EXPECT_EQ(main_.State().RunMode, TRunMode::Browse);
+  EXPECT_EQ(main_.State().Controls.CheckedMenu, "&Browse");
+  EXPECT_EQ(main_.State().Controls.ModeIndex, 0);
 }
 
 }  // namespace

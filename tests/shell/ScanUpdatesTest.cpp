@@ -152,7 +152,7 @@ TEST_F(ScanTest, ZippemBatchMarksOnlyTheListedIdsAndCancelSavesNothing) {
   EXPECT_EQ(main_.VolumeList().MarkedCount(), 1u);
   // Without ToDir the dialog starts in the library folder; a cancel writes nothing.
   EXPECT_FALSE(WriteZippemBatch(env_, main_.VolumeList(), {"000077"}, "/w/lib", ""));
-  EXPECT_EQ(port_.transcript.back(), "save: save pkzip bat file as: [/w/lib] -> ");
+  EXPECT_EQ(port_.transcript.back(), "save: save pkzip bat file as: [/w/lib/ZIPPEM.Bat] -> ");
   EXPECT_FALSE(mem_.Exists("/w/lib/ZIPPEM.Bat"));
 }
 

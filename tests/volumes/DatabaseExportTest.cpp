@@ -270,7 +270,7 @@ TEST_P(DatabaseExportTest, WithoutAPathTheSaveDialogChoosesItAndItIsKept) {
   std::string outputPath;
   port_.QueueFile("");
   EXPECT_FALSE(db.OpenExport(outputPath, "/lib"));
-  EXPECT_EQ(port_.transcript.back(), "save: Save delimited file as: [/lib] -> ");
+  EXPECT_EQ(port_.transcript.back(), "save: Save delimited file as: [/lib/Database.txt] -> ");
   EXPECT_TRUE(outputPath.empty());
   EXPECT_FALSE(mem_.Exists("/out/chosen.txt"));
 

@@ -100,6 +100,8 @@ TEST_F(ExportDocketsTest, DocketsAreNumberedInSortedOrderAndEmptyOnesLeftOut) {
   w.Close();
   EXPECT_EQ(box, (std::vector<std::string>{"CP01-  1-000          Missing ", "RP05-  1-000          Missing "}));
   EXPECT_TRUE(window.DocketBox().empty());
+  EXPECT_EQ(window.Gauge(), window.GaugeMax());  // a finished volume shows a full gauge, not an empty one
+  EXPECT_EQ(window.GaugeMax(), 3);
   EXPECT_TRUE(HasLine("000010.HTM", "<A HREF=\"K00001.HTM#1\">RP05-  1-000 </A>"));
   EXPECT_TRUE(HasLine("000010.HTM", "<A HREF=\"K00001.HTM\">CP01-  1-000 </A>"));
   EXPECT_EQ(CountLines("000010.HTM", "K00001.HTM"), 2u);  // the sheet without a docket has no link

@@ -118,15 +118,10 @@ TEST_F(SelectionTest, BoundTextsAndTheirParts) {
   EXPECT_TRUE(sel.ParseBound("123456789", TBound::From));
   EXPECT_EQ(sel.FromText, "12345678");
   EXPECT_EQ(sel.FromNumber, 12345678);
-  // No leading digit: number 0 and the whole text as suffix, where a sheet
-  // number typed the same way sorts.
-  EXPECT_TRUE(sel.ParseBound("abc", TBound::From));
-  EXPECT_EQ(sel.FromNumber, 0);
-  EXPECT_EQ(sel.FromSuffix, "ABC");
-  EXPECT_TRUE(Sheets("ABC", "...]", {"ABC", "ABD", "1"}));
-  EXPECT_FALSE(Sheets("ABC", "...]", {"ABB"}));
-  EXPECT_TRUE(Sheets("[...", "A", {"A", "0"}));
-  EXPECT_FALSE(Sheets("[...", "A", {"1"}));
+  // No leading digit: refused (it would let every numbered sheet pass); nothing changes.
+  EXPECT_FALSE(sel.ParseBound("abc", TBound::From));
+  EXPECT_EQ(sel.FromText, "12345678");
+  EXPECT_EQ(sel.FromNumber, 12345678);
   // A blank field is an open end.
   EXPECT_TRUE(sel.ParseBound("   ", TBound::To));
   EXPECT_EQ(sel.ToText, "...]");

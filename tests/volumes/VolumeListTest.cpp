@@ -285,14 +285,14 @@ TEST_P(VolumeListTest, SelectByIdMarksEveryRowOfThatSixDigitId) {
         {"c gas", 123456, 4, Day(2005, 1, 1), "2"},
         {"d gas", 420, 8, Day(2005, 1, 1)}});
   selection.DocketSelect = true;
-  list_.SelectById(123456);
+  EXPECT_EQ(list_.SelectById(123456), 2u);
   EXPECT_EQ(list_.MarkedCount(), 2u);
   EXPECT_EQ(list_.MarkedSheetSum(), 5);
   EXPECT_FALSE(selection.DocketSelect);
   list_.SelectById(42);  // "000042", not "000420"
   EXPECT_EQ(list_.MarkedCount(), 3u);
   EXPECT_EQ(list_.StatusText(1), "4 vols; 7 Sheets, out of 15");
-  list_.SelectById(999);
+  EXPECT_EQ(list_.SelectById(999), 0u);  // the caller says that no volume has it
   EXPECT_EQ(list_.MarkedCount(), 3u);
 }
 
@@ -455,6 +455,31 @@ TEST_P(VolumeListTest, StepsThatRemoveOrUnmarkRowsDoNotSkipTheNextRow) {
   };
   list_.Run();
   EXPECT_EQ(list_.MarkedCount(), 0u);
+}
+
+TEST_P(VolumeListTest, AfterARunTheRowsAndCountsShowTheVolumesAsTheyAreNow) {
+  Fill({{"a gas", 1, 52, Day(2005, 1, 1)}, {"b gas", 2, 10, Day(2005, 1, 1)}});
+  list_.SelectAll();
+  EXPECT_EQ(list_.StatusText(1), "2 vols; 62 Sheets, out of 62");
+  // Sheets deleted from the first volume, the second unmarked as done.
+  steps_.step = [](TFromDisplay& list, size_t row, TPrimeRef& v) {
+    if (row == 0) v.record.sheetCount = 50;
+    list.SetMarked(row, row == 0);
+    return true;
+  };
+  EXPECT_EQ(list_.Go(), TGoResult::Ran);
+  EXPECT_EQ(list_.Rows()[0].columns[kColSheets], "50");
+  EXPECT_EQ(list_.StatusText(1), "2 vols; 50 Sheets, out of 60");
+  // Every mark gone: the count says so too.
+  steps_.step = [](TFromDisplay& list, size_t row, TPrimeRef&) {
+    list.SetMarked(row, false);
+    return true;
+  };
+  list_.Go();
+  EXPECT_EQ(list_.StatusText(1), "No Sheets, out of 60");
+  EXPECT_EQ(list_.StatusText(0), "B Gas");  // the last volume of the run
+  list_.Clear();                            // another library is opened
+  EXPECT_EQ(list_.StatusText(0), "");
 }
 
 TEST_P(VolumeListTest, AStoreErrorInAStepIsReportedAndTheModeStillFinishes) {

@@ -17,6 +17,9 @@
 #include <QItemSelectionModel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QScrollBar>
 #include <QPixmap>
 #include <QTableView>
 #include <QTimer>
@@ -43,6 +46,7 @@
 #include "gui/QtUserPort.h"
 #include "gui/RunWindows.h"
 #include "gui/SheetListView.h"
+#include "gui/SheetTextView.h"
 #include "gui/SmallWindows.h"
 #include "gui/VolumeListView.h"
 #include "platform/FileSystem.h"
@@ -214,6 +218,13 @@ int Run(const QString& library, const QString& out) {
   form.SetMultiSelect(true);
   for (size_t i = 0; i < 3 && i < form.Count(); ++i) form.SetMarked(i, true);
   s.ModalShot("notepad", [&] { sheets->noteBtnClick(); });
+  // Three marked lines and another line current: marks in the selection colours, the current line framed.
+  if (form.Count() > 4) {
+    form.SetMarked(1, false);
+    form.SetMarked(3, true);
+    form.Select(1);
+    s.Shot(window.SheetListWindow(), "sheet-list-marked");
+  }
   // The header editing dialog over marked sheets (the flag boxes show where
   // they disagree), its "Type 5 Edit" form, and the Sheet Superseder listing
   // the versions of the first sheets. Nothing is written: each is closed.
@@ -230,9 +241,11 @@ int Run(const QString& library, const QString& out) {
     TEditForm edit(main.Env());
     edit.SetCluster(form.Cluster());
     edit.AddSheet(form.Entries()[0].first, form.Entries()[0].second);
-    edit.SetIssuers(form.Issuers());
+    edit.SetChainIssuers(form.Issuers());
     edit.Activate();
     s.ModalShot("edit-type5", [&] { TEditDialog(edit, &window).exec(); });
+    edit.Names5Click(0);
+    s.ModalShot("type5-edit-issuers", [&] { TEditDialog(edit, &window).exec(); });
     std::vector<std::string> keys;
     for (size_t i = 0; i < form.Count() && keys.size() < 6; ++i)
       if (const TSheetPtr& sh = form.Entries()[i].second) keys.push_back(MakeSheetKey(sh->body.sheetNo));
@@ -249,6 +262,22 @@ int Run(const QString& library, const QString& out) {
     superseder.Run(match, none, "");
   }
   form.SetMultiSelect(false);
+  // A landscape sheet's text, scrolled to the right end of its longest lines.
+  for (size_t i = 0; i < form.Count(); ++i) {
+    if (form.Entries()[i].second && form.Entries()[i].second->body.orientation == uint8_t('L')) {
+      form.Select(int(i));
+      sheets->ShowThisSheet();
+      if (sheets->TextFrame()) {
+        // Narrower than the sheet's lines, as on a small screen: the lines scroll sideways.
+        sheets->TextFrame()->resize(460, 420);
+        QApplication::processEvents();
+        if (auto* lines = sheets->TextView()->findChild<QListWidget*>("sheetTextLines"))
+          lines->horizontalScrollBar()->setValue(lines->horizontalScrollBar()->maximum());
+        s.Shot(sheets->TextFrame(), "sheet-text-landscape");
+      }
+      break;
+    }
+  }
   for (char orientation : {'P', 'L'}) {
     for (size_t i = 0; i < form.Count(); ++i) {
       if (form.Entries()[i].second && form.Entries()[i].second->body.orientation == uint8_t(orientation)) {
@@ -290,6 +319,16 @@ int Run(const QString& library, const QString& out) {
     sheets->InfoFrame()->raise();
   }
   s.Shot(&window, "main-window-reading");
+
+  // Closed with their crosses and called back from the Windows menu: whole, with their rows.
+  for (QMdiSubWindow* w : {window.VolumeListWindow(), window.SheetListWindow()}) w->close();
+  for (const char* item : {"Tariff Volumes", "Tariff Sheet List"})
+    for (QAction* menu : window.menuBar()->actions())
+      if (menu->menu())
+        for (QAction* a : menu->menu()->actions())
+          if (a->text() == item) a->trigger();
+  s.Shot(window.VolumeListWindow(), "tariff-volumes-reopened");
+  s.Shot(window.SheetListWindow(), "sheet-list-reopened");
 
   // A column head sorts through the volume list's own order.
   main.VolumeList().ColumnClick(6);

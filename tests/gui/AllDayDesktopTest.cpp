@@ -1,0 +1,289 @@
+// The desktop over a day of ordinary use: windows closed with their cross
+// come back whole from the Windows menu, tiling keeps the main window inside
+// the screen; marked lines are drawn in the selection colours and the current
+// line only framed, and Annotate takes exactly the marked lines; a run
+// started by GO never stops on a message box and leaves no timer armed for
+// the next run; a landscape sheet scrolls sideways and its print image is
+// wider than high; a run that lists nothing says so.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QListView>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "gui/ControlPanel.h"
+#include "gui/CriteriaPanel.h"
+#include "gui/NotepadDialog.h"
+#include "gui/PrintImageView.h"
+#include "gui/SheetListView.h"
+#include "gui/SheetTextView.h"
+#include "output/DebugLog.h"
+#include "sheets/SheetList.h"
+#include "shell/RunState.h"
+#include "support/DesktopProgram.h"
+#include "support/LibraryBuilder.h"
+#include "support/ScriptedPort.h"
+
+using namespace vorne;
+using namespace vorne::testing;
+
+namespace {
+
+TSheetPlan Sheet(const std::string& no, uint8_t type = 1, char orientation = 'P') {
+  TSheetPlan s;
+  s.sheetNo = no;
+  s.lines = {"Original Sheet No. " + no, "rates and terms"};
+  s.sheetType = type;
+  s.orientation = orientation;
+  return s;
+}
+
+// The menu action of the main window with that text.
+QAction* MenuAction(QMainWindow& window, const QString& text) {
+  for (QAction* menu : window.menuBar()->actions())
+    if (menu->menu())
+      for (QAction* a : menu->menu()->actions())
+        if (a->text() == text) return a;
+  return nullptr;
+}
+
+// The colour in the middle of a list line, right of its text.
+QColor LineColour(QListView* list, int row) {
+  const QImage image = list->viewport()->grab().toImage();
+  const QRect r = list->visualRect(list->model()->index(row, 0));
+  const qreal dpr = image.devicePixelRatio();
+  return image.pixelColor(QPoint(int((r.right() - 8) * dpr), int(r.center().y() * dpr)));
+}
+
+}  // namespace
+
+class AllDayDesktopTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(dir_.isValid());
+    TScriptedPort port;
+    TEnv env{RealFileSystem(), port};
+    library_ = dir_.path() + "/lib";
+    TVolumePlan a;
+    a.companyCode = 10;
+    a.company = "Alpha Pipeline Company";
+    a.sheets = {Sheet("1"), Sheet("2", 10), Sheet("3", 3), Sheet("4"), Sheet("5", 5)};
+    TSheetPlan wide = Sheet("6", 1, 'L');
+    wide.lines.push_back(std::string(150, '-') + " end of a landscape line");
+    a.sheets.push_back(wide);
+    TVolumePlan b;
+    b.companyCode = 20;
+    b.company = "Beta Gas Company";
+    b.sheets = {Sheet("7")};
+    BuildLibrary(env, library_.toStdString(), false, {a, b});
+  }
+
+  void windowsClosedWithTheirCrossComeBackWholeInsideTheScreen() {
+    TDesktopProgram p({"FROM", library_, "UNZIP", "ALL", "GO"});
+    QCOMPARE(p.main.SheetList().Count(), size_t(7));
+    QMdiSubWindow* volumes = p.window.VolumeListWindow();
+    QMdiSubWindow* sheets = p.window.SheetListWindow();
+    for (QMdiSubWindow* w : {volumes, sheets}) {
+      QVERIFY(w->close());
+      QVERIFY(!w->isVisible());
+    }
+    MenuAction(p.window, "Tariff Volumes")->trigger();
+    MenuAction(p.window, "Tariff Sheet List")->trigger();
+    for (QMdiSubWindow* w : {volumes, sheets}) {
+      QVERIFY(w->isVisible());
+      QVERIFY(w->widget()->isVisible());
+    }
+    QCOMPARE(p.Table()->model()->rowCount(), 2);
+    QVERIFY(p.Table()->isVisible());
+    QCOMPARE(p.window.SheetListView()->List()->model()->rowCount(), 7);
+    QVERIFY(p.window.SheetListView()->List()->isVisible());
+
+    // Tiling and cascading never widen the main window past the screen.
+    const QRect screen = p.window.screen()->availableGeometry();
+    p.window.resize(screen.size() - QSize(40, 40));
+    for (const char* command : {"Tile", "Cascade", "Tile"}) {
+      MenuAction(p.window, command)->trigger();
+      QApplication::processEvents();
+      QVERIFY2(p.window.width() <= screen.width(), command);
+      for (QMdiSubWindow* w : p.window.Mdi()->subWindowList())
+        if (w->isVisible()) QVERIFY(w->width() <= p.window.Mdi()->width());
+    }
+  }
+
+  void markedLinesAreHighlightedTheCurrentLineFramedAndAnnotateTakesTheMarks() {
+    TDesktopProgram p({"FROM", library_, "UNZIP", "ALL", "GO"});
+    TSheetListView* view = p.window.SheetListView();
+    QListView* list = view->List();
+    THdrForm& form = p.main.SheetList();
+    // The selected line is marked as multi-select starts; a click toggles a
+    // mark and makes the line current: marks 0, 1 (grey type 10) and 3; current 2.
+    form.Select(0);
+    form.multiBtnClick();
+    for (int row : {1, 2, 3, 2}) {
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 0)).center());
+    }
+    QCOMPARE(list->currentIndex().row(), 2);
+    std::vector<size_t> marked;
+    for (size_t i = 0; i < form.Count(); ++i)
+      if (form.IsMarked(i)) marked.push_back(i);
+    QCOMPARE(marked, (std::vector<size_t>{0, 1, 3}));
+
+    const QColor highlight = list->palette().color(QPalette::Active, QPalette::Highlight);
+    for (int row : {0, 1, 3}) QCOMPARE(LineColour(list, row), highlight);
+    QCOMPARE(LineColour(list, 2), QColor(Qt::white));
+    QCOMPARE(LineColour(list, 4), QColor(Qt::white));
+    QVERIFY(list->model()->index(2, 0).data(TSheetListModel::kCurrentRole).toBool());
+    QVERIFY(!list->model()->index(2, 0).data(TSheetListModel::kMarkedRole).toBool());
+
+    // Annotate lists exactly the lines shown marked.
+    QStringList noted;
+    QTimer::singleShot(0, [&] {
+      auto* note = qobject_cast<TNotepadDialog*>(QApplication::activeModalWidget());
+      QVERIFY(note);
+      noted = note->Pad()->toPlainText().split('\n');
+      note->reject();
+    });
+    view->noteBtnClick();
+    QCOMPARE(noted.filter("Original Sheet No.").size(), 3);
+    QVERIFY(noted.contains("Original Sheet No. 2") && !noted.contains("Original Sheet No. 3"));
+  }
+
+  void anEditCommandWithOneLineMarkedAsksThenSaysHowToMarkMore() {
+    TDesktopProgram p({"FROM", library_, "UNZIP", "ALL", "GO", "QARLMIDEX"});
+    QStringList seen;
+    QTimer answers;
+    QObject::connect(&answers, &QTimer::timeout, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        seen << box->text();
+        box->button(box->standardButtons().testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok)->click();
+      }
+    });
+    answers.start(20);
+    p.window.SheetListView()->ChgDocketClick(false);
+    QCOMPARE(seen, QStringList({"Process all these sheets?", "Process this one sheet?",
+                                "Multiselect is on. Mark the desired sheets"}));
+    QVERIFY(p.main.SheetList().MultiSelect());
+  }
+
+  void aRunStartedByGoWaitsForNoClickAndLeavesNoTimerBehind() {
+    const QString out = dir_.path() + "/printed";
+    QStringList boxes;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      // A message box would stop the run until someone clicks: note it and click it.
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        boxes << box->text();
+        box->button(box->standardButtons().testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::No)->click();
+      }
+    });
+    watch.start(50);
+    TDesktopProgram p({"FROM", library_, "UNZIP", "PRINT", "TO", out, "ALL", "GO"});
+    // The print dialog's own 5-second timer started the run; no box was shown.
+    QCOMPARE(p.window.LastResult(), TGoResult::Ran);
+    QCOMPARE(boxes, QStringList());
+    bool logged = false;
+    for (const std::string& line : p.main.Log().Log()) logged |= line.rfind("Template File missing from", 0) == 0;
+    QVERIFY(logged);
+    QVERIFY(p.window.StatusPanel(0).startsWith("Template File missing from"));
+    QVERIFY(p.window.LogWindow()->isVisible());
+    // What the automatic start armed ended with its run: later runs wait for the person.
+    QVERIFY(!p.main.State().AutoGo);
+  }
+
+  void aLandscapeSheetScrollsSidewaysAndItsImageIsWiderThanHigh() {
+    TDesktopProgram p({"FROM", library_, "UNZIP", "ALL", "GO"});
+    TSheetListView* view = p.window.SheetListView();
+    p.main.SheetList().Select(5);
+    view->ShowThisSheet();
+    auto* lines = view->TextView()->findChild<QListWidget*>("sheetTextLines");
+    QVERIFY(lines);
+    QTRY_VERIFY(lines->horizontalScrollBar()->maximum() > 0);
+    const QString longest = lines->item(lines->count() - 1)->text();
+    QVERIFY(longest.endsWith("end of a landscape line"));
+    lines->horizontalScrollBar()->setValue(lines->horizontalScrollBar()->maximum());
+
+    view->ShowPrintImage();
+    QWidget* frame = view->ImageFrame();
+    QVERIFY(frame->isVisible());
+    QVERIFY(view->ImageView()->Box()->width() > view->ImageView()->Box()->height());
+    QVERIFY(frame->width() > frame->height());
+    // The next sheet is portrait: the page turns and the window follows.
+    view->ImageView()->findChildren<QPushButton*>().at(0)->click();  // Previous
+    QVERIFY(view->ImageView()->Box()->width() < view->ImageView()->Box()->height());
+  }
+
+  void badInputIsAnsweredClearly() {
+    // A file that is not a library: refused before anything is listed.
+    const QString notLibrary = dir_.path() + "/text";
+    QDir().mkpath(notLibrary);
+    QFile text(notLibrary + "/Prime4");
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("These are notes, not a library.\n");
+    text.close();
+    QStringList seen;
+    QTimer answers;
+    QObject::connect(&answers, &QTimer::timeout, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        seen << box->text();
+        box->button(QMessageBox::Ok)->click();
+      }
+    });
+    answers.start(20);
+    {
+      TDesktopProgram p({"FROM", notLibrary, "UNZIP"});
+      QCOMPARE(p.Table()->model()->rowCount(), 0);
+      QCOMPARE(seen.size(), 1);
+      QVERIFY(seen[0].endsWith("is not the prime file of a library; nothing was opened."));
+    }
+    seen.clear();
+    TDesktopProgram p({"FROM", library_, "UNZIP"});
+    // An ID no volume has.
+    auto* id = p.window.ControlPanel()->findChild<QLineEdit*>("IdEdit");
+    QVERIFY(id);
+    id->setText("999999");
+    QTest::keyClick(id, Qt::Key_Return);
+    QCOMPARE(seen, QStringList({"No volume has the company ID 999999"}));
+    QCOMPARE(p.main.VolumeList().MarkedCount(), size_t(0));
+    // Go in a criteria dialog with nothing marked answers as the main Go does.
+    seen.clear();
+    emit p.window.CriteriaPanel()->runNowRequested();
+    QCOMPARE(seen, QStringList({"No tariff volumes are selected"}));
+    QCOMPARE(p.window.LastResult(), TGoResult::NothingMarked);
+  }
+
+  void aRunThatListsNothingShowsAnEmptyList() {
+    TDesktopProgram p({"FROM", library_, "UNZIP", "ALL", "GO"});
+    THdrForm& form = p.main.SheetList();
+    QVERIFY(form.Caption() != "Tariff Sheet List");
+    // No volume holds sheet 99: the list and its caption are empty.
+    TSelection& selection = p.main.State().Selection;
+    QVERIFY(selection.ParseBound("99", TBound::From) && selection.ParseBound("99", TBound::To));
+    selection.SheetNoSelect = true;
+    p.window.Go();
+    QCOMPARE(form.Count(), size_t(0));
+    QCOMPARE(p.window.SheetListView()->windowTitle(), QString("Tariff Sheet List"));
+    QCOMPARE(p.window.SheetListView()->StatusText(), QString("    No Sheets"));
+  }
+
+ private:
+  QTemporaryDir dir_;
+  QString library_;
+};
+
+QTEST_MAIN(AllDayDesktopTest)
+#include "AllDayDesktopTest.moc"
