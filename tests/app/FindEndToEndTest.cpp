@@ -16,6 +16,7 @@
 #include "store/Headers.h"
 #include "store/TextReader.h"
 #include "support/BatchRunner.h"
+#include "support/SheetTexts.h"
 #include "support/ScriptedPort.h"
 
 namespace vorne {
@@ -70,25 +71,10 @@ class FindEndToEndTest : public ::testing::Test {
     std::multiset<std::string> found;
     TFileCluster cluster(env_, false);
     EXPECT_TRUE(cluster.Open(lib_ + "/Prime4", false));
-    cluster.ReadAll();
-    cluster.OpenBuffer();
-    for (const auto& v : cluster.Volumes()) {
-      THdrList list(*v, nullptr);
-      list.Load();
-      TNamedSheets sheets;
-      TAuxList<T5Entry> issuers;
-      TAuxList<T6Entry> dockets;
-      list.FillNames(sheets, issuers, dockets);
-      for (auto& [name, s] : sheets) {
-        std::vector<std::string> lines;
-        int32_t width = 0, count = 0;
-        cluster.Buffer()->SheetText(s->body.text, lines, width, count);
-        std::string text;
-        for (const std::string& l : lines) text += l + "\n";
-        if (q.Matches(SplitWords(text)))
-          found.insert(ZeroPad(v->record.companyCode, 6) + "|" + name + "|" + StatusName(s->body.status));
-      }
-    }
+    testing::ForEachSheetText(cluster, [&](const auto& v, const std::string& name, const auto& s, const std::string& text) {
+      if (q.Matches(SplitWords(text)))
+        found.insert(ZeroPad(v.record.companyCode, 6) + "|" + name + "|" + StatusName(s->body.status));
+    });
     return found;
   }
 

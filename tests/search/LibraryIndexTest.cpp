@@ -17,6 +17,7 @@
 #include "support/BatchRunner.h"
 #include "support/LibraryBuilder.h"
 #include "support/ScriptedPort.h"
+#include "support/SheetTexts.h"
 #include "volumes/Selection.h"
 
 namespace vorne {
@@ -135,24 +136,9 @@ class LibraryIndexTest : public ::testing::Test {
     std::set<std::pair<int32_t, int32_t>> found;
     TFileCluster cluster(env_, compressed);
     EXPECT_TRUE(cluster.Open(prime, false));
-    cluster.ReadAll();
-    cluster.OpenBuffer();
-    for (const auto& v : cluster.Volumes()) {
-      THdrList list(*v, nullptr);
-      list.Load();
-      TNamedSheets sheets;
-      TAuxList<T5Entry> issuers;
-      TAuxList<T6Entry> dockets;
-      list.FillSheets(sheets, issuers, dockets);
-      for (auto& [name, s] : sheets) {
-        std::vector<std::string> lines;
-        int32_t width = 0, count = 0;
-        cluster.Buffer()->SheetText(s->body.text, lines, width, count);
-        std::string text;
-        for (const std::string& l : lines) text += l + "\n";
-        if (q.Matches(SplitWords(text))) found.emplace(v->record.firstHdr, s->position);
-      }
-    }
+    testing::ForEachSheetText(cluster, [&](const auto& v, const std::string&, const auto& s, const std::string& text) {
+      if (q.Matches(SplitWords(text))) found.emplace(v.record.firstHdr, s->position);
+    });
     return found;
   }
 
