@@ -37,6 +37,7 @@
 #include "shell/Modes.h"
 #include "support/DesktopProgram.h"
 #include "support/LibraryBuilder.h"
+#include "support/QtBatch.h"
 #include "support/ScriptedPort.h"
 
 using namespace vorne;
@@ -96,22 +97,6 @@ struct TProgram : TDesktopProgram {
     return nullptr;
   }
 };
-
-QByteArray Slurp(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-int Batch(const QString& workDir, const QStringList& args) {
-  QProcess p;
-  p.setWorkingDirectory(workDir);
-  QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-  e.insert("HOME", workDir);
-  p.setProcessEnvironment(e);
-  p.start(VORNE_BATCH, args);
-  if (!p.waitForFinished(60000)) return -1;
-  return p.exitCode();
-}
 
 QStringList Lines(QListWidget* list) {
   QStringList out;

@@ -39,6 +39,7 @@
 #include "shell/Main.h"
 #include "shell/Modes.h"
 #include "support/LibraryBuilder.h"
+#include "support/QtBatch.h"
 #include "support/ScriptedPort.h"
 
 using namespace vorne;
@@ -132,11 +133,6 @@ struct TProgram {
   }
 };
 
-QByteArray Slurp(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Every file below dir, by its path relative to it.
 QMap<QString, QByteArray> Tree(const QString& dir) {
   QMap<QString, QByteArray> out;
@@ -146,17 +142,6 @@ QMap<QString, QByteArray> Tree(const QString& dir) {
     out[QDir(dir).relativeFilePath(path)] = Slurp(path);
   }
   return out;
-}
-
-int Batch(const QString& workDir, const QStringList& args) {
-  QProcess p;
-  p.setWorkingDirectory(workDir);
-  QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-  e.insert("HOME", workDir);
-  p.setProcessEnvironment(e);
-  p.start(VORNE_BATCH, args);
-  if (!p.waitForFinished(60000)) return -1;
-  return p.exitCode();
 }
 
 }  // namespace
