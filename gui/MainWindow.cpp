@@ -349,6 +349,7 @@ void TMainWindow::BuildMenus() {
     licence_->show();
     licence_->raise();
   });
+  connect(about->addAction("Other licences..."), &QAction::triggered, this, [this] { TNoticesWindow(this).exec(); });
   connect(about->addAction("Show Version"), &QAction::triggered, this, &TMainWindow::ShowVersion);
 }
 

@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -18,6 +20,7 @@
 
 #include "gui/Text1252.h"
 #include "shell/MainCommands.h"
+#include "Notices.h"
 #include "ZlibLicence.h"
 
 namespace vorne {
@@ -119,19 +122,42 @@ void TSplash::keyPressEvent(QKeyEvent*) { emit startRequested(); }
 
 // ---- help ------------------------------------------------------------------------------
 
+namespace {
+
+// A read-only text over an OK button, the shape of the help and notices windows.
+QTextEdit* FillTextWindow(QDialog* window, const char* textName, const QString& text) {
+  auto* box = new QTextEdit;
+  box->setObjectName(textName);
+  box->setReadOnly(true);
+  box->setPlainText(text);
+  auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok);
+  auto* layout = new QVBoxLayout(window);
+  layout->addWidget(box);
+  layout->addWidget(ok);
+  QObject::connect(ok, &QDialogButtonBox::accepted, window, &QDialog::accept);
+  return box;
+}
+
+}  // namespace
+
 THelpWindow::THelpWindow(QWidget* parent) : QDialog(parent) {
   setObjectName("helpWindow");
   setWindowTitle("WinVORNE2");
-  auto* clues = new QTextEdit;
-  clues->setObjectName("Clues");
-  clues->setReadOnly(true);
-  clues->setPlainText(HelpText());
-  auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(clues);
-  layout->addWidget(ok);
-  connect(ok, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  FillTextWindow(this, "Clues", HelpText());
   resize(520, 420);
+}
+
+QString NoticesText() { return QString::fromUtf8(kThirdPartyNotices).trimmed(); }
+
+TNoticesWindow::TNoticesWindow(QWidget* parent) : QDialog(parent) {
+  setObjectName("noticesWindow");
+  setWindowTitle("Other libraries' licences");
+  QTextEdit* text = FillTextWindow(this, "Notices", NoticesText());
+  // The notices are laid out in columns of a fixed pitch.
+  text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  text->setLineWrapMode(QTextEdit::NoWrap);
+  const int width = QFontMetrics(text->font()).horizontalAdvance(QString(82, 'M'));
+  resize(width + 60, 520);
 }
 
 // ---- the toolbox -------------------------------------------------------------------------

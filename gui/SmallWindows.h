@@ -1,7 +1,7 @@
 // The small windows of the main window: the splash of the start sequence,
 // the help window "WinVORNE2", the toolbox dialog that switches ExpertMode,
-// and the panes of What's New and of the compression library's licence
-// (a click hides them).
+// the notices of the other libraries, and the panes of What's New and of
+// the compression library's licence (a click hides them).
 #pragma once
 
 #include <QDialog>
@@ -39,12 +39,23 @@ class TSplash : public QFrame {
   QLabel* season_;
 };
 
+// The notices of the libraries VORNE is built with, as installed beside its docs.
+QString NoticesText();
+
 // "WinVORNE2": the help text and OK, modal.
 class THelpWindow : public QDialog {
   Q_OBJECT
 
  public:
   explicit THelpWindow(QWidget* parent = nullptr);
+};
+
+// The other libraries' licences (zlib's has its own pane), and OK.
+class TNoticesWindow : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TNoticesWindow(QWidget* parent = nullptr);
 };
 
 // The toolbox: OK switches ExpertMode on, Cancel off. The character table

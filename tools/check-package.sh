@@ -11,7 +11,7 @@ listing=$(dpkg-deb -c "$deb")
 missing=0
 for f in bin/vorne bin/vorne-batch share/applications/vorne.desktop share/metainfo/org.vorne.vorne.metainfo.xml \
          share/icons/hicolor/scalable/apps/vorne.svg share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/vorne.png \
-         share/man/man1/vorne.1 share/man/man1/vorne-batch.1 \
+         share/man/man1/vorne.1 share/man/man1/vorne-batch.1 share/doc/vorne/third-party-notices.txt \
          share/bash-completion/completions/vorne-batch share/bash-completion/completions/vorne; do
   if ! grep -q " \./usr/$f\$" <<<"$listing"; then echo "$deb lacks /usr/$f"; missing=1; fi
 done

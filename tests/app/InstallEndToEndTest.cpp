@@ -55,7 +55,7 @@ TEST_F(InstallTest, InstalledFilesAreWhereTheDesktopLooksAndValid) {
   ASSERT_EQ(install.status, 0) << install.err;
   for (const char* file : {"bin/vorne", "bin/vorne-batch", "share/applications/vorne.desktop",
                            "share/metainfo/org.vorne.vorne.metainfo.xml", "share/icons/hicolor/scalable/apps/vorne.svg",
-                           "share/man/man1/vorne.1", "share/man/man1/vorne-batch.1",
+                           "share/man/man1/vorne.1", "share/man/man1/vorne-batch.1", "share/doc/vorne/third-party-notices.txt",
                            "share/bash-completion/completions/vorne-batch", "share/bash-completion/completions/vorne"})
     EXPECT_TRUE(fs::is_regular_file(prefix_ / file)) << file;
   for (int size : {16, 24, 32, 48, 64, 128, 256}) {

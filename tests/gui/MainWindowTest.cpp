@@ -1,7 +1,8 @@
 // The desktop program on a small library: started as from the command line,
 // volumes marked in the volume list, Go in Browse, the sheet list's lines; a
 // column head sorting; the Stop button during a run; questions answered
-// through QtUserPort; ExpertMode from a keyword showing the ID column.
+// through QtUserPort; ExpertMode from a keyword showing the ID column;
+// the About menu's licences.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDate>
@@ -10,11 +11,14 @@
 #include <QDialog>
 #include <QListView>
 #include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -240,6 +244,32 @@ class MainWindowTest : public QObject {
     QApplication::processEvents();
     QCOMPARE(p.window.ControlPanel()->ModeGroup()->findChildren<QAbstractButton*>().size(), 11);
     QVERIFY(!p.window.ControlPanel()->GoButton()->isEnabled());  // until the output is chosen
+  }
+
+  void theAboutMenuShowsEveryLibrarysLicence() {
+    TProgram p({"FROM", library_, "UNZIP"});
+    QMenu* about = nullptr;
+    for (QAction* a : p.window.menuBar()->actions())
+      if (a->text() == "&About") about = a->menu();
+    QVERIFY(about);
+    QAction* others = nullptr;
+    for (QAction* a : about->actions())
+      if (a->text() == "Other licences...") others = a;
+    QVERIFY(others);
+    QString shown;
+    QTimer::singleShot(0, [&] {
+      QWidget* window = QApplication::activeModalWidget();
+      QVERIFY(window && window->objectName() == "noticesWindow");
+      shown = window->findChild<QTextEdit*>("Notices")->toPlainText();
+      static_cast<QDialog*>(window)->accept();
+    });
+    others->trigger();
+    // dtl is compiled in: its notice must travel with the program.
+    QVERIFY(shown.contains("Tatsuhiko Kubo"));
+    QVERIFY(shown.contains("Redistributions in binary form must reproduce"));
+    QVERIFY(shown.contains("libdeflate"));
+    QVERIFY(shown.contains("SQLite"));
+    QVERIFY(shown.contains("GNU Lesser General Public License"));
   }
 
  private:
