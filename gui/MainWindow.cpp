@@ -143,9 +143,9 @@ TMainWindow::TMainWindow(TMain& main, QtUserPort& port, QWidget* parent)
     techStuff_ = new TTechStuffPage(*listing);
     sheetView_->SetTechStuffPage(techStuff_);
   }
-  runViewsTimer_ = new QTimer(this);
-  runViewsTimer_->setInterval(200);
-  connect(runViewsTimer_, &QTimer::timeout, this, &TMainWindow::RefreshRunViews);
+  // The gauge moves whenever the volume list tells of a change, which a run
+  // does at each volume it steps to.
+  connect(volumeView_, &TVolumeListView::changed, this, &TMainWindow::RefreshGauge);
   connect(logView_, &TDebugLogView::saveRequested, this, [this] {
     auto file = port_.ChooseSaveFile({"Save the log as", "HTMLBugs.txt", "*.txt"});
     if (file && !file->empty()) main_.Log().SaveAs(*file);
@@ -503,14 +503,12 @@ void TMainWindow::Guarded(F run) {
   refresh();
   for (TToDisplayView* v : {copyView_, importView_})
     if (v) v->SetRunning(true);
-  runViewsTimer_->start();
   lastResult_ = run();
   running_ = false;
-  runViewsTimer_->stop();
   for (TToDisplayView* v : {copyView_, importView_})
     if (v) v->SetRunning(false);
   SyncRunWindows();
-  RefreshRunViews();
+  RefreshGauge();
   // The run is over: its stop buttons go with it.
   main_.SheetList().HideEnough();
   refresh();
@@ -568,6 +566,7 @@ void TMainWindow::SyncRunWindows() {
   if (w.verification != verifyModel_) {
     verifyModel_ = w.verification;
     if (verifyWindow_) {
+      verifyView_->Detach();
       verifyWindow_->close();
       verifyWindow_->deleteLater();
       verifyWindow_ = nullptr;
@@ -580,11 +579,13 @@ void TMainWindow::SyncRunWindows() {
         if (verifyModel_) verifyModel_->Hide();
         verifyWindow_->hide();
       });
+      connect(verifyView_, &TVerifyView::changed, this, &TMainWindow::FollowRunWindows);
     }
   }
   if (w.scanner != scannerModel_) {
     scannerModel_ = w.scanner;
     if (scannerWindow_) {
+      scannerView_->Detach();
       scannerWindow_->close();
       scannerWindow_->deleteLater();
       scannerWindow_ = nullptr;
@@ -594,6 +595,7 @@ void TMainWindow::SyncRunWindows() {
       scannerView_ = new TScannerView(*scannerModel_);
       scannerWindow_ = AddWindow(scannerView_, {640, 320});
       connect(scannerView_, &TScannerView::closeRequested, scannerWindow_, &QWidget::hide);
+      connect(scannerView_, &TScannerView::changed, this, &TMainWindow::FollowRunWindows);
       connect(scannerView_, &TScannerView::goRequested, this, &TMainWindow::Go);
       connect(scannerView_, &TScannerView::copyToMainRequested, this, [this] {
         if (!scannerModel_) return;
@@ -603,7 +605,7 @@ void TMainWindow::SyncRunWindows() {
       });
     }
   }
-  RefreshRunViews();
+  FollowRunWindows();
   if (w.errorLog) {
     // The filing's log stays on screen after its run, until the next one.
     if (!errorLogView_) {
@@ -623,17 +625,16 @@ void TMainWindow::SyncRunWindows() {
   }
 }
 
-void TMainWindow::RefreshRunViews() {
-  if (verifyView_ && verifyModel_) {
-    verifyView_->refresh();
-    if (verifyModel_->Visible() && !verifyWindow_->isVisible()) ShowWindow(verifyWindow_);
-  }
-  if (scannerView_ && scannerModel_) {
-    scannerView_->refresh();
+void TMainWindow::FollowRunWindows() {
+  if (verifyWindow_ && verifyModel_ && verifyModel_->Visible() && !verifyWindow_->isVisible())
+    ShowWindow(verifyWindow_);
+  if (scannerWindow_ && scannerModel_) {
     if (scannerModel_->Visible() && !scannerWindow_->isVisible()) ShowWindow(scannerWindow_);
     if (!scannerModel_->Visible() && scannerWindow_->isVisible()) scannerWindow_->hide();
   }
-  if (techStuff_) techStuff_->refresh();
+}
+
+void TMainWindow::RefreshGauge() {
   const TFromDisplay& list = main_.VolumeList();
   const bool gauge = running_ && list.GaugeVisible() && list.GaugeMax() > 0;
   runGauge_->setVisible(gauge);

@@ -160,7 +160,10 @@ TVolumeListView::TVolumeListView(TFromDisplay& list, std::function<int()> runMod
     if (!list_.Running()) list_.Unselect();
   });
 
-  list_.onChanged = [this] { refresh(); };
+  list_.onChanged = [this] {
+    refresh();
+    emit changed();
+  };
   refresh();
 }
 

@@ -69,6 +69,8 @@ class TVolumeListView : public QWidget {
   void updateCodesRequested();
   // "Make HTML" (ExpertMode): the "HTML Includes" window.
   void makeHtmlRequested();
+  // The model changed and the view shows it (the main window's run gauge follows it).
+  void changed();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

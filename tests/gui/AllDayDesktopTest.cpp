@@ -4,9 +4,12 @@
 // line only framed, and Annotate takes exactly the marked lines; a run
 // started by GO never stops on a message box and leaves no timer armed for
 // the next run; a landscape sheet scrolls sideways and its print image is
-// wider than high; a run that lists nothing says so.
+// wider than high; a run that lists nothing says so; the run gauge and the
+// windows of the checking runs show each volume as the run reaches it.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QRegularExpression>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -17,6 +20,7 @@
 #include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -24,6 +28,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "gui/CheckWindows.h"
 #include "gui/ControlPanel.h"
 #include "gui/CriteriaPanel.h"
 #include "gui/NotepadDialog.h"
@@ -32,6 +37,7 @@
 #include "gui/SheetTextView.h"
 #include "output/DebugLog.h"
 #include "sheets/SheetList.h"
+#include "shell/Modes.h"
 #include "shell/RunState.h"
 #include "support/DesktopProgram.h"
 #include "support/LibraryBuilder.h"
@@ -203,6 +209,66 @@ class AllDayDesktopTest : public QObject {
     QVERIFY(p.window.LogWindow()->isVisible());
     // What the automatic start armed ended with its run: later runs wait for the person.
     QVERIFY(!p.main.State().AutoGo);
+  }
+
+  void theGaugeAndTheCheckingWindowsFollowTheRunVolumeByVolume() {
+    TDesktopProgram p({"FROM", library_, "UNZIP"});
+    struct TSeen {
+      bool gaugeShown = false;
+      int gauge = -1, gaugeMax = -1;
+      QString verifyTitle;
+      int scanLines = -1, listingHeadings = -1;
+    } seen;
+    // What the person sees as the run steps to the second volume (Beta):
+    // Alpha's 6 sheets are done, of 7.
+    p.main.onVolume = [&](size_t index, size_t, TPrimeRef&) {
+      if (index != 1) return;
+      QApplication::processEvents();
+      seen.gaugeShown = p.window.RunGauge()->isVisible();
+      seen.gauge = p.window.RunGauge()->value();
+      seen.gaugeMax = p.window.RunGauge()->maximum();
+      if (QWidget* v = p.window.VerificationView()) seen.verifyTitle = v->parentWidget()->windowTitle();
+      if (TScannerView* v = p.window.ScannerView()) seen.scanLines = v->ShowList()->count();
+      if (TTechStuffPage* t = p.window.TechStuffPage()) {
+        seen.listingHeadings = 0;
+        for (int i = 0; i < t->Lines()->count(); ++i) seen.listingHeadings += t->Lines()->item(i)->text().startsWith("0:");
+      }
+    };
+    auto run = [&](TRunMode mode) {
+      p.main.ModeChanged(ChooseMode(p.main.State(), mode));
+      p.window.refresh();
+      p.main.VolumeList().SelectAll();
+      seen = {};
+      p.window.Go();
+      QCOMPARE(p.window.LastResult(), TGoResult::Ran);
+      QVERIFY(!p.window.RunGauge()->isVisible());  // the run is over
+    };
+
+    run(TRunMode::Verify);
+    QVERIFY(seen.gaugeShown);
+    QCOMPARE(seen.gaugeMax, 7);
+    QCOMPARE(seen.gauge, 6);
+    QVERIFY2(seen.verifyTitle.startsWith("Alpha Pipeline"), qPrintable(seen.verifyTitle));
+    QVERIFY(p.window.VerificationWindow()->isVisible());
+
+    run(TRunMode::ScanUpdates);
+    QCOMPARE(seen.scanLines, 1);
+    QCOMPARE(p.window.ScannerView()->ShowList()->count(), 2);
+    QVERIFY(p.window.ScannerView()->parentWidget()->isVisible());
+    // Quit closes the scanner's window through its model.
+    QTest::mouseClick(p.window.ScannerView()->Button("Quit"), Qt::LeftButton);
+    QVERIFY(!p.window.ScannerView()->parentWidget()->isVisible());
+
+    run(TRunMode::Test);
+    QCOMPARE(seen.listingHeadings, 1);
+    QStringList lines;
+    TTechStuffPage* tech = p.window.TechStuffPage();
+    for (int i = 0; i < tech->Lines()->count(); ++i) lines << tech->Lines()->item(i)->text();
+    QCOMPARE(lines.filter(QRegularExpression("^0:")).size(), 2);
+    // An option the model turns off shows at once: "type 6" off offers "Show Dockets".
+    QVERIFY(tech->ShowDocketsBox()->isHidden());
+    tech->findChildren<QCheckBox*>().at(2)->click();
+    QVERIFY(!tech->ShowDocketsBox()->isHidden());
   }
 
   void aLandscapeSheetScrollsSidewaysAndItsImageIsWiderThanHigh() {
