@@ -17,6 +17,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "copy/CopyErrors.h"
 #include "filings/FilingImport.h"
 #include "filings/Verifier.h"
 #include "gui/CheckWindows.h"
@@ -44,6 +45,9 @@
 #include "shell/RunState.h"
 #include "shell/ScanUpdates.h"
 #include "sheets/SheetText.h"
+#include "store/Cluster.h"
+#include "platform/Paths.h"
+#include "store/Errors.h"
 #include "volumes/ExportDockets.h"
 #include "volumes/HtmlIncludes.h"
 
@@ -400,6 +404,23 @@ void TMainWindow::Start() {
   // maximised size (resizeEvent), so that the windows fill the area.
   mdi_->tileSubWindows();
   startedAt_ = QDateTime::currentMSecsSinceEpoch();
+  // Started by GO or EXPRESS: nobody is there to click, from the opening of
+  // the output library on. The run's messages go to the log and the status
+  // line; the command line's ADD or REPLACE answers an existing output.
+  bool told = false;
+  if (main_.State().AutoGo) {
+    port_.SetUnattended([this, &told](const QString& text) {
+      main_.Log().AddLine(FromQt(text));
+      panels_[0]->setText(text);
+      told = true;
+    });
+    if (main_.State().AddFlag) {
+      port_.SetUnattendedAnswer(kAddToExistingQuestion, TAnswer::Yes);
+    } else if (main_.State().ReplaceFlag) {
+      port_.SetUnattendedAnswer(kAddToExistingQuestion, TAnswer::No);
+      port_.SetUnattendedAnswer(kRewriteQuestion, TAnswer::Yes);
+    }
+  }
   const bool go = main_.Start();
   if (main_.State().RunMode == TRunMode::ScanUpdates) sheetWindow_->showMinimized();
   // FROMFOLDER, FROMALL, FROMDIR: the libraries panel lists the libraries of the root.
@@ -411,22 +432,15 @@ void TMainWindow::Start() {
   refresh();
   if (main_.SummaryShown()) ShowSelectorSummary();
   if (go && !splash_->isVisible()) {
-    // Started by GO or EXPRESS: nobody is there to click. The run's messages
-    // go to the log and the status line, and what it armed ends with it.
-    bool told = false;
-    port_.SetUnattended([this, &told](const QString& text) {
-      main_.Log().AddLine(FromQt(text));
-      panels_[0]->setText(text);
-      told = true;
-    });
     if (multiIn)
       Guarded([this] { return CopyEveryLibrary(main_); });
     else
       RunNow();
-    port_.SetUnattended(nullptr);
-    if (told) ShowWindow(logWindow_);
+    // What the run armed ends with it.
     main_.State().AutoGo = false;
   }
+  port_.SetUnattended(nullptr);
+  if (told) ShowWindow(logWindow_);
 }
 
 void TMainWindow::ShowSelectorSummary() {
@@ -616,10 +630,19 @@ void TMainWindow::SyncRunWindows() {
     ShowWindow(errorLogWindow_);
   }
   if (w.includesPage) ShowIncludes(*w.includesPage);
-  if (w.duplicates && !showingDuplicates_) {
+  if (w.duplicates && port_.Unattended()) {
+    // Nobody is there to read the report: it is saved where vorne-batch saves it.
+    const std::string path = JoinPath(MapPath(main_.State().ToDir), kDupLogName);
+    try {
+      w.duplicates->Save(main_.Env(), path);
+      port_.Info("False duplicates saved in " + path);
+    } catch (const EInOutError& e) {
+      port_.Error(e.what());
+    }
+  } else if (w.duplicates && !showingDuplicates_) {
     // The run keeps the report registered only while it is shown.
     showingDuplicates_ = true;
-    TCopyErrorsView report(*w.duplicates, main_.Env(), this);
+    TCopyErrorsView report(*w.duplicates, main_.Env(), JoinPath(main_.State().ToDir, kDupLogName), this);
     report.exec();
     showingDuplicates_ = false;
   }

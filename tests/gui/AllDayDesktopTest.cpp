@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QRegularExpression>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -33,6 +34,7 @@
 #include "gui/CriteriaPanel.h"
 #include "gui/NotepadDialog.h"
 #include "gui/PrintImageView.h"
+#include "gui/PrintToFileView.h"
 #include "gui/SheetListView.h"
 #include "gui/SheetTextView.h"
 #include "output/DebugLog.h"
@@ -269,6 +271,58 @@ class AllDayDesktopTest : public QObject {
     QVERIFY(tech->ShowDocketsBox()->isHidden());
     tech->findChildren<QCheckBox*>().at(2)->click();
     QVERIFY(!tech->ShowDocketsBox()->isHidden());
+  }
+
+  void aRunStartedByGoTakesWhatEachFileChoiceProposesWithoutADialog() {
+    const QString out = dir_.path() + "/chosen";
+    QDir().mkpath(out + "/scan");
+    QStringList dialogs;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (auto* print = qobject_cast<TPrintToFileView*>(modal)) {
+        // Not a file choice: the run's own timed dialog. Its Go saves the wait.
+        QDialogButtonBox* box = print->findChild<QDialogButtonBox*>();
+        for (QAbstractButton* b : box->buttons())
+          if (box->buttonRole(b) == QDialogButtonBox::AcceptRole) b->click();
+      } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+        dialogs << dialog->windowTitle();
+        dialog->reject();
+      }
+    });
+    watch.start(20);
+    auto logged = [](TDesktopProgram& p, const QString& start) {
+      for (const std::string& line : p.main.Log().Log())
+        if (QString::fromStdString(line).startsWith(start)) return QString::fromStdString(line);
+      return QString();
+    };
+    const QString lib = QDir(library_).canonicalPath();
+    {
+      // The export without TO: the library's own Database.txt.
+      TDesktopProgram p({"FROM", library_, "UNZIP", "DATA", "ALL", "GO"});
+      QCOMPARE(p.window.LastResult(), TGoResult::Ran);
+      QCOMPARE(logged(p, "Save delimited file as:"), "Save delimited file as: -> " + lib + "/Database.txt");
+      QVERIFY(QFile(lib + "/Database.txt").size() > 0);
+    }
+    {
+      // The scan's since date is taken as proposed; its report goes beside the prime file named.
+      TDesktopProgram p({"FROM", library_, "UNZIP", "SCAN", "RECENT", "30", "TO", out + "/scan/Prime4", "GO"});
+      QCOMPARE(p.window.LastResult(), TGoResult::Ran);
+      QVERIFY(logged(p, "Pick a Date: Include tariff volumes updated since: -> ").size() > 0);
+      QVERIFY(QFile::exists(out + "/scan/AllUpdts.txt"));
+    }
+    {
+      // One print file named by TO.
+      TDesktopProgram p({"FROM", library_, "UNZIP", "PRINT", "TO", out + "/all.prn", "ALL", "GO"});
+      QCOMPARE(p.window.LastResult(), TGoResult::Ran);
+      QCOMPARE(logged(p, "Print To File -> "), "Print To File -> " + out + "/all.prn");
+      QVERIFY(QFile(out + "/all.prn").size() > 0);
+    }
+    QCOMPARE(dialogs, QStringList());
+    // Later, by hand, the same choice is a dialog again.
+    TDesktopProgram p({"FROM", library_, "UNZIP", "DATA", "ALL"});
+    p.window.Go();
+    QCOMPARE(dialogs, QStringList({"Save delimited file as:"}));
   }
 
   void aLandscapeSheetScrollsSidewaysAndItsImageIsWiderThanHigh() {

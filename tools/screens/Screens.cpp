@@ -452,7 +452,7 @@ int Run(const QString& library, const QString& out) {
   dups.ReportUsedIn("RP95-112-000");
   dups.Show();
   s.ModalShot("copy-errors", [&] {
-    TCopyErrorsView view(dups, env, &window);
+    TCopyErrorsView view(dups, env, kDupLogName, &window);
     view.exec();
   });
   main.ModeChanged(ChooseMode(main.State(), TRunMode::Browse));
