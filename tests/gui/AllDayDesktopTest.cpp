@@ -13,6 +13,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -384,6 +385,22 @@ class AllDayDesktopTest : public QObject {
     emit p.window.CriteriaPanel()->runNowRequested();
     QCOMPARE(seen, QStringList({"No tariff volumes are selected"}));
     QCOMPARE(p.window.LastResult(), TGoResult::NothingMarked);
+
+    // The From dialog offers the library's prime file, not the legacy "Prime" beside it.
+    QVERIFY(QFile::exists(library_ + "/Prime") && QFile::exists(library_ + "/Prime4"));
+    QStringList offered;
+    QTimer files;
+    QObject::connect(&files, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      auto* view = dialog ? dialog->findChild<QListView*>("listView") : nullptr;
+      if (!view || view->model()->rowCount(view->rootIndex()) == 0) return;  // still reading the folder
+      for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
+        offered << view->model()->index(r, 0, view->rootIndex()).data().toString();
+      dialog->reject();
+    });
+    files.start(20);
+    MenuAction(p.window, "&Open...")->trigger();
+    QCOMPARE(offered, QStringList({"Prime4"}));
   }
 
   void aRunThatListsNothingShowsAnEmptyList() {
