@@ -14,6 +14,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -75,6 +77,43 @@ QColor LineColour(QListView* list, int row) {
   const QRect r = list->visualRect(list->model()->index(row, 0));
   const qreal dpr = image.devicePixelRatio();
   return image.pixelColor(QPoint(int((r.right() - 8) * dpr), int(r.center().y() * dpr)));
+}
+
+// Pairs of visible texts and fields of the window that overlap, and those
+// pushed out of the part that holds them, by their texts.
+QStringList Overlaps(QWidget* window) {
+  auto name = [](QWidget* w) {
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return "[" + e->text() + "]";
+    return QString(w->metaObject()->className());
+  };
+  std::vector<std::pair<QWidget*, QRect>> leaves;
+  QStringList out;
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    if (!w->isVisible() || !(qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w)))
+      continue;
+    if (qobject_cast<QAbstractButton*>(w) && w->parentWidget() && w->parentWidget()->inherits("QMdiSubWindow")) continue;
+    const QRect r(w->mapTo(window, QPoint(0, 0)), w->size());
+    // Only what shows can cover something: a part scrolled away does not.
+    const QRect shown = w->visibleRegion().boundingRect().translated(r.topLeft());
+    if (!shown.isEmpty()) leaves.emplace_back(w, shown);
+    // A text stays inside its part, below the part's heading.
+    for (QWidget* p = w->parentWidget(); p && p != window; p = p->parentWidget()) {
+      auto* group = qobject_cast<QGroupBox*>(p);
+      if (!group) continue;
+      const QRect inside(p->mapTo(window, QPoint(0, 0)), p->size());
+      if (!inside.contains(r)) out << name(w) + " outside " + group->title();
+      if (!group->title().isEmpty()) {
+        const int titleBottom = inside.top() + group->fontMetrics().height();
+        if (r.top() < titleBottom) out << name(w) + " over the title " + group->title();
+      }
+    }
+  }
+  for (size_t i = 0; i < leaves.size(); ++i)
+    for (size_t j = i + 1; j < leaves.size(); ++j)
+      if (leaves[i].second.intersects(leaves[j].second)) out << name(leaves[i].first) + " over " + name(leaves[j].first);
+  return out;
 }
 
 }  // namespace
@@ -324,6 +363,39 @@ class AllDayDesktopTest : public QObject {
     TDesktopProgram p({"FROM", library_, "UNZIP", "DATA", "ALL"});
     p.window.Go();
     QCOMPARE(dialogs, QStringList({"Save delimited file as:"}));
+  }
+
+  void theSelectorSummaryNeverOverlapsItsTexts() {
+    TDesktopProgram p({"FROM", library_, "UNZIP", "RECENT", "30"});
+    TSelection& selection = p.main.State().Selection;
+    selection.StatusSelect = true;
+    selection.TypeSelect = true;
+    QVERIFY(selection.ParseBound("1", TBound::From) && selection.ParseBound("9", TBound::To));
+    selection.SheetNoSelect = true;
+    auto check = [&](const char* when) {
+      QMdiSubWindow* window = p.window.SummaryWindow();
+      QVERIFY(window && window->isVisible());
+      QApplication::processEvents();
+      const QStringList overlaps = Overlaps(window->widget());
+      QVERIFY2(overlaps.isEmpty(), qPrintable(QString(when) + ": " + overlaps.join("; ") + QString(" at %1x%2").arg(window->width()).arg(window->height())));
+    };
+    p.window.SummaryWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    p.window.ShowSelectorSummary();
+    check("opened");
+    MenuAction(p.window, "Tile")->trigger();
+    check("tiled");
+    p.window.SummaryWindow()->resize(1, 1);
+    check("smallest");
+    p.window.SummaryWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QFont large = QApplication::font();
+    large.setPointSizeF(large.pointSizeF() * 1.6);
+    QApplication::setFont(large);
+    p.window.ShowSelectorSummary();
+    check("large font");
+    MenuAction(p.window, "Tile")->trigger();
+    check("large font, tiled");
   }
 
   void aLandscapeSheetScrollsSidewaysAndItsImageIsWiderThanHigh() {
