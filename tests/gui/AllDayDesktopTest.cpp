@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -363,6 +364,33 @@ class AllDayDesktopTest : public QObject {
     TDesktopProgram p({"FROM", library_, "UNZIP", "DATA", "ALL"});
     p.window.Go();
     QCOMPARE(dialogs, QStringList({"Save delimited file as:"}));
+  }
+
+  void tariffVolumesShowsEveryColumnWholeAtAnyWidthLeft() {
+    TDesktopProgram p({"FROM", library_, "UNZIP", "ALL", "GO"});
+    QTableView* table = p.Table();
+    QMdiSubWindow* window = p.window.VolumeListWindow();
+    // The texts of the short columns fit their columns, and every column's
+    // right edge is inside the window: at the opening size and tiled three
+    // across a 1600 px screen, less the frames.
+    for (int width : {window->width(), 520, 440}) {
+      window->resize(width, window->height());
+      QApplication::processEvents();
+      const int shown = table->viewport()->width();
+      for (int c = 1; c < table->model()->columnCount(); ++c) {
+        if (table->isColumnHidden(c)) continue;
+        const QString what = QString("column %1 at %2 px").arg(c).arg(width);
+        QVERIFY2(table->columnViewportPosition(c) + table->columnWidth(c) <= shown, qPrintable(what));
+        for (int r = 0; r < table->model()->rowCount(); ++r) {
+          const QString text = table->model()->index(r, c).data().toString();
+          QVERIFY2(table->fontMetrics().horizontalAdvance(text) < table->columnWidth(c), qPrintable(what + ": " + text));
+        }
+      }
+      // The company name gives way, but keeps a readable start and shows whole as a tip.
+      QVERIFY(table->columnWidth(0) >= table->fontMetrics().horizontalAdvance("Alpha Pipe"));
+      QCOMPARE(table->model()->index(0, 0).data(Qt::ToolTipRole).toString(),
+               table->model()->index(0, 0).data().toString());
+    }
   }
 
   void theSelectorSummaryNeverOverlapsItsTexts() {
