@@ -446,7 +446,9 @@ void TMainWindow::Start() {
 void TMainWindow::ShowSelectorSummary() {
   if (!summaryWindow_) {
     auto* summary = new TSelectorSummaryView(main_);
-    summaryWindow_ = AddWindow(summary, summary->sizeHint().expandedTo({300, 200}));
+    summaryWindow_ = AddWindow(summary, {300, 200});
+    // Room for every part and the window's frame, inside the area.
+    summaryWindow_->resize(FitInside(summaryWindow_->sizeHint().expandedTo({300, 200}), mdi_->viewport()->size()));
     // Its "Close" closes the whole MDI window, which goes with it.
     connect(summary, &QDialog::finished, summaryWindow_, &QMdiSubWindow::close);
     summaryWindow_->setAttribute(Qt::WA_DeleteOnClose);

@@ -123,6 +123,7 @@ TSelectorSummaryView::TSelectorSummaryView(TMain& main, QWidget* parent) : QDial
   inner->addLayout(columns);
   if (!(s.showDockets || s.showTypes || s.showDates || s.showStatuses || s.showSheetNo))
     inner->addWidget(new QLabel(QStringLiteral("No status, date, type, sheet number or docket criteria are set.")));
+  inner->addStretch(1);
   scroll_ = new QScrollArea;
   scroll_->setObjectName("summaryParts");
   scroll_->setWidget(content_);
@@ -142,6 +143,8 @@ TSelectorSummaryView::TSelectorSummaryView(TMain& main, QWidget* parent) : QDial
 
 QSize TSelectorSummaryView::sizeHint() const {
   // Every part whole, without scroll bars; the caller keeps it inside the screen.
+  content_->ensurePolished();
+  for (QWidget* w : content_->findChildren<QWidget*>()) w->ensurePolished();
   const QSize parts = content_->sizeHint().expandedTo(content_->minimumSizeHint());
   const QMargins m = layout()->contentsMargins();
   return {parts.width() + m.left() + m.right(),
