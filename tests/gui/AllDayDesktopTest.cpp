@@ -391,6 +391,21 @@ class AllDayDesktopTest : public QObject {
       QCOMPARE(table->model()->index(0, 0).data(Qt::ToolTipRole).toString(),
                table->model()->index(0, 0).data().toString());
     }
+
+    // Five windows tiled on a 1600 px screen: three columns, each inside the
+    // area (no window's least width spreads them past it), Updated in view.
+    p.window.resize(1600, 860);
+    QApplication::processEvents();
+    p.window.ShowFindInLibrary();
+    p.window.ShowSelectorSummary();
+    MenuAction(p.window, "Log")->trigger();
+    MenuAction(p.window, "Tile")->trigger();
+    QApplication::processEvents();
+    const QRect area = p.window.Mdi()->viewport()->rect();
+    for (QMdiSubWindow* w : p.window.Mdi()->subWindowList())
+      if (w->isVisible()) QVERIFY2(area.contains(w->geometry()), qPrintable(w->windowTitle()));
+    const int updated = table->model()->columnCount() - 1;
+    QVERIFY(table->columnViewportPosition(updated) + table->columnWidth(updated) <= table->viewport()->width());
   }
 
   void theSelectorSummaryNeverOverlapsItsTexts() {
