@@ -20,6 +20,7 @@ bool TverifyW::VerifyVolume(TPrimeRef& volume, const std::string& companyName, c
     FlawList.push_back(kVolumeFailuresEnd);
   caption_ = companyName;
   visible_ = true;
+  Changed();
   env_.port.ProcessEvents();
   return ok;
 }
@@ -27,6 +28,7 @@ bool TverifyW::VerifyVolume(TPrimeRef& volume, const std::string& companyName, c
 void TverifyW::Show() {
   visible_ = true;
   counter_ = std::to_string(FlawList.size()) + " Lines";
+  Changed();
 }
 
 bool TverifyW::Save(const std::string& folder) {

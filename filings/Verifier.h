@@ -6,6 +6,7 @@
 // after reporting a file that could not be written.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,10 @@ class TverifyW {
  public:
   explicit TverifyW(TEnv& env) : env_(env) {}
 
+  // Called after anything the window shows has changed (each volume
+  // checked, shown, hidden).
+  std::function<void()> onChanged;
+
   // The failure lines of every volume checked, each volume's failures after
   // its company line and closed by "*******".
   std::vector<std::string> FlawList;
@@ -36,7 +41,10 @@ class TverifyW {
   // Shows the window; counter := the number of lines + " Lines".
   void Show();
   // OK: the window goes (until the next run).
-  void Hide() { visible_ = false; }
+  void Hide() {
+    visible_ = false;
+    Changed();
+  }
   // "Save": writes the lines to "Verify.Txt" in folder and shows
   // "Saved in: " + folder + separator + "Verify.Txt".
   bool Save(const std::string& folder);
@@ -48,6 +56,10 @@ class TverifyW {
   bool Visible() const { return visible_; }
 
  private:
+  void Changed() {
+    if (onChanged) onChanged();
+  }
+
   TEnv& env_;
   std::string caption_ = kVerifyCaption;
   std::string counter_;

@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "filings/Verifier.h"
 #include "gui/Text1252.h"
@@ -16,21 +17,35 @@ namespace vorne {
 
 namespace {
 
-// Brings the list's lines to those given, appending when only new lines came.
-template <typename Lines, typename Text>
-void SyncLines(QListWidget* list, const Lines& lines, Text text) {
+// Brings the list's lines to those given, appending when only new lines
+// came. Each item keeps the bytes it shows, so that the comparison, made on
+// every change of a long listing, costs no conversion; lines changed in
+// place (a record marked referenced) are caught too.
+template <typename Lines, typename Bytes>
+void SyncLines(QListWidget* list, const Lines& lines, Bytes bytes) {
   const int n = int(lines.size());
   bool same = list->count() <= n;
-  for (int i = 0; same && i < list->count(); ++i) same = list->item(i)->text() == text(lines[size_t(i)]);
+  for (int i = 0; same && i < list->count(); ++i) {
+    const std::string& b = bytes(lines[size_t(i)]);
+    const QByteArray shown = list->item(i)->data(Qt::UserRole).toByteArray();
+    same = shown.size() == qsizetype(b.size()) && std::equal(b.begin(), b.end(), shown.begin());
+  }
   if (!same) list->clear();
-  for (int i = list->count(); i < n; ++i) list->addItem(text(lines[size_t(i)]));
+  for (int i = list->count(); i < n; ++i) {
+    const std::string& b = bytes(lines[size_t(i)]);
+    auto* item = new QListWidgetItem(ToQt(b));
+    item->setData(Qt::UserRole, QByteArray(b.data(), qsizetype(b.size())));
+    list->addItem(item);
+  }
 }
+
+const std::string& Same(const std::string& s) { return s; }
 
 }  // namespace
 
 // ---- "Verification failures" ----------------------------------------------------------------
 
-TVerifyView::TVerifyView(TverifyW& model, QWidget* parent) : QWidget(parent), model_(model) {
+TVerifyView::TVerifyView(TverifyW& model, QWidget* parent) : QWidget(parent), model_(&model) {
   setObjectName("verification");
   list_ = new QListWidget;
   list_->setObjectName("FlawList");
@@ -48,21 +63,36 @@ TVerifyView::TVerifyView(TverifyW& model, QWidget* parent) : QWidget(parent), mo
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addWidget(list_, 1);
   layout->addLayout(bar);
-  connect(save_, &QPushButton::clicked, this, [this] { model_.SaveClick(); });
+  connect(save_, &QPushButton::clicked, this, [this] {
+    if (model_) model_->SaveClick();
+  });
   connect(ok, &QPushButton::clicked, this, &TVerifyView::closeRequested);
+  model_->onChanged = [this] {
+    refresh();
+    emit changed();
+  };
   refresh();
 }
 
+TVerifyView::~TVerifyView() { Detach(); }
+
+void TVerifyView::Detach() {
+  if (model_) model_->onChanged = nullptr;
+  model_ = nullptr;
+  save_->setEnabled(false);
+}
+
 void TVerifyView::refresh() {
-  setWindowTitle(ToQt(model_.Caption()));
-  SyncLines(list_, model_.FlawList, [](const std::string& s) { return ToQt(s); });
+  if (!model_) return;
+  setWindowTitle(ToQt(model_->Caption()));
+  SyncLines(list_, model_->FlawList, Same);
   list_->scrollToBottom();
-  counter_->setText(ToQt(model_.Counter()));
+  counter_->setText(ToQt(model_->Counter()));
 }
 
 // ---- the scanner -------------------------------------------------------------------------------
 
-TScannerView::TScannerView(TTimeScanner& model, QWidget* parent) : QWidget(parent), model_(model) {
+TScannerView::TScannerView(TTimeScanner& model, QWidget* parent) : QWidget(parent), model_(&model) {
   setObjectName("scanner");
   setWindowTitle("Date Last Updated");
   list_ = new QListWidget;
@@ -82,17 +112,30 @@ TScannerView::TScannerView(TTimeScanner& model, QWidget* parent) : QWidget(paren
   layout->addWidget(list_, 1);
   layout->addLayout(bar);
   connect(quit_, &QPushButton::clicked, this, [this] {
-    model_.QuitClick();
-    if (!model_.Visible()) emit closeRequested();
+    if (!model_) return;
+    model_->QuitClick();
+    if (!model_->Visible()) emit closeRequested();
   });
-  connect(save_, &QPushButton::clicked, this, [this] { model_.SaveClick(); });
+  connect(save_, &QPushButton::clicked, this, [this] {
+    if (model_) model_->SaveClick();
+  });
   connect(copy_, &QPushButton::clicked, this, &TScannerView::copyToMainRequested);
   connect(go_, &QPushButton::clicked, this, &TScannerView::goRequested);
   connect(stop_, &QPushButton::clicked, this, [this] {
-    model_.StopClick();
-    stop_->setEnabled(false);
+    if (model_) model_->StopClick();
   });
+  model_->onChanged = [this] {
+    refresh();
+    emit changed();
+  };
   refresh();
+}
+
+TScannerView::~TScannerView() { Detach(); }
+
+void TScannerView::Detach() {
+  if (model_) model_->onChanged = nullptr;
+  model_ = nullptr;
 }
 
 QPushButton* TScannerView::Button(const QString& caption) const {
@@ -102,13 +145,14 @@ QPushButton* TScannerView::Button(const QString& caption) const {
 }
 
 void TScannerView::refresh() {
-  SyncLines(list_, model_.Lines(), [](const std::string& s) { return ToQt(s); });
-  if (model_.CurrentLine() >= 0 && model_.CurrentLine() < list_->count()) list_->setCurrentRow(model_.CurrentLine());
-  quit_->setEnabled(model_.QuitEnabled());
-  save_->setEnabled(model_.SaveEnabled());
-  copy_->setEnabled(model_.CopyEnabled());
+  if (!model_) return;
+  SyncLines(list_, model_->Lines(), Same);
+  if (model_->CurrentLine() >= 0 && model_->CurrentLine() < list_->count()) list_->setCurrentRow(model_->CurrentLine());
+  quit_->setEnabled(model_->QuitEnabled());
+  save_->setEnabled(model_->SaveEnabled());
+  copy_->setEnabled(model_->CopyEnabled());
   // Stop works while the scan goes; at its end the buttons of the person take over.
-  stop_->setEnabled(!model_.Stop && !model_.QuitEnabled());
+  stop_->setEnabled(!model_->Stop && !model_->QuitEnabled());
 }
 
 // ---- "Tech Stuff" ------------------------------------------------------------------------------
@@ -145,24 +189,20 @@ TTechStuffPage::TTechStuffPage(TRecordListing& model, QWidget* parent) : QWidget
     if (!syncing_) model_.SetDetails(on);
   });
   connect(type5_, &QCheckBox::toggled, this, [this](bool on) {
-    if (syncing_) return;
-    model_.Type5Click(on);
-    refresh();
+    if (!syncing_) model_.Type5Click(on);
   });
   connect(type6_, &QCheckBox::toggled, this, [this](bool on) {
-    if (syncing_) return;
-    model_.Type6Click(on);
-    refresh();
+    if (!syncing_) model_.Type6Click(on);
   });
   connect(showDockets_, &QCheckBox::toggled, this, [this](bool on) {
     if (!syncing_) model_.SetShowDockets(on);
   });
-  connect(eliminate_, &QPushButton::clicked, this, [this] {
-    model_.AbbrevBtnClick();
-    refresh();
-  });
+  connect(eliminate_, &QPushButton::clicked, this, [this] { model_.AbbrevBtnClick(); });
+  model_.onChanged = [this] { refresh(); };
   refresh();
 }
+
+TTechStuffPage::~TTechStuffPage() { model_.onChanged = nullptr; }
 
 void TTechStuffPage::refresh() {
   syncing_ = true;
@@ -174,7 +214,7 @@ void TTechStuffPage::refresh() {
   heads_->setVisible(model_.ColumnHeadsVisible());
   whoops_->setVisible(model_.WhoopsVisible());
   status_->setText(ToQt(model_.StatusText()));
-  SyncLines(list_, model_.Lines(), [](const TListingLine& l) { return ToQt(l.text); });
+  SyncLines(list_, model_.Lines(), [](const TListingLine& l) -> const std::string& { return l.text; });
   if (model_.TopIndex() >= 0 && model_.TopIndex() < list_->count())
     list_->scrollToItem(list_->item(model_.TopIndex()), QAbstractItemView::PositionAtTop);
   syncing_ = false;

@@ -1,8 +1,10 @@
 // Views of the windows of the checking runs: "Verification failures"
 // (Verify), the scanner "Date Last Updated" (Scan Updates) and the "Tech
-// Stuff" page of the sheet list window (Test and Errors Only). Their models
-// say nothing when they change; the main window refreshes the views between
-// volumes while a run goes and when it ends.
+// Stuff" page of the sheet list window (Test and Errors Only). Each view
+// follows its model through the model's change callback, so it is current
+// whenever the run lets pending events run. The verification and scanner
+// views also signal the change, for the main window to show or hide their
+// windows; Detach lets go of a model about to be dropped.
 #pragma once
 
 #include <QWidget>
@@ -23,6 +25,8 @@ class TVerifyView : public QWidget {
 
  public:
   explicit TVerifyView(TverifyW& model, QWidget* parent = nullptr);
+  ~TVerifyView() override;
+  void Detach();
   void refresh();
   QListWidget* FlawList() const { return list_; }
   QLabel* Counter() const { return counter_; }
@@ -30,9 +34,11 @@ class TVerifyView : public QWidget {
 
  signals:
   void closeRequested();
+  // The model changed (after the view showed it).
+  void changed();
 
  private:
-  TverifyW& model_;
+  TverifyW* model_;
   QListWidget* list_;
   QLabel* counter_;
   QPushButton* save_;
@@ -43,6 +49,8 @@ class TScannerView : public QWidget {
 
  public:
   explicit TScannerView(TTimeScanner& model, QWidget* parent = nullptr);
+  ~TScannerView() override;
+  void Detach();
   void refresh();
   QListWidget* ShowList() const { return list_; }
   QPushButton* Button(const QString& caption) const;
@@ -51,9 +59,11 @@ class TScannerView : public QWidget {
   void goRequested();
   void copyToMainRequested();
   void closeRequested();
+  // The model changed (after the view showed it).
+  void changed();
 
  private:
-  TTimeScanner& model_;
+  TTimeScanner* model_;
   QListWidget* list_;
   QPushButton *quit_, *save_, *copy_, *go_, *stop_;
 };
@@ -63,6 +73,7 @@ class TTechStuffPage : public QWidget {
 
  public:
   explicit TTechStuffPage(TRecordListing& model, QWidget* parent = nullptr);
+  ~TTechStuffPage() override;
   void refresh();
   QListWidget* Lines() const { return list_; }
   QCheckBox* ShowDocketsBox() const { return showDockets_; }

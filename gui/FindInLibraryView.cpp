@@ -133,11 +133,11 @@ TFindInLibraryView::TFindInLibraryView(TFindInLibrary& model, QWidget* parent) :
   pause_->setSingleShot(true);
   pause_->setInterval(kTypingPauseMs);
 
+  // Two short rows rather than one long one: the window tiles beside the
+  // others without widening the area past the screen.
   auto* scope = new QHBoxLayout;
   scope->addWidget(whole_);
   scope->addWidget(markedOnly_);
-  scope->addSpacing(12);
-  scope->addWidget(criteria_);
   scope->addStretch();
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(count_, 1);
@@ -146,6 +146,7 @@ TFindInLibraryView::TFindInLibraryView(TFindInLibrary& model, QWidget* parent) :
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(query_);
   layout->addLayout(scope);
+  layout->addWidget(criteria_);
   layout->addWidget(results_, 1);
   layout->addLayout(bottom);
 

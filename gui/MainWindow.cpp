@@ -17,6 +17,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include "copy/CopyErrors.h"
 #include "filings/FilingImport.h"
 #include "filings/Verifier.h"
 #include "gui/CheckWindows.h"
@@ -44,6 +45,9 @@
 #include "shell/RunState.h"
 #include "shell/ScanUpdates.h"
 #include "sheets/SheetText.h"
+#include "store/Cluster.h"
+#include "platform/Paths.h"
+#include "store/Errors.h"
 #include "volumes/ExportDockets.h"
 #include "volumes/HtmlIncludes.h"
 
@@ -143,9 +147,9 @@ TMainWindow::TMainWindow(TMain& main, QtUserPort& port, QWidget* parent)
     techStuff_ = new TTechStuffPage(*listing);
     sheetView_->SetTechStuffPage(techStuff_);
   }
-  runViewsTimer_ = new QTimer(this);
-  runViewsTimer_->setInterval(200);
-  connect(runViewsTimer_, &QTimer::timeout, this, &TMainWindow::RefreshRunViews);
+  // The gauge moves whenever the volume list tells of a change, which a run
+  // does at each volume it steps to.
+  connect(volumeView_, &TVolumeListView::changed, this, &TMainWindow::RefreshGauge);
   connect(logView_, &TDebugLogView::saveRequested, this, [this] {
     auto file = port_.ChooseSaveFile({"Save the log as", "HTMLBugs.txt", "*.txt"});
     if (file && !file->empty()) main_.Log().SaveAs(*file);
@@ -401,6 +405,23 @@ void TMainWindow::Start() {
   // maximised size (resizeEvent), so that the windows fill the area.
   mdi_->tileSubWindows();
   startedAt_ = QDateTime::currentMSecsSinceEpoch();
+  // Started by GO or EXPRESS: nobody is there to click, from the opening of
+  // the output library on. The run's messages go to the log and the status
+  // line; the command line's ADD or REPLACE answers an existing output.
+  bool told = false;
+  if (main_.State().AutoGo) {
+    port_.SetUnattended([this, &told](const QString& text) {
+      main_.Log().AddLine(FromQt(text));
+      panels_[0]->setText(text);
+      told = true;
+    });
+    if (main_.State().AddFlag) {
+      port_.SetUnattendedAnswer(kAddToExistingQuestion, TAnswer::Yes);
+    } else if (main_.State().ReplaceFlag) {
+      port_.SetUnattendedAnswer(kAddToExistingQuestion, TAnswer::No);
+      port_.SetUnattendedAnswer(kRewriteQuestion, TAnswer::Yes);
+    }
+  }
   const bool go = main_.Start();
   if (main_.State().RunMode == TRunMode::ScanUpdates) sheetWindow_->showMinimized();
   // FROMFOLDER, FROMALL, FROMDIR: the libraries panel lists the libraries of the root.
@@ -412,28 +433,23 @@ void TMainWindow::Start() {
   refresh();
   if (main_.SummaryShown()) ShowSelectorSummary();
   if (go && !splash_->isVisible()) {
-    // Started by GO or EXPRESS: nobody is there to click. The run's messages
-    // go to the log and the status line, and what it armed ends with it.
-    bool told = false;
-    port_.SetUnattended([this, &told](const QString& text) {
-      main_.Log().AddLine(FromQt(text));
-      panels_[0]->setText(text);
-      told = true;
-    });
     if (multiIn)
       Guarded([this] { return CopyEveryLibrary(main_); });
     else
       RunNow();
-    port_.SetUnattended(nullptr);
-    if (told) ShowWindow(logWindow_);
+    // What the run armed ends with it.
     main_.State().AutoGo = false;
   }
+  port_.SetUnattended(nullptr);
+  if (told) ShowWindow(logWindow_);
 }
 
 void TMainWindow::ShowSelectorSummary() {
   if (!summaryWindow_) {
     auto* summary = new TSelectorSummaryView(main_);
-    summaryWindow_ = AddWindow(summary, summary->sizeHint().expandedTo({300, 200}));
+    summaryWindow_ = AddWindow(summary, {300, 200});
+    // Room for every part and the window's frame, inside the area.
+    summaryWindow_->resize(FitInside(summaryWindow_->sizeHint().expandedTo({300, 200}), mdi_->viewport()->size()));
     // Its "Close" closes the whole MDI window, which goes with it.
     connect(summary, &QDialog::finished, summaryWindow_, &QMdiSubWindow::close);
     summaryWindow_->setAttribute(Qt::WA_DeleteOnClose);
@@ -504,14 +520,12 @@ void TMainWindow::Guarded(F run) {
   refresh();
   for (TToDisplayView* v : {copyView_, importView_})
     if (v) v->SetRunning(true);
-  runViewsTimer_->start();
   lastResult_ = run();
   running_ = false;
-  runViewsTimer_->stop();
   for (TToDisplayView* v : {copyView_, importView_})
     if (v) v->SetRunning(false);
   SyncRunWindows();
-  RefreshRunViews();
+  RefreshGauge();
   // The run is over: its stop buttons go with it.
   main_.SheetList().HideEnough();
   refresh();
@@ -569,6 +583,7 @@ void TMainWindow::SyncRunWindows() {
   if (w.verification != verifyModel_) {
     verifyModel_ = w.verification;
     if (verifyWindow_) {
+      verifyView_->Detach();
       verifyWindow_->close();
       verifyWindow_->deleteLater();
       verifyWindow_ = nullptr;
@@ -581,11 +596,13 @@ void TMainWindow::SyncRunWindows() {
         if (verifyModel_) verifyModel_->Hide();
         verifyWindow_->hide();
       });
+      connect(verifyView_, &TVerifyView::changed, this, &TMainWindow::FollowRunWindows);
     }
   }
   if (w.scanner != scannerModel_) {
     scannerModel_ = w.scanner;
     if (scannerWindow_) {
+      scannerView_->Detach();
       scannerWindow_->close();
       scannerWindow_->deleteLater();
       scannerWindow_ = nullptr;
@@ -595,6 +612,7 @@ void TMainWindow::SyncRunWindows() {
       scannerView_ = new TScannerView(*scannerModel_);
       scannerWindow_ = AddWindow(scannerView_, {640, 320});
       connect(scannerView_, &TScannerView::closeRequested, scannerWindow_, &QWidget::hide);
+      connect(scannerView_, &TScannerView::changed, this, &TMainWindow::FollowRunWindows);
       connect(scannerView_, &TScannerView::goRequested, this, &TMainWindow::Go);
       connect(scannerView_, &TScannerView::copyToMainRequested, this, [this] {
         if (!scannerModel_) return;
@@ -604,7 +622,7 @@ void TMainWindow::SyncRunWindows() {
       });
     }
   }
-  RefreshRunViews();
+  FollowRunWindows();
   if (w.errorLog) {
     // The filing's log stays on screen after its run, until the next one.
     if (!errorLogView_) {
@@ -615,26 +633,34 @@ void TMainWindow::SyncRunWindows() {
     ShowWindow(errorLogWindow_);
   }
   if (w.includesPage) ShowIncludes(*w.includesPage);
-  if (w.duplicates && !showingDuplicates_) {
+  if (w.duplicates && port_.Unattended()) {
+    // Nobody is there to read the report: it is saved where vorne-batch saves it.
+    const std::string path = JoinPath(MapPath(main_.State().ToDir), kDupLogName);
+    try {
+      w.duplicates->Save(main_.Env(), path);
+      port_.Info("False duplicates saved in " + path);
+    } catch (const EInOutError& e) {
+      port_.Error(e.what());
+    }
+  } else if (w.duplicates && !showingDuplicates_) {
     // The run keeps the report registered only while it is shown.
     showingDuplicates_ = true;
-    TCopyErrorsView report(*w.duplicates, main_.Env(), this);
+    TCopyErrorsView report(*w.duplicates, main_.Env(), JoinPath(main_.State().ToDir, kDupLogName), this);
     report.exec();
     showingDuplicates_ = false;
   }
 }
 
-void TMainWindow::RefreshRunViews() {
-  if (verifyView_ && verifyModel_) {
-    verifyView_->refresh();
-    if (verifyModel_->Visible() && !verifyWindow_->isVisible()) ShowWindow(verifyWindow_);
-  }
-  if (scannerView_ && scannerModel_) {
-    scannerView_->refresh();
+void TMainWindow::FollowRunWindows() {
+  if (verifyWindow_ && verifyModel_ && verifyModel_->Visible() && !verifyWindow_->isVisible())
+    ShowWindow(verifyWindow_);
+  if (scannerWindow_ && scannerModel_) {
     if (scannerModel_->Visible() && !scannerWindow_->isVisible()) ShowWindow(scannerWindow_);
     if (!scannerModel_->Visible() && scannerWindow_->isVisible()) scannerWindow_->hide();
   }
-  if (techStuff_) techStuff_->refresh();
+}
+
+void TMainWindow::RefreshGauge() {
   const TFromDisplay& list = main_.VolumeList();
   const bool gauge = running_ && list.GaugeVisible() && list.GaugeMax() > 0;
   runGauge_->setVisible(gauge);

@@ -151,8 +151,10 @@ class TMainWindow : public QMainWindow {
   void SetControlPanelShown(bool on);
   // Makes and drops the views of the windows the runs registered.
   void SyncRunWindows();
-  // The views whose models say nothing when they change.
-  void RefreshRunViews();
+  // The verification and scanner windows shown or hidden as their models say.
+  void FollowRunWindows();
+  // The status bar's gauge over the volume list's, while a run goes.
+  void RefreshGauge();
   void SyncOutputView(TToDisplay* model, TToDisplay*& shown, TToDisplayView*& view, QMdiSubWindow*& window);
   // The windows that came last: the libraries panel, "HTML Includes", the
   // output-volume window on demand ("Show").
@@ -192,7 +194,6 @@ class TMainWindow : public QMainWindow {
   TScannerView* scannerView_ = nullptr;
   QMdiSubWindow* scannerWindow_ = nullptr;
   TTechStuffPage* techStuff_ = nullptr;
-  QTimer* runViewsTimer_ = nullptr;
   QProgressBar* runGauge_ = nullptr;
   QMdiSubWindow* errorLogWindow_ = nullptr;
   std::unique_ptr<TLibrariesPanel> libraries_;

@@ -114,12 +114,17 @@ void QtUserPort::Message(TMsgKind kind, const std::string& text) {
   box.exec();
 }
 
+void QtUserPort::SetUnattended(TUnattendedSink sink) {
+  unattended_ = std::move(sink);
+  if (!unattended_) unattendedAnswers_.clear();
+}
+
 TAnswer QtUserPort::Ask(const std::string& text, TButtons buttons) {
   if (unattended_) {
-    const TAnswer safe = SafeAnswer(buttons);
-    const char* word = safe == TAnswer::Cancel ? "Cancel" : safe == TAnswer::No ? "No" : "OK";
-    unattended_(ToQt(text) + " -> " + word);
-    return safe;
+    const auto given = unattendedAnswers_.find(text);
+    const TAnswer answer = given != unattendedAnswers_.end() ? given->second : SafeAnswer(buttons);
+    unattended_(ToQt(text) + " -> " + AnswerName(answer));
+    return answer;
   }
   TArrowCursor arrow;
   QMessageBox box(IconOf(buttons), "Confirm", ToQt(text), ButtonsOf(buttons), window_);
@@ -145,7 +150,24 @@ QString QtUserPort::QtFilter(const std::string& filter) {
   return out.join(";;");
 }
 
+std::optional<std::string> QtUserPort::ProposedChoice(TFileKind kind, const TFileChoice& choice) {
+  // What the dialog would give back if OK were clicked at once: the file it
+  // proposes (for an open dialog, only one that exists), or the folder it
+  // opens at. A proposal that is only a folder names no file: declined.
+  std::optional<std::string> taken;
+  if (!choice.defaultName.empty()) {
+    const QFileInfo proposed(ExistingCase(ToQt(MapPath(choice.defaultName))));
+    const bool ok = kind == TFileKind::Folder ? proposed.isDir()
+                    : kind == TFileKind::Open ? proposed.isFile()
+                                              : !proposed.isDir() && !proposed.fileName().isEmpty();
+    if (ok) taken = FromQt(proposed.absoluteFilePath());
+  }
+  unattended_(ToQt(choice.caption) + " -> " + (taken ? ToQt(*taken) : QString("Cancel (nothing proposed to take)")));
+  return taken;
+}
+
 std::optional<std::string> QtUserPort::ChooseFile(TFileKind kind, const TFileChoice& choice) {
+  if (unattended_) return ProposedChoice(kind, choice);
   TArrowCursor arrow;
   QFileDialog dialog(window_, ToQt(choice.caption));
   dialog.setObjectName("vorneFileDialog");
@@ -187,6 +209,10 @@ std::optional<std::string> QtUserPort::ChooseFolder(const TFileChoice& choice) {
 
 std::optional<std::string> QtUserPort::AskText(const std::string& caption, const std::string& label,
                                                const std::string& preset) {
+  if (unattended_) {
+    unattended_(ToQt(caption) + ": " + ToQt(label).trimmed() + " -> " + ToQt(preset));
+    return preset;
+  }
   TArrowCursor arrow;
   QInputDialog dialog(window_);
   dialog.setObjectName("vorneTextDialog");
@@ -198,6 +224,11 @@ std::optional<std::string> QtUserPort::AskText(const std::string& caption, const
 }
 
 bool QtUserPort::RunDialog(TDialogModel& dialog) {
+  if (unattended_) {
+    // As vorne-batch answers it: the dialog's other button.
+    unattended_("\"" + ToQt(dialog.Caption()) + "\" -> Cancel");
+    return false;
+  }
   TArrowCursor arrow;
   for (const TDialogView& view : views_)
     if (std::optional<bool> ok = view(dialog, window_)) return *ok;

@@ -40,9 +40,15 @@ class QtUserPort : public TUserPort {
   void SetWindow(QWidget* window) { window_ = window; }
   void SetStatusSink(TStatusSink sink) { status_ = std::move(sink); }
   // While a sink is set (a run started by GO or EXPRESS) nothing waits for a
-  // click: messages go to the sink, and questions take their safe answer,
-  // which the sink is told too. nullptr shows boxes again.
-  void SetUnattended(TUnattendedSink sink) { unattended_ = std::move(sink); }
+  // click: messages go to the sink; questions take their safe answer; a file
+  // or folder choice takes what its dialog proposes (an open dialog only an
+  // existing file, a save dialog only a file name) or is cancelled; a typed
+  // dialog is cancelled and a text dialog takes its preset. The sink is told
+  // every answer. nullptr shows boxes and dialogs again.
+  void SetUnattended(TUnattendedSink sink);
+  // While unattended, the question whose text is text takes answer instead
+  // of its safe answer (the command line's ADD or REPLACE answered it).
+  void SetUnattendedAnswer(const std::string& text, TAnswer answer) { unattendedAnswers_[text] = answer; }
   bool Unattended() const { return bool(unattended_); }
   void AddDialogView(TDialogView view) { views_.push_back(std::move(view)); }
   // A question whose buttons carry words of their own (the "Delete?" dialog):
@@ -69,6 +75,7 @@ class QtUserPort : public TUserPort {
  private:
   enum class TFileKind { Open, Save, Folder };
   std::optional<std::string> ChooseFile(TFileKind kind, const TFileChoice& choice);
+  std::optional<std::string> ProposedChoice(TFileKind kind, const TFileChoice& choice);
 
   struct TWords {
     std::string caption, first, second;
@@ -76,6 +83,7 @@ class QtUserPort : public TUserPort {
   QWidget* window_ = nullptr;
   TStatusSink status_;
   TUnattendedSink unattended_;
+  std::map<std::string, TAnswer> unattendedAnswers_;
   std::vector<TDialogView> views_;
   std::map<std::string, TWords> words_;
   int busyDepth_ = 0;

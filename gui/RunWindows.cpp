@@ -187,8 +187,8 @@ void TToDisplayView::SaveLog() {
 
 // ---- the false-duplicate report ---------------------------------------------------------------
 
-TCopyErrorsView::TCopyErrorsView(TCopyErrors& model, TEnv& env, QWidget* parent)
-    : QDialog(parent), model_(model), env_(env) {
+TCopyErrorsView::TCopyErrorsView(TCopyErrors& model, TEnv& env, std::string proposed, QWidget* parent)
+    : QDialog(parent), model_(model), env_(env), proposed_(std::move(proposed)) {
   setObjectName("copyErrors");
   setWindowTitle(TCopyErrors::kCaption);
   memo_ = new QPlainTextEdit;
@@ -215,7 +215,7 @@ TCopyErrorsView::TCopyErrorsView(TCopyErrors& model, TEnv& env, QWidget* parent)
 }
 
 void TCopyErrorsView::Save() {
-  auto file = env_.port.ChooseSaveFile({"Save false duplicates as", kDupLogName, "*.txt"});
+  auto file = env_.port.ChooseSaveFile({"Save false duplicates as", proposed_, "*.txt"});
   if (!file) return;
   try {
     model_.Save(env_, *file);

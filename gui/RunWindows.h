@@ -88,7 +88,8 @@ class TCopyErrorsView : public QDialog {
   Q_OBJECT
 
  public:
-  TCopyErrorsView(TCopyErrors& model, TEnv& env, QWidget* parent = nullptr);
+  // proposed: the file its OK's save dialog proposes.
+  TCopyErrorsView(TCopyErrors& model, TEnv& env, std::string proposed, QWidget* parent = nullptr);
   QPlainTextEdit* Memo() const { return memo_; }
 
  private:
@@ -97,6 +98,7 @@ class TCopyErrorsView : public QDialog {
 
   TCopyErrors& model_;
   TEnv& env_;
+  std::string proposed_;
   QPlainTextEdit* memo_;
 };
 

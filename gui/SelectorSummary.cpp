@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "gui/CriteriaDialogs.h"
@@ -113,17 +114,47 @@ TSelectorSummaryView::TSelectorSummaryView(TMain& main, QWidget* parent) : QDial
   columns->addLayout(left);
   columns->addLayout(right);
 
-  auto* outer = new QVBoxLayout(this);
-  outer->addLayout(columns);
+  // The parts keep the room their texts need: a window made smaller than
+  // that (tiled, shrunk by hand, a large font) scrolls them rather than
+  // squeezing one part's lines into the next one's heading.
+  content_ = new QWidget;
+  auto* inner = new QVBoxLayout(content_);
+  inner->setContentsMargins(0, 0, 0, 0);
+  inner->addLayout(columns);
   if (!(s.showDockets || s.showTypes || s.showDates || s.showStatuses || s.showSheetNo))
-    outer->addWidget(new QLabel(QStringLiteral("No status, date, type, sheet number or docket criteria are set.")));
+    inner->addWidget(new QLabel(QStringLiteral("No status, date, type, sheet number or docket criteria are set.")));
+  inner->addStretch(1);
+  scroll_ = new QScrollArea;
+  scroll_->setObjectName("summaryParts");
+  scroll_->setWidget(content_);
+  scroll_->setWidgetResizable(true);
+  scroll_->setFrameShape(QFrame::NoFrame);
+
+  auto* outer = new QVBoxLayout(this);
+  outer->addWidget(scroll_, 1);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  auto* close = new QPushButton(ToQt(TSelectorSummary::kCloseCaption));
-  close->setDefault(true);
-  buttons->addWidget(close);
+  close_ = new QPushButton(ToQt(TSelectorSummary::kCloseCaption));
+  close_->setDefault(true);
+  buttons->addWidget(close_);
   outer->addLayout(buttons);
-  connect(close, &QPushButton::clicked, this, &QDialog::close);
+  connect(close_, &QPushButton::clicked, this, &QDialog::close);
+}
+
+QSize TSelectorSummaryView::sizeHint() const {
+  // Every part whole, without scroll bars; the caller keeps it inside the screen.
+  content_->ensurePolished();
+  for (QWidget* w : content_->findChildren<QWidget*>()) w->ensurePolished();
+  const QSize parts = content_->sizeHint().expandedTo(content_->minimumSizeHint());
+  const QMargins m = layout()->contentsMargins();
+  return {parts.width() + m.left() + m.right(),
+          parts.height() + layout()->spacing() + close_->sizeHint().height() + m.top() + m.bottom()};
+}
+
+QSize TSelectorSummaryView::minimumSizeHint() const {
+  const QMargins m = layout()->contentsMargins();
+  return {close_->sizeHint().width() + m.left() + m.right(),
+          close_->sizeHint().height() * 3 + m.top() + m.bottom()};
 }
 
 }  // namespace vorne

@@ -9,6 +9,8 @@
 #include <QDialog>
 
 class QGroupBox;
+class QPushButton;
+class QScrollArea;
 
 namespace vorne {
 
@@ -19,6 +21,10 @@ class TSelectorSummaryView : public QDialog {
 
  public:
   explicit TSelectorSummaryView(TMain& main, QWidget* parent = nullptr);
+
+  // Room for every part whole; smaller, the parts scroll.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
 
   // The parts, for tests; each is hidden when its criterion is off.
   QGroupBox* DocketsPart() const { return dockets_; }
@@ -33,6 +39,9 @@ class TSelectorSummaryView : public QDialog {
   QGroupBox* dates_;
   QGroupBox* statuses_;
   QGroupBox* sheetNo_;
+  QWidget* content_;
+  QScrollArea* scroll_;
+  QPushButton* close_;
 };
 
 }  // namespace vorne

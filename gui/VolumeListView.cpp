@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "gui/Text1252.h"
 #include "volumes/VolumeList.h"
@@ -47,6 +48,8 @@ QVariant TVolumeTableModel::data(const QModelIndex& index, int role) const {
   const size_t col = size_t(index.column());
   if (role == Qt::DisplayRole)
     return col == 0 ? ToQt(row.caption) : ToQt(row.columns[col - 1]);
+  // A name shortened by a narrow window shows whole under the mouse.
+  if (role == Qt::ToolTipRole && col == 0) return ToQt(row.caption);
   if (role == Qt::TextAlignmentRole && col < VolumeListColumns().size())
     return int(Qt::AlignVCenter | (VolumeListColumns()[col].rightAligned ? Qt::AlignRight : Qt::AlignLeft));
   return {};
@@ -60,15 +63,16 @@ QVariant TVolumeTableModel::headerData(int section, Qt::Orientation orientation,
   return {};
 }
 
-void TVolumeTableModel::Refresh() {
+bool TVolumeTableModel::Refresh() {
   std::vector<const TPrimeRef*> now = Shown();
   if (now != shown_) {
     beginResetModel();
     shown_ = std::move(now);
     endResetModel();
-  } else if (!shown_.empty()) {
-    emit dataChanged(index(0, 0), index(int(shown_.size()) - 1, columnCount() - 1));
+    return true;
   }
+  if (!shown_.empty()) emit dataChanged(index(0, 0), index(int(shown_.size()) - 1, columnCount() - 1));
+  return false;
 }
 
 // ---- the window -------------------------------------------------------------------------
@@ -93,6 +97,11 @@ TVolumeListView::TVolumeListView(TFromDisplay& list, std::function<int()> runMod
   table_->horizontalHeader()->setStretchLastSection(false);
   for (size_t c = 0; c < VolumeListColumns().size(); ++c)
     table_->setColumnWidth(int(c), VolumeListColumns()[c].width);
+  // The company name takes the room the short columns leave, so that a
+  // narrow window (tiled beside others) shortens the names before it hides
+  // "Updated"; the short columns are as wide as their texts (FitColumns).
+  table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+  table_->horizontalHeader()->setMinimumSectionSize(table_->fontMetrics().horizontalAdvance(QString(6, 'M')));
   table_->installEventFilter(this);
 
   enough_ = new QPushButton("Enough!");
@@ -160,7 +169,10 @@ TVolumeListView::TVolumeListView(TFromDisplay& list, std::function<int()> runMod
     if (!list_.Running()) list_.Unselect();
   });
 
-  list_.onChanged = [this] { refresh(); };
+  list_.onChanged = [this] {
+    refresh();
+    emit changed();
+  };
   refresh();
 }
 
@@ -168,17 +180,34 @@ TVolumeListView::~TVolumeListView() { list_.onChanged = nullptr; }
 
 QString TVolumeListView::StatusPanel(int panel) const { return panels_[size_t(panel)]->text(); }
 
+void TVolumeListView::FitColumns() {
+  for (int c = 1; c < model_->columnCount(); ++c) {
+    if (table_->isColumnHidden(c)) continue;
+    table_->resizeColumnToContents(c);
+    // A column never narrower than its heading or its designed width.
+    const int heading = table_->horizontalHeader()->sectionSizeHint(c);
+    table_->setColumnWidth(c, std::max({table_->columnWidth(c), heading, VolumeListColumns()[size_t(c)].width}));
+  }
+}
+
 void TVolumeListView::refresh() {
   if (syncing_) return;
-  model_->Refresh();
+  if (model_->Refresh()) fitPending_ = true;
   MarksToSelection();
   for (int i = 0; i < 3; ++i) panels_[size_t(i)]->setText(ToQt(list_.StatusText(i)));
   enough_->setVisible(list_.EnoughVisible());
   unselect_->setVisible(list_.UnselectVisible());
   makeHtml_->setVisible(list_.MakeHtmlVisible());
   const bool idShown = list_.IdColumnWidth() > 1;
+  if (table_->isColumnHidden(kIdColumn) == idShown) fitPending_ = true;
   table_->setColumnHidden(kIdColumn, !idShown);
   if (idShown && table_->columnWidth(kIdColumn) < 2) table_->setColumnWidth(kIdColumn, list_.IdColumnWidth());
+  // New rows (another library, a run's counts) may hold longer texts; while
+  // a run goes the columns keep still.
+  if (fitPending_ && !list_.Running()) {
+    FitColumns();
+    fitPending_ = false;
+  }
   unselect_->setEnabled(!list_.Running());
   gauge_->setVisible(list_.GaugeVisible());
   gauge_->setMaximum(int(std::max<int64_t>(list_.GaugeMax(), 1)));

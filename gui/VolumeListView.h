@@ -35,9 +35,9 @@ class TVolumeTableModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-  // Takes up the model's rows: a reset when their order or number changed,
-  // otherwise only the cells.
-  void Refresh();
+  // Takes up the model's rows: a reset when their order or number changed
+  // (true), otherwise only the cells.
+  bool Refresh();
 
  private:
   std::vector<const TPrimeRef*> Shown() const;
@@ -69,6 +69,8 @@ class TVolumeListView : public QWidget {
   void updateCodesRequested();
   // "Make HTML" (ExpertMode): the "HTML Includes" window.
   void makeHtmlRequested();
+  // The model changed and the view shows it (the main window's run gauge follows it).
+  void changed();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,6 +78,8 @@ class TVolumeListView : public QWidget {
  private:
   void SelectionToMarks();
   void MarksToSelection();
+  // The short columns as wide as their texts.
+  void FitColumns();
 
   TFromDisplay& list_;
   std::function<int()> runMode_;
@@ -88,6 +92,7 @@ class TVolumeListView : public QWidget {
   QPushButton* makeHtml_;
   QAction* updateCodes_;
   bool syncing_ = false;
+  bool fitPending_ = true;
 };
 
 }  // namespace vorne

@@ -76,11 +76,13 @@ bool SuspiciousDocket(const THdrRecord& rec) {
 void TRecordListing::Type5Click(bool on) {
   type5_ = on;
   showDockets_ = false;
+  Changed();
 }
 
 void TRecordListing::Type6Click(bool on) {
   type6_ = on;
   if (!(type5_ && !type6_)) showDockets_ = false;
+  Changed();
 }
 
 // ---- the listing --------------------------------------------------------------------------
@@ -98,6 +100,7 @@ void TRecordListing::Start(TListingKind kind) {
   top_ = 0;
   sheetCounter_ = 0;
   status_.clear();
+  Changed();
 }
 
 void TRecordListing::Add(std::string text) { lines_.push_back({std::move(text)}); }
@@ -135,6 +138,12 @@ void TRecordListing::IndexRecordLines() {
 }
 
 bool TRecordListing::ListVolume(TPrimeRef& volume, const std::string& caption, const TSheetFilter* filter) {
+  const bool shown = ListChain(volume, caption, filter);
+  Changed();
+  return shown;
+}
+
+bool TRecordListing::ListChain(TPrimeRef& volume, const std::string& caption, const TSheetFilter* filter) {
   TFileCluster& cluster = *volume.cluster;
   cluster_ = &cluster;
   const bool test = kind_ == TListingKind::Test;
@@ -281,6 +290,7 @@ void TRecordListing::End() {
   listedIssuers_.clear();
   listedDockets_.clear();
   showDocketNumbers_.clear();
+  Changed();
 }
 
 void TRecordListing::AbbrevBtnClick() {
@@ -290,6 +300,7 @@ void TRecordListing::AbbrevBtnClick() {
       lines_.erase(lines_.begin() + long(i));
   }
   IndexRecordLines();
+  Changed();
 }
 
 std::string TRecordListing::Text() const {

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -61,9 +62,16 @@ class TRecordListing {
  public:
   explicit TRecordListing(TEnv& env) : env_(env) {}
 
+  // Called after anything the page shows has changed: once per volume
+  // listed, and after each option or command.
+  std::function<void()> onChanged;
+
   // ---- options ----
   bool Details() const { return details_; }
-  void SetDetails(bool on) { details_ = on; }
+  void SetDetails(bool on) {
+    details_ = on;
+    Changed();
+  }
   bool Type5() const { return type5_; }
   bool Type6() const { return type6_; }
   // The clicks uncheck "Show Dockets" unless "type 5" stays checked with
@@ -73,7 +81,10 @@ class TRecordListing {
   bool ShowDocketsVisible() const { return type5_ && !type6_; }
   bool ShowDockets() const { return showDockets_; }
   // Takes effect only while the box is visible.
-  void SetShowDockets(bool on) { showDockets_ = on && ShowDocketsVisible(); }
+  void SetShowDockets(bool on) {
+    showDockets_ = on && ShowDocketsVisible();
+    Changed();
+  }
   bool ColumnHeadsVisible() const { return kind_ == TListingKind::Test; }
 
   // ---- the run ----
@@ -109,6 +120,10 @@ class TRecordListing {
   // An issuer or docket record of a cluster, as the marks know it.
   using TRecordKey = std::tuple<const TFileCluster*, char, int32_t>;
 
+  void Changed() {
+    if (onChanged) onChanged();
+  }
+  bool ListChain(TPrimeRef& volume, const std::string& caption, const TSheetFilter* filter);
   void Add(std::string text);
   void AddRecordLine(std::string text, char type, int32_t recNo);
   void ScrollTo(size_t index);

@@ -27,11 +27,13 @@ std::vector<std::string> FilingsIn(TFileSystem& fs, const std::string& dir) {
   return paths;
 }
 
+bool TAddFilingRun::Unattended(TRunContext& main) const { return unattended_ || main.State().AutoGo; }
+
 std::vector<std::string> TAddFilingRun::ChooseFilings(TRunContext& main) {
   TEnv& env = main.Env();
   const std::string typed = main.State().AddFromDir;
   std::string mapped = typed.empty() ? "" : StripTrailingSep(MapPath(typed));
-  if (unattended_) {
+  if (Unattended(main)) {
     if (!mapped.empty() && env.fs.Exists(mapped) && !env.fs.IsDirectory(mapped)) return {mapped};
     if (mapped.empty() || !env.fs.IsDirectory(mapped)) {
       env.port.Error(typed + " not found, try again");
@@ -50,7 +52,8 @@ void TAddFilingRun::OfferLog(TRunContext& main, TAddFilings& run, TFileCluster& 
   if (run.ErrorBox().empty()) return;
   TEnv& env = main.Env();
   std::string path;
-  if (unattended_) {
+  const bool unattended = Unattended(main);
+  if (unattended) {
     path = JoinPath(StripTrailingSep(out.Dir()), run.LogName());
   } else {
     // The log's own name, beside the library it went into; the filter keeps its extension.
@@ -61,7 +64,7 @@ void TAddFilingRun::OfferLog(TRunContext& main, TAddFilings& run, TFileCluster& 
   }
   if (run.SaveLog(path)) {
     savedLogs_.push_back(path);
-    if (unattended_) env.port.Info("Error log saved in " + path);
+    if (unattended) env.port.Info("Error log saved in " + path);
   }
 }
 

@@ -24,9 +24,10 @@ std::vector<std::string> FilingsIn(TFileSystem& fs, const std::string& dir);
 
 class TAddFilingRun : public TModeRun {
  public:
-  // unattended: ADDFROM's file, or every filing of its folder, is imported
-  // without the open dialog, and each error log is saved under its proposed
-  // name in the output library's folder.
+  // unattended (and any run the command line's GO started): ADDFROM's file,
+  // or every filing of its folder, is imported without the open dialog, and
+  // each error log is saved under its proposed name in the output library's
+  // folder.
   explicit TAddFilingRun(bool unattended) : unattended_(unattended) {}
 
   bool NeedsMarkedRows() const override { return false; }
@@ -42,6 +43,7 @@ class TAddFilingRun : public TModeRun {
   int SheetsAdded() const { return sheetsAdded_; }
 
  private:
+  bool Unattended(TRunContext& main) const;
   std::vector<std::string> ChooseFilings(TRunContext& main);
   void OfferLog(TRunContext& main, TAddFilings& run, TFileCluster& out);
 

@@ -33,7 +33,8 @@ void TVerifyRun::Finish(TRunContext& main, TFromDisplay& list) {
 }
 
 void TVerifyRun::CloseWindow(TRunContext& main) {
-  window_.reset();
+  // The window goes after its view has let go of it.
+  std::unique_ptr<TverifyW> closing = std::move(window_);
   main.Windows().verification = nullptr;
   main.Windows().Changed();
 }

@@ -14,7 +14,9 @@ class TMain;
 struct TRunState;
 
 inline constexpr char kFromCaption[] = "FROM what Prime file:";
-inline constexpr char kFromFilter[] = "All|GZPrim*;Prim*|zipped|GZPrim*|unzipped|Prim*";
+// The prime files of the two library forms by their own names: a pattern
+// "Prim*" would also offer the legacy "Prime" file, which no library opens by.
+inline constexpr char kFromFilter[] = "All|GZPrime;Prime4|zipped|GZPrime|unzipped|Prime4";
 // The toolbox's door when it is not open to this person.
 inline constexpr char kToolboxContact[] =
     "The toolbox holds tools that can change a library beyond repair.\n"

@@ -25,6 +25,7 @@ bool TTimeScanner::StartScan() {
   current_ = -1;
   saveEnabled_ = quitEnabled_ = copyEnabled_ = false;
   Started = true;
+  Changed();  // the last scan's lines go before the date is asked
   if (Since == 0) return true;  // no limit: every volume counts
   const std::string preset = ShortDate(SerialToDate(Since));
   std::optional<std::string> typed = env_.port.AskText(kPickDateCaption, kPickDateLabel, preset);
@@ -46,11 +47,13 @@ void TTimeScanner::ScanVolume(TPrimeRef& volume) {
   if ((latest == 0 || IsValidPacked(latest)) && PackedToSerial(latest) < Since) return;
   lines_.push_back(ScanReportLine(volume, latest));
   current_ = int(lines_.size()) - 1;
+  Changed();
 }
 
 void TTimeScanner::EndByHand() {
   saveEnabled_ = quitEnabled_ = copyEnabled_ = true;
   stopVisible_ = true;
+  Changed();
 }
 
 bool TTimeScanner::SaveList() {

@@ -8,6 +8,7 @@
 // after "could not save to " + the file name.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,10 @@ std::string ScanReportLine(const TPrimeRef& volume, uint16_t latestUpdate);
 class TTimeScanner {
  public:
   explicit TTimeScanner(TEnv& env) : env_(env) {}
+
+  // Called after anything the window shows has changed (a line added, the
+  // window shown or closed, a button enabled).
+  std::function<void()> onChanged;
 
   // ---- state ----
   bool Started = false;  // the "since" date was confirmed
@@ -60,21 +65,34 @@ class TTimeScanner {
   bool SaveClick();
   // "Copy to Main": the company IDs of the lines, sorted, each once.
   std::vector<std::string> RecentIds() const;
-  void StopClick() { Stop = true; }
+  void StopClick() {
+    Stop = true;
+    Changed();
+  }
   void QuitClick();
 
   // ---- window state ----
   const std::vector<std::string>& Lines() const { return lines_; }
   int CurrentLine() const { return current_; }
   bool Visible() const { return visible_; }
-  void Show() { visible_ = true; }
-  void Close() { visible_ = false; }
+  void Show() {
+    visible_ = true;
+    Changed();
+  }
+  void Close() {
+    visible_ = false;
+    Changed();
+  }
   bool SaveEnabled() const { return saveEnabled_; }
   bool QuitEnabled() const { return quitEnabled_; }
   bool CopyEnabled() const { return copyEnabled_; }
   bool StopVisible() const { return stopVisible_; }
 
  private:
+  void Changed() {
+    if (onChanged) onChanged();
+  }
+
   TEnv& env_;
   std::string fileName_;
   std::vector<std::string> lines_;

@@ -153,11 +153,11 @@ bool TFileCluster::OpenOutput() {
   if (!env_.fs.Exists(primePath_)) {
     mode.rewrite = true;
   } else if (!mode.append && !mode.rewrite) {
-    TAnswer a = env_.port.Ask("Add to existing file", TButtons::YesNoCancel);
+    TAnswer a = env_.port.Ask(kAddToExistingQuestion, TButtons::YesNoCancel);
     if (a == TAnswer::Yes) {
       mode.append = true;
     } else if (a == TAnswer::No &&
-               env_.port.Ask("Delete and rewrite these files?", TButtons::YesNoCancel) == TAnswer::Yes) {
+               env_.port.Ask(kRewriteQuestion, TButtons::YesNoCancel) == TAnswer::Yes) {
       mode.rewrite = true;
     } else {
       return refuse();

@@ -27,6 +27,11 @@ namespace vorne {
 class TDataBuffer;
 class OutDataBuffer;
 
+// The questions an output library that exists already is opened with,
+// unless the run has chosen to append or rewrite.
+inline constexpr char kAddToExistingQuestion[] = "Add to existing file";
+inline constexpr char kRewriteQuestion[] = "Delete and rewrite these files?";
+
 // Whether output clusters of one run append to existing files or recreate
 // them; shared by every output cluster of the run.
 struct TOutputMode {

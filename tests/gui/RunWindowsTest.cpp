@@ -25,6 +25,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 #include <functional>
 
 #include "copy/OutputVolumes.h"
@@ -356,6 +357,73 @@ class RunWindowsTest : public QObject {
       QVERIFY(log->Lines()->toPlainText().contains(first));
       QVERIFY(log->Counter()->text().endsWith(" Lines"));
     }
+  }
+
+  void anImportStartedByGoTakesEveryFilingOfItsFolderAsVorneBatchDoes() {
+    const QString samples = QString(qgetenv("VORNE_TEST_DATA")) + "/../../samples";
+    const QString filings = dir_.path() + "/go-filings";
+    QDir().mkpath(filings);
+    for (const char* f : {"AVI0105.ASC", "BMT0104.ASC"})
+      QVERIFY(QFile::copy(QDir(samples).absoluteFilePath(f), filings + "/" + f));
+    const QString batchLib = dir_.path() + "/go-batch", deskLib = dir_.path() + "/go-desk";
+    QCOMPARE(Batch(dir_.path(), {"ADDFROM", filings, "TO", batchLib}), 0);
+
+    QStringList dialogs;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        dialogs << dialog->windowTitle();
+        dialog->reject();
+      }
+    });
+    watch.start(20);
+    TProgram p({"ADDFROM", filings, "TO", deskLib, "GO"});
+    QCOMPARE(p.window.LastResult(), TGoResult::Ran);
+    QCOMPARE(dialogs, QStringList());  // neither the filing, nor the company, nor the log's file was asked
+    auto exportOf = [&](const QString& lib, const QString& name) {
+      const QString file = dir_.path() + "/" + name;
+      if (Batch(dir_.path(), {"FROM", lib, "UNZIP", "DATA", "TO", file, "ALL"}) != 0) return QByteArray("failed");
+      return Slurp(file);
+    };
+    const QByteArray want = exportOf(batchLib, "go-batch.txt");
+    QVERIFY(want.toUpper().contains("ALLEGHENY VALLEY") && want.toUpper().contains("BLUE MESA"));
+    QCOMPARE(exportOf(deskLib, "go-desk.txt"), want);
+    const QStringList logs = QDir(batchLib).entryList({"*.TXT"}, QDir::Files);
+    QCOMPARE(QDir(deskLib).entryList({"*.TXT"}, QDir::Files), logs);
+    for (const QString& log : logs) QCOMPARE(Slurp(deskLib + "/" + log), Slurp(batchLib + "/" + log));
+  }
+
+  void aCopyStartedByGoSavesItsFalseDuplicatesBesideTheOutput() {
+    TScriptedPort scripted;
+    TEnv env{RealFileSystem(), scripted};
+    TVolumePlan v = Volume(60, "Zeta Gas Company", 1);
+    v.sheets[0].status = kPending;
+    v.sheets[0].filingDate = PackDate(2002, 3, 4);
+    const QString src = dir_.path() + "/dup-src", changed = dir_.path() + "/dup-changed", out = dir_.path() + "/dup-out";
+    BuildLibrary(env, src.toStdString(), false, {v});
+    QCOMPARE(Batch(dir_.path(), {"FROM", src, "UNZIP", "COPY", "TO", out, "UNZIP", "ALL"}), 0);
+    // The same pending sheet filed on another date: a false duplicate.
+    v.sheets[0].filingDate = PackDate(2004, 4, 4);
+    BuildLibrary(env, changed.toStdString(), false, {v});
+
+    QStringList dialogs;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        dialogs << dialog->windowTitle();
+        dialog->reject();
+      }
+    });
+    watch.start(20);
+    TProgram p({"FROM", changed, "UNZIP", "COPY", "TO", out, "UNZIP", "ALL", "ADD", "GO"});
+    QCOMPARE(p.window.LastResult(), TGoResult::Ran);
+    QCOMPARE(dialogs, QStringList());  // the report was not shown to wait for its OK
+    const QByteArray report = Slurp(out + "/DupLogs.txt");
+    QVERIFY2(report.startsWith("The following tariff sheets are false duplicates\r\n"), report.constData());
+    // ADD answered the question of the existing output, as it does for vorne-batch.
+    const std::vector<std::string>& log = p.main.Log().Log();
+    QVERIFY(std::count(log.begin(), log.end(), "Add to existing file -> Yes") == 1);
+    QVERIFY(std::count(log.begin(), log.end(), "False duplicates saved in " + FromQtPath(out) + "/DupLogs.txt") == 1);
   }
 
   void verifyScanAndTechStuffFromTheDesktop() {

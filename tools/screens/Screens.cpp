@@ -52,6 +52,7 @@
 #include "platform/FileSystem.h"
 #include "sheets/Compare.h"
 #include "sheets/SheetList.h"
+#include "sheets/SheetText.h"
 #include "sheets/Superseder.h"
 #include "shell/Main.h"
 #include "shell/MainCommands.h"
@@ -262,20 +263,35 @@ int Run(const QString& library, const QString& out) {
     superseder.Run(match, none, "");
   }
   form.SetMultiSelect(false);
-  // A landscape sheet's text, scrolled to the right end of its longest lines.
-  for (size_t i = 0; i < form.Count(); ++i) {
-    if (form.Entries()[i].second && form.Entries()[i].second->body.orientation == uint8_t('L')) {
-      form.Select(int(i));
-      sheets->ShowThisSheet();
-      if (sheets->TextFrame()) {
-        // Narrower than the sheet's lines, as on a small screen: the lines scroll sideways.
-        sheets->TextFrame()->resize(460, 420);
+  // The widest landscape sheet listed, scrolled to the right end of its longest lines.
+  int widest = -1;
+  for (size_t i = 0, most = 0; i < form.Count(); ++i) {
+    if (!form.Entries()[i].second || form.Entries()[i].second->body.orientation != uint8_t('L')) continue;
+    form.Select(int(i));
+    sheets->ShowThisSheet();
+    if (sheets->Display() && size_t(sheets->Display()->MaxLineLength()) > most) {
+      most = size_t(sheets->Display()->MaxLineLength());
+      widest = int(i);
+    }
+  }
+  if (widest >= 0) {
+    form.Select(widest);
+    sheets->ShowThisSheet();
+    // The lines as a reader sees them (the search above ended in the copy view).
+    if (sheets->Display()) sheets->Display()->ShowLineList();
+    if (sheets->TextFrame()) {
+      // Narrower than the sheet's 168-character lines: they scroll sideways.
+      sheets->TextFrame()->resize(900, 520);
+      QApplication::processEvents();
+      // Whichever shows the text (the lines, or the box of the copy view)
+      // is scrolled once its range follows the new width.
+      for (auto* text : sheets->TextView()->findChildren<QAbstractScrollArea*>()) {
+        if (!text->isVisible()) continue;
+        if (auto* lines = qobject_cast<QAbstractItemView*>(text)) lines->doItemsLayout();
         QApplication::processEvents();
-        if (auto* lines = sheets->TextView()->findChild<QListWidget*>("sheetTextLines"))
-          lines->horizontalScrollBar()->setValue(lines->horizontalScrollBar()->maximum());
-        s.Shot(sheets->TextFrame(), "sheet-text-landscape");
+        text->horizontalScrollBar()->setValue(text->horizontalScrollBar()->maximum());
       }
-      break;
+      s.Shot(sheets->TextFrame(), "sheet-text-landscape");
     }
   }
   for (char orientation : {'P', 'L'}) {
@@ -452,7 +468,7 @@ int Run(const QString& library, const QString& out) {
   dups.ReportUsedIn("RP95-112-000");
   dups.Show();
   s.ModalShot("copy-errors", [&] {
-    TCopyErrorsView view(dups, env, &window);
+    TCopyErrorsView view(dups, env, kDupLogName, &window);
     view.exec();
   });
   main.ModeChanged(ChooseMode(main.State(), TRunMode::Browse));
