@@ -398,6 +398,10 @@ int Run(const QString& library, const QString& out) {
     THelpWindow help(&window);
     help.exec();
   });
+  s.ModalShot("other-licences", [&] {
+    TNoticesWindow notices(&window);
+    notices.exec();
+  });
   s.ModalShot("toolbox", [&] {
     TToolboxDialog toolbox(&window);
     toolbox.exec();
