@@ -392,13 +392,13 @@ int Run(const std::vector<std::string>& allArgs) {
   if (st.HtmlAll && st.RunMode == TRunMode::ScanUpdates) port.AcceptProposedNames(true);
 
   if (st.AddFlag) {
-    port.SetAnswer("Add to existing file", TAnswer::Yes);
+    port.SetAnswer(kAddToExistingQuestion, TAnswer::Yes);
   } else if (st.ReplaceFlag) {
-    port.SetAnswer("Add to existing file", TAnswer::No);
-    port.SetAnswer("Delete and rewrite these files?", TAnswer::Yes);
+    port.SetAnswer(kAddToExistingQuestion, TAnswer::No);
+    port.SetAnswer(kRewriteQuestion, TAnswer::Yes);
   }
-  port.SetHint("Add to existing file", "ADD or REPLACE");
-  port.SetHint("Delete and rewrite these files?", "REPLACE");
+  port.SetHint(kAddToExistingQuestion, "ADD or REPLACE");
+  port.SetHint(kRewriteQuestion, "REPLACE");
 
   if (options.pdf && options.pdfPath.empty()) {
     std::fprintf(stderr, "PDF needs the file to write: give TO <file>.pdf\n");
