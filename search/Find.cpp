@@ -9,24 +9,32 @@
 
 namespace vorne {
 
-std::vector<TIndexedSheet> ChooseHits(std::vector<TIndexedSheet> hits, const std::vector<int32_t>& volumes,
-                                      const TSheetFilter* filter) {
+THits ChooseHits(const THits& hits, const std::vector<int32_t>& volumes, const TSheetFilter* filter) {
   std::unordered_map<int32_t, size_t> place;
   for (size_t i = 0; i < volumes.size(); ++i) place.emplace(volumes[i], i);
-  std::vector<std::pair<std::pair<size_t, int32_t>, size_t>> keys;
-  for (size_t i = 0; i < hits.size(); ++i) {
-    const TIndexedSheet& h = hits[i];
-    auto at = place.find(h.volumeRecord);
-    if (at == place.end()) continue;
-    if (filter && !(filter->AcceptSheet(TSheetBody::Decode(h.sheetRecord)) &&
-                    filter->AcceptDocket(TDocketBody::Decode(h.docketRecord))))
-      continue;
-    keys.push_back({{at->second, h.order}, i});
+  // Each volume's run of hits, put in the order of the volume list: the
+  // runs are sorted, never the hits.
+  struct TRun {
+    size_t place, from, to;
+  };
+  std::vector<TRun> runs;
+  for (size_t i = 0; i < hits.size();) {
+    size_t j = i;
+    while (j < hits.size() && hits[j]->volumeRecord == hits[i]->volumeRecord) ++j;
+    if (auto at = place.find(hits[i]->volumeRecord); at != place.end()) runs.push_back({at->second, i, j});
+    i = j;
   }
-  std::sort(keys.begin(), keys.end());
-  std::vector<TIndexedSheet> chosen;
-  chosen.reserve(keys.size());
-  for (const auto& k : keys) chosen.push_back(std::move(hits[k.second]));
+  std::stable_sort(runs.begin(), runs.end(), [](const TRun& a, const TRun& b) { return a.place < b.place; });
+  THits chosen;
+  chosen.reserve(hits.size());
+  for (const TRun& run : runs)
+    for (size_t i = run.from; i < run.to; ++i) {
+      const TIndexedSheet& h = *hits[i];
+      if (filter && !(filter->AcceptSheet(TSheetBody::Decode(h.sheetRecord)) &&
+                      filter->AcceptDocket(TDocketBody::Decode(h.docketRecord))))
+        continue;
+      chosen.push_back(&h);
+    }
   return chosen;
 }
 
@@ -36,8 +44,8 @@ std::string HitLine(const TIndexedSheet& hit, const std::string& snippet) {
   // A field never holds a tab or line end of its own: the line stays seven columns.
   std::string line;
   bool first = true;
-  for (const std::string& f : {hit.code, hit.company, hit.volume, hit.name, StatusName(hit.status), EffectiveText(hit),
-                               snippet}) {
+  for (const std::string& f : {hit.Code(), hit.Company(), hit.VolumeName(), hit.name, StatusName(hit.status),
+                               EffectiveText(hit), snippet}) {
     if (!first) line += '\t';
     first = false;
     for (char c : f) line += c == '\t' || c == '\r' || c == '\n' ? ' ' : c;

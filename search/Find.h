@@ -17,8 +17,10 @@ class TSheetFilter;
 // The hits whose volume is in volumes (FirstHdr numbers in volume list
 // order) and whose sheet and docket records filter accepts (nullptr accepts
 // all), ordered by volume, then by their place in the volume's sheet list.
-std::vector<TIndexedSheet> ChooseHits(std::vector<TIndexedSheet> hits, const std::vector<int32_t>& volumes,
-                                      const TSheetFilter* filter);
+// hits are as TLibraryIndex::Search gives them: each volume's together, in
+// list order.
+using THits = std::vector<const TIndexedSheet*>;
+THits ChooseHits(const THits& hits, const std::vector<int32_t>& volumes, const TSheetFilter* filter);
 
 // The effective date as the Database export writes it, trimmed.
 std::string EffectiveText(const TIndexedSheet& hit);
@@ -38,7 +40,7 @@ struct TFindRequest {
   const TSheetFilter* filter = nullptr;
 };
 struct TFindAnswer {
-  std::vector<TIndexedSheet> hits;
+  THits hits;  // valid until the index's next Refresh
   std::string error;        // a query the language cannot read, or a failed index
   bool usageError = false;  // error is about the query
   bool cancelled = false;

@@ -80,14 +80,14 @@ void TFindInLibrary::Search() {
 const TSnippetParts& TFindInLibrary::SnippetOf(size_t i) {
   static const TSnippetParts kNone;
   if (i >= hits_.size() || !parsed_) return kNone;
-  if (!snippets_[i]) snippets_[i] = SnippetParts(*parsed_, index_->Text(hits_[i].id), 80);
+  if (!snippets_[i]) snippets_[i] = SnippetParts(*parsed_, index_->Text(*hits_[i]), 80);
   return *snippets_[i];
 }
 
 bool TFindInLibrary::Open(size_t i) {
   TFileCluster* cluster = main_.Input();
   if (i >= hits_.size() || !cluster) return false;
-  const TIndexedSheet& hit = hits_[i];
+  const TIndexedSheet& hit = *hits_[i];
   TPrimeRef* volume = nullptr;
   for (const auto& v : cluster->Volumes())
     if (v->record.firstHdr == hit.volumeRecord) volume = v.get();

@@ -150,13 +150,13 @@ class LibraryIndexTest : public ::testing::Test {
     return files;
   }
 
-  static std::set<std::pair<int32_t, int32_t>> Keys(const std::vector<TIndexedSheet>& hits) {
+  static std::set<std::pair<int32_t, int32_t>> Keys(const THits& hits) {
     std::set<std::pair<int32_t, int32_t>> keys;
-    for (const TIndexedSheet& h : hits) keys.emplace(h.volumeRecord, h.position);
+    for (const TIndexedSheet* h : hits) keys.emplace(h->volumeRecord, h->position);
     return keys;
   }
 
-  std::vector<TIndexedSheet> Search(TLibraryIndex& index, const std::string& query) {
+  THits Search(TLibraryIndex& index, const std::string& query) {
     EXPECT_NE(index.Refresh(), TLibraryIndex::TRefresh::Failed) << index.Error();
     return index.Search(Q(query));
   }
@@ -230,7 +230,7 @@ TEST_F(LibraryIndexTest, HitsShowInBrowseOrderWithTheSelection) {
   effective.StatusSelect = true;
   const auto chosen = ChooseHits(hits, order, &effective);
   std::vector<std::string> lines;
-  for (const TIndexedSheet& h : chosen) lines.push_back(HitLine(h, Snippet(Q("\"firm rate\""), index.Text(h.id))));
+  for (const TIndexedSheet* h : chosen) lines.push_back(HitLine(*h, Snippet(Q("\"firm rate\""), index.Text(*h))));
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], std::string("000107\tA Company\tZOAK Gas Tariff\tOriginal Sheet No. 1\tEffective\t1/5/2005\t") +
                           "Sheet No. 1 [Firm rate] for shipper 1");
@@ -239,7 +239,7 @@ TEST_F(LibraryIndexTest, HitsShowInBrowseOrderWithTheSelection) {
   // The volume list in another order: the hits follow it.
   const auto reversed = ChooseHits(hits, {order[1], order[0]}, nullptr);
   ASSERT_EQ(reversed.size(), 6u);
-  EXPECT_EQ(reversed[0].company, "Pipeline Company 0");
+  EXPECT_EQ(reversed[0]->Company(), "Pipeline Company 0");
   EXPECT_EQ(ChooseHits(hits, {order[1]}, nullptr).size(), 3u);
 }
 
@@ -261,7 +261,7 @@ TEST_F(LibraryIndexTest, RefreshFollowsEveryKindOfChange) {
   EXPECT_EQ(index.LastRefresh().dropped, 0u);
 
   // A sheet marked Deleted in place: its volume is read again.
-  int32_t quagmireAt = Search(index, "quagmire").at(0).position;
+  int32_t quagmireAt = Search(index, "quagmire").at(0)->position;
   {
     TFileCluster cluster(env_, true);
     ASSERT_TRUE(cluster.Open(prime, false));
@@ -278,7 +278,7 @@ TEST_F(LibraryIndexTest, RefreshFollowsEveryKindOfChange) {
   }
   auto hits = Search(index, "quagmire");
   ASSERT_EQ(hits.size(), 1u);
-  EXPECT_EQ(hits[0].status, kDeleted);
+  EXPECT_EQ(hits[0]->status, kDeleted);
   EXPECT_EQ(index.LastRefresh().indexed, 1u);
 
   // A volume deleted from the prime file: its sheets are gone from the index.
