@@ -1,42 +1,12 @@
 #include "search/Find.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "store/Common.h"
 #include "store/Headers.h"
 #include "volumes/Export.h"
 
 namespace vorne {
-
-THits ChooseHits(const THits& hits, const std::vector<int32_t>& volumes, const TSheetFilter* filter) {
-  std::unordered_map<int32_t, size_t> place;
-  for (size_t i = 0; i < volumes.size(); ++i) place.emplace(volumes[i], i);
-  // Each volume's run of hits, put in the order of the volume list: the
-  // runs are sorted, never the hits.
-  struct TRun {
-    size_t place, from, to;
-  };
-  std::vector<TRun> runs;
-  for (size_t i = 0; i < hits.size();) {
-    size_t j = i;
-    while (j < hits.size() && hits[j]->volumeRecord == hits[i]->volumeRecord) ++j;
-    if (auto at = place.find(hits[i]->volumeRecord); at != place.end()) runs.push_back({at->second, i, j});
-    i = j;
-  }
-  std::stable_sort(runs.begin(), runs.end(), [](const TRun& a, const TRun& b) { return a.place < b.place; });
-  THits chosen;
-  chosen.reserve(hits.size());
-  for (const TRun& run : runs)
-    for (size_t i = run.from; i < run.to; ++i) {
-      const TIndexedSheet& h = *hits[i];
-      if (filter && !(filter->AcceptSheet(TSheetBody::Decode(h.sheetRecord)) &&
-                      filter->AcceptDocket(TDocketBody::Decode(h.docketRecord))))
-        continue;
-      chosen.push_back(&h);
-    }
-  return chosen;
-}
 
 std::string EffectiveText(const TIndexedSheet& hit) { return TrimBoth(DateField(hit.effectiveDate)); }
 
@@ -90,7 +60,7 @@ TFindAnswer FindInLibrary(TLibraryIndex& index, const TFindRequest& request,
     return answer;
   }
   const auto start = std::chrono::steady_clock::now();
-  answer.hits = ChooseHits(index.Search(*query), request.volumes, request.filter);
+  answer.hits = index.Search(*query, &request.volumes, request.filter);
   if (!index.Error().empty()) answer.error = index.Error();
   answer.time = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
   return answer;

@@ -14,14 +14,6 @@ namespace vorne {
 
 class TSheetFilter;
 
-// The hits whose volume is in volumes (FirstHdr numbers in volume list
-// order) and whose sheet and docket records filter accepts (nullptr accepts
-// all), ordered by volume, then by their place in the volume's sheet list.
-// hits are as TLibraryIndex::Search gives them: each volume's together, in
-// list order.
-using THits = std::vector<const TIndexedSheet*>;
-THits ChooseHits(const THits& hits, const std::vector<int32_t>& volumes, const TSheetFilter* filter);
-
 // The effective date as the Database export writes it, trimmed.
 std::string EffectiveText(const TIndexedSheet& hit);
 // code, company, volume, sheet name, status, effective date, snippet,

@@ -25,6 +25,33 @@
 
 namespace vorne {
 
+// The sheets one term table's rows name, one bit each (numbered as
+// TIndexedVolume::first counts); rows of serials no volume owns are dead.
+struct TLibraryIndex::TMarks {
+  const std::unordered_map<int32_t, TIndexedVolume*>* bySerial = nullptr;
+  std::vector<uint64_t> bits;
+  int32_t lastSerial = -1;
+  const TIndexedVolume* last = nullptr;
+
+  void Clear(size_t sheets) {
+    bits.assign((sheets + 63) / 64, 0);
+    lastSerial = -1;
+    last = nullptr;
+  }
+  void Mark(int64_t row) {
+    const auto serial = int32_t(row >> 32);
+    const auto order = uint32_t(row & 0xFFFFFFFF);
+    if (serial != lastSerial) {
+      auto at = bySerial->find(serial);
+      last = at == bySerial->end() ? nullptr : at->second;
+      lastSerial = serial;
+    }
+    if (!last || order >= last->sheets.size()) return;
+    const size_t g = last->first + order;
+    bits[g >> 6] |= uint64_t(1) << (g & 63);
+  }
+};
+
 const std::string& TIndexedSheet::Code() const { return volume->code; }
 const std::string& TIndexedSheet::Company() const { return volume->company; }
 const std::string& TIndexedSheet::VolumeName() const { return volume->name; }
@@ -521,6 +548,7 @@ void TLibraryIndex::CloseDatabase() {
   find_.clear();
   for (sqlite3* db : shards_) sqlite3_close_v2(db);
   shards_.clear();
+  marks_.clear();
   db_ = nullptr;
   loaded_ = false;
   volumes_.clear();
@@ -581,12 +609,23 @@ bool TLibraryIndex::OpenDatabase() {
             meta.at("epoch") != epoch || MetaNumber(meta, "shard") != k)
           throw NotAnIndex();
       }
+      // Each row found marks its sheet inside SQLite's own loop: no row is
+      // stepped out one by one.
       for (sqlite3* db : shards_) {
+        marks_.push_back(std::make_unique<TMarks>());
+        marks_.back()->bySerial = &bySerial_;
+        Check(db, sqlite3_create_function(
+                      db, "vorne_mark", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, marks_.back().get(),
+                      [](sqlite3_context* c, int, sqlite3_value** v) {
+                        static_cast<TMarks*>(sqlite3_user_data(c))->Mark(sqlite3_value_int64(v[0]));
+                        sqlite3_result_null(c);
+                      },
+                      nullptr, nullptr));
         sqlite3_stmt* st = nullptr;
-        Check(db, sqlite3_prepare_v2(db, "SELECT rowid FROM terms WHERE terms MATCH ?", -1, &st, nullptr));
+        Check(db, sqlite3_prepare_v2(db, "SELECT count(vorne_mark(rowid)) FROM terms WHERE terms MATCH ?", -1, &st,
+                                     nullptr));
         find_.push_back(st);
       }
-      rows_.resize(shards_.size());
       return true;
     } catch (const std::out_of_range&) {
     } catch (const TDbError&) {
@@ -640,7 +679,6 @@ void TLibraryIndex::Renumber() {
     v->first = sheetCount_;
     sheetCount_ += v->sheets.size();
   }
-  marks_.assign((sheetCount_ + 63) / 64, 0);
 }
 
 TLibraryIndex::TRefresh TLibraryIndex::Refresh(const TProgress& progress) {
@@ -867,8 +905,8 @@ TLibraryIndex::TRefresh TLibraryIndex::Update(const TProgress& progress) {
   return drop.empty() && index.empty() ? TRefresh::Current : TRefresh::Updated;
 }
 
-std::vector<const TIndexedSheet*> TLibraryIndex::Search(const TQuery& query) {
-  std::vector<const TIndexedSheet*> hits;
+THits TLibraryIndex::Search(const TQuery& query, const std::vector<int32_t>* volumes, const TSheetFilter* filter) {
+  THits hits;
   if (!OpenDatabase()) return hits;
   try {
     if (!loaded_) {
@@ -876,28 +914,26 @@ std::vector<const TIndexedSheet*> TLibraryIndex::Search(const TQuery& query) {
       loadedSerial_ = MetaNumber(ReadMeta(db_), "serial");
     }
     const std::string match = query.MatchExpression();
-    auto rows = [this, &match](size_t k) {
+    auto mark = [this, &match](size_t k) {
+      marks_[k]->Clear(sheetCount_);
       sqlite3_stmt* st = find_[k];
-      std::vector<int64_t>& out = rows_[k];
-      out.clear();
       Check(shards_[k], sqlite3_bind_text(st, 1, match.data(), int(match.size()), SQLITE_STATIC));
-      int rc;
-      while ((rc = sqlite3_step(st)) == SQLITE_ROW) out.push_back(sqlite3_column_int64(st, 0));
+      const int rc = sqlite3_step(st);
       sqlite3_reset(st);
-      if (rc != SQLITE_DONE) throw TDbError(shards_[k], rc);
+      if (rc != SQLITE_ROW) throw TDbError(shards_[k], rc);
     };
-    // The term tables answer in parallel; each fills its own list.
+    // The term tables answer in parallel, each into its own bits.
     std::vector<std::future<void>> others;
     const bool parallel = shards_.size() > 1 && WorkerThreads() > 1;
     for (size_t k = 1; k < shards_.size(); ++k) {
       if (parallel)
-        others.push_back(TWorkPool::Shared().Run(std::packaged_task<void()>([&rows, k] { rows(k); })));
+        others.push_back(TWorkPool::Shared().Run(std::packaged_task<void()>([&mark, k] { mark(k); })));
       else
-        rows(k);
+        mark(k);
     }
     std::exception_ptr failed;
     try {
-      rows(0);
+      mark(0);
     } catch (...) {
       failed = std::current_exception();
     }
@@ -909,41 +945,33 @@ std::vector<const TIndexedSheet*> TLibraryIndex::Search(const TQuery& query) {
       }
     }
     if (failed) std::rethrow_exception(failed);
-    // Each row marks its sheet; rows of serials no volume owns are dead.
-    std::fill(marks_.begin(), marks_.end(), 0);
-    size_t marked = 0;
-    for (const std::vector<int64_t>& list : rows_) {
-      int32_t lastSerial = -1;
-      const TIndexedVolume* v = nullptr;
-      for (int64_t row : list) {
-        const auto serial = int32_t(row >> 32);
-        const auto order = uint32_t(row & 0xFFFFFFFF);
-        if (serial != lastSerial) {
-          auto at = bySerial_.find(serial);
-          v = at == bySerial_.end() ? nullptr : at->second;
-          lastSerial = serial;
-        }
-        if (!v || order >= v->sheets.size()) continue;
-        const size_t g = v->first + order;
-        marks_[g >> 6] |= uint64_t(1) << (g & 63);
-        ++marked;
-      }
-    }
-    hits.reserve(marked);
-    for (const auto& [first, v] : volumes_) {
-      const size_t end = v->first + v->sheets.size();
-      size_t g = v->first;
+    std::vector<uint64_t>& bits = marks_[0]->bits;
+    for (size_t k = 1; k < marks_.size(); ++k)
+      for (size_t w = 0; w < bits.size(); ++w) bits[w] |= marks_[k]->bits[w];
+    // The marked sheets of each volume asked for, in its list order.
+    auto collect = [&](const TIndexedVolume& v) {
+      const size_t end = v.first + v.sheets.size();
+      size_t g = v.first;
       while (g < end) {
-        const uint64_t word = marks_[g >> 6] >> (g & 63);
+        const uint64_t word = bits[g >> 6] >> (g & 63);
         if (!word) {
           g = (g | 63) + 1;
           continue;
         }
         g += size_t(__builtin_ctzll(word));
         if (g >= end) break;
-        hits.push_back(&v->sheets[g - v->first]);
+        const TIndexedSheet& h = v.sheets[g - v.first];
+        if (!filter || (filter->AcceptSheet(TSheetBody::Decode(h.sheetRecord)) &&
+                        filter->AcceptDocket(TDocketBody::Decode(h.docketRecord))))
+          hits.push_back(&h);
         ++g;
       }
+    };
+    if (volumes) {
+      for (int32_t first : *volumes)
+        if (auto at = volumes_.find(first); at != volumes_.end()) collect(*at->second);
+    } else {
+      for (const auto& [first, v] : volumes_) collect(*v);
     }
   } catch (const TDbError& e) {
     error_ = std::string("The search index failed: ") + e.what();

@@ -61,6 +61,7 @@ namespace vorne {
 class TDataBuffer;
 class TFileCluster;
 class TPrimeRef;
+class TSheetFilter;
 struct TIndexedVolume;
 
 // What a hit shows without opening the library.
@@ -80,6 +81,7 @@ struct TIndexedSheet {
   const std::string& Company() const;     // CompanyName as stored, trimmed on the right
   const std::string& VolumeName() const;  // VolumeName, trimmed
 };
+using THits = std::vector<const TIndexedSheet*>;
 
 struct TIndexedVolume {
   int32_t firstHdr = -1;
@@ -127,9 +129,13 @@ class TLibraryIndex {
   };
   const TRefreshCounts& LastRefresh() const { return counts_; }
 
-  // Every indexed sheet holding query, volume by volume (in FirstHdr order),
-  // each volume's in list order. The sheets stay valid until the next Refresh.
-  std::vector<const TIndexedSheet*> Search(const TQuery& query);
+  // Every indexed sheet holding query whose volume is in volumes (FirstHdr
+  // numbers in volume list order; nullptr: every volume, by FirstHdr) and
+  // whose sheet and docket records filter accepts (nullptr accepts all),
+  // ordered by volume, then by its place in the volume's sheet list. The
+  // sheets stay valid until the next Refresh.
+  THits Search(const TQuery& query, const std::vector<int32_t>* volumes = nullptr,
+               const TSheetFilter* filter = nullptr);
   // The text of an indexed sheet as the index read it, lines joined by "\n",
   // read again from the library ("" when it cannot be read).
   std::string Text(const TIndexedSheet& sheet);
@@ -153,18 +159,18 @@ class TLibraryIndex {
   TRefreshCounts counts_;
   sqlite3* db_ = nullptr;            // the index proper, and term table 0
   std::vector<sqlite3*> shards_;     // every term table's database, db_ first
-  std::vector<sqlite3_stmt*> find_;  // the MATCH of each term table
+  std::vector<sqlite3_stmt*> find_;  // the MATCH of each term table, marking its rows
+  struct TMarks;
+  std::vector<std::unique_ptr<TMarks>> marks_;  // per term table, reused by each search
   int64_t dead_ = 0;
   int64_t loadedSerial_ = 0;  // the index's "serial" when the table was read
   // Every indexed volume and sheet, read once when the index is opened and
   // kept as volumes are indexed: a search asks the term tables for row
-  // numbers alone and marks their sheets in marks_.
+  // numbers alone and marks their sheets in bit sets.
   bool loaded_ = false;
   std::map<int32_t, std::unique_ptr<TIndexedVolume>> volumes_;  // by FirstHdr
   std::unordered_map<int32_t, TIndexedVolume*> bySerial_;
   size_t sheetCount_ = 0;
-  std::vector<std::vector<int64_t>> rows_;  // per term table, reused by each search
-  std::vector<uint64_t> marks_;
   // Snippets read the library's text file through this reader.
   std::string textPath_;
   std::unique_ptr<TEnv> quietEnv_;

@@ -228,7 +228,7 @@ TEST_F(LibraryIndexTest, HitsShowInBrowseOrderWithTheSelection) {
   TSelection effective;
   effective.StatusSet = {kEffective};
   effective.StatusSelect = true;
-  const auto chosen = ChooseHits(hits, order, &effective);
+  const auto chosen = index.Search(Q("\"firm rate\""), &order, &effective);
   std::vector<std::string> lines;
   for (const TIndexedSheet* h : chosen) lines.push_back(HitLine(*h, Snippet(Q("\"firm rate\""), index.Text(*h))));
   ASSERT_EQ(lines.size(), 4u);
@@ -237,10 +237,12 @@ TEST_F(LibraryIndexTest, HitsShowInBrowseOrderWithTheSelection) {
   EXPECT_NE(lines[1].find("Sheet No. 3"), std::string::npos);
   EXPECT_EQ(lines[2].substr(0, 35), "000100\tPipeline Company 0\tZOAK Gas ");
   // The volume list in another order: the hits follow it.
-  const auto reversed = ChooseHits(hits, {order[1], order[0]}, nullptr);
+  const std::vector<int32_t> reversedOrder{order[1], order[0]};
+  const auto reversed = index.Search(Q("\"firm rate\""), &reversedOrder);
   ASSERT_EQ(reversed.size(), 6u);
   EXPECT_EQ(reversed[0]->Company(), "Pipeline Company 0");
-  EXPECT_EQ(ChooseHits(hits, {order[1]}, nullptr).size(), 3u);
+  const std::vector<int32_t> second{order[1]};
+  EXPECT_EQ(index.Search(Q("\"firm rate\""), &second).size(), 3u);
 }
 
 TEST_F(LibraryIndexTest, RefreshFollowsEveryKindOfChange) {
