@@ -13,6 +13,7 @@
 #include <future>
 #include <mutex>
 #include <random>
+#include <set>
 #include <stdexcept>
 #include <thread>
 
@@ -144,6 +145,26 @@ uint64_t Fnv(uint64_t h, const void* p, size_t n) {
   return h;
 }
 constexpr uint64_t kFnvStart = 14695981039346656037ull;
+
+// The signature of a volume: every byte of its records, eight at a time (a
+// refresh reads every chain of the library).
+uint64_t Mix(uint64_t h, const void* p, size_t n) {
+  const auto* b = static_cast<const uint8_t*>(p);
+  auto step = [&h](uint64_t w) {
+    h = (h ^ w) * 0x9E3779B97F4A7C15ull;
+    h ^= h >> 29;
+  };
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, b + i, 8);
+    step(w);
+  }
+  uint64_t tail = n;
+  for (size_t k = 0; i + k < n; ++k) tail = (tail << 8) | b[i + k];
+  step(tail);
+  return h;
+}
 
 // ---- the tokenizer ------------------------------------------------------------------
 
@@ -505,7 +526,7 @@ bool ReadText(TDataBuffer& buffer, const TTextPos& pos, std::string& text) {
 }
 
 // Every term file of one index commits at least this much text at once.
-constexpr size_t kCommitBytes = 64u << 20;
+constexpr size_t kCommitBytes = 256u << 20;
 
 }  // namespace
 
@@ -567,7 +588,8 @@ bool TLibraryIndex::OpenDatabase() {
       shards_.push_back(db_);
       int shards = 0;
       std::string epoch;
-      if (IsEmpty(db_)) {
+      const bool fresh = IsEmpty(db_);
+      if (fresh) {
         // A new index: term files of an older one are never mixed in.
         for (int k = 1; k < kMaxShards; ++k)
           for (const char* suffix : {"", "-journal"}) std::remove((ShardFile(k) + suffix).c_str());
@@ -594,7 +616,9 @@ bool TLibraryIndex::OpenDatabase() {
       for (int k = 1; k < shards; ++k) {
         sqlite3* db = OpenFile(ShardFile(k));
         shards_.push_back(db);
-        if (IsEmpty(db)) {
+        // A term file missing from an index that has been written is damage.
+        if (IsEmpty(db) && !fresh) throw NotAnIndex();
+        if (fresh) {
           TTransaction t(db);
           Exec(db, kShardTables);
           Exec(db, kTermTable);
@@ -684,6 +708,14 @@ void TLibraryIndex::Renumber() {
 TLibraryIndex::TRefresh TLibraryIndex::Refresh(const TProgress& progress) {
   counts_ = {};
   error_.clear();
+  // Another program built the index again meanwhile: its files are new ones.
+  for (sqlite3* db : shards_) {
+    int moved = 0;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || moved) {
+      CloseDatabase();
+      break;
+    }
+  }
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (!OpenDatabase()) return TRefresh::Failed;
     try {
@@ -743,11 +775,11 @@ TLibraryIndex::TRefresh TLibraryIndex::Update(const TProgress& progress) {
   }
   for (const auto& v : cluster.Volumes()) {
     const auto prime = v->record.Encode();
-    uint64_t h = Fnv(kFnvStart, prime.data(), prime.size());
-    h = Fnv(h, v->storedName.data(), v->storedName.size());
+    uint64_t h = Mix(kFnvStart, prime.data(), prime.size());
+    h = Mix(h, v->storedName.data(), v->storedName.size());
     cluster.WalkChain(
         *v, [&h](int32_t n, const THdrRecord& r) {
-          h = Fnv(Fnv(h, &n, sizeof n), r.data(), r.size());
+          h = Mix(h ^ uint32_t(n), r.data(), r.size());
           return true;
         },
         false);
@@ -781,15 +813,15 @@ TLibraryIndex::TRefresh TLibraryIndex::Update(const TProgress& progress) {
   // Drops, and the serials of the volumes to index taken, before any row is
   // written: a row never carries a serial that a volume could have had.
   const int32_t serial = int32_t(loadedSerial_);
-  {
+  if (!drop.empty() || !index.empty()) {
     TTransaction t(db_);
     for (int32_t first : drop) TStatement(db_, "DELETE FROM volumes WHERE first_hdr = ?").Bind(1, first).Run();
     PutMeta(db_, "dead", std::to_string(dead_ + int64_t(dropping)));
     PutMeta(db_, "serial", std::to_string(serial + int64_t(index.size()) + 1));
     t.Commit();
+    dead_ += int64_t(dropping);
+    loadedSerial_ = serial + int64_t(index.size()) + 1;
   }
-  dead_ += int64_t(dropping);
-  loadedSerial_ = serial + int64_t(index.size()) + 1;
   for (int32_t first : drop) {
     bySerial_.erase(volumes_.at(first)->serial);
     volumes_.erase(first);
@@ -968,8 +1000,10 @@ THits TLibraryIndex::Search(const TQuery& query, const std::vector<int32_t>* vol
       }
     };
     if (volumes) {
+      // Two volumes of one chain are one indexed volume, listed once.
+      std::set<int32_t> listed;
       for (int32_t first : *volumes)
-        if (auto at = volumes_.find(first); at != volumes_.end()) collect(*at->second);
+        if (auto at = volumes_.find(first); at != volumes_.end() && listed.insert(first).second) collect(*at->second);
     } else {
       for (const auto& [first, v] : volumes_) collect(*v);
     }

@@ -11,6 +11,7 @@
 #include "search/Find.h"
 #include "search/LibraryIndex.h"
 #include "search/Query.h"
+#include "platform/Workers.h"
 #include "store/Cluster.h"
 #include "store/Headers.h"
 #include "store/TextReader.h"
@@ -91,7 +92,10 @@ class LibraryIndexTest : public ::testing::Test {
     dir_ = testing::TestTempDir("vorne-index-");
     cache_ = (dir_ / "cache").string();
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  void TearDown() override {
+    SetWorkerThreadsForTesting(std::nullopt);
+    std::filesystem::remove_all(dir_);
+  }
 
   std::string Build(const std::vector<TVolumePlan>& volumes, bool compressed = true) {
     return testing::BuildLibrary(env_, (dir_ / "lib").string(), compressed, volumes);
@@ -172,8 +176,11 @@ const char* kQueries[] = {"rate",          "rate schedule",       "\"rate schedu
                           "\"fuel retention gas\"", "sh*",             "\"schedule firm\"*", "2.5",
                           "pipeline delivery receipt point", "t*",     "volume OR tariff OR docket", "nothing"};
 
-TEST_F(LibraryIndexTest, AgreesWithAPlainScanInBothForms) {
+TEST_F(LibraryIndexTest, AgreesWithAPlainScanInBothFormsOnAnyNumberOfThreads) {
+  // Compressed on three threads (three term tables written at once),
+  // uncompressed on one (one table, written by the reading thread).
   for (bool compressed : {true, false}) {
+    SetWorkerThreadsForTesting(compressed ? 3 : 1);
     const std::string prime = Build(Generated(compressed ? 7 : 8, 6, 40), compressed);
     const auto filesBefore = LibraryFiles();
     TLibraryIndex index(env_, prime, compressed, cache_);
@@ -195,9 +202,17 @@ TEST_F(LibraryIndexTest, AgreesWithAPlainScanInBothForms) {
     EXPECT_GT(total, 500u);
     // Nothing was written into the library folder.
     EXPECT_EQ(LibraryFiles(), filesBefore);
+    EXPECT_EQ(index.Files().size(), compressed ? 3u : 1u);
     // Current: a second refresh reads no volume.
     EXPECT_EQ(index.Refresh(), TLibraryIndex::TRefresh::Current);
+    // Opened again with the threads switched the other way: the same answers.
+    SetWorkerThreadsForTesting(compressed ? 1 : 3);
+    TLibraryIndex again(env_, prime, compressed, cache_);
+    EXPECT_EQ(again.Refresh(), TLibraryIndex::TRefresh::Current);
+    for (const char* query : {"rate schedule", "\"schedule firm\"*", "\xC9TAT OR ZOAK"})
+      EXPECT_EQ(Keys(again.Search(Q(query))), Scan(prime, compressed, Q(query))) << query;
     std::filesystem::remove_all(dir_ / "lib");
+    std::filesystem::remove_all(cache_);
   }
 }
 
@@ -304,6 +319,65 @@ TEST_F(LibraryIndexTest, RefreshFollowsEveryKindOfChange) {
   TLibraryIndex other(env_, prime, true, cache_ + "2");
   EXPECT_EQ(other.Refresh([](size_t, size_t) { return false; }), TLibraryIndex::TRefresh::Cancelled);
   EXPECT_EQ(other.Refresh(), TLibraryIndex::TRefresh::Updated);
+
+  // Cancelled after the first of three volumes: that one stays indexed.
+  TLibraryIndex third(env_, prime, true, cache_ + "3");
+  EXPECT_EQ(third.Refresh([](size_t done, size_t) { return done < 1; }), TLibraryIndex::TRefresh::Cancelled);
+  EXPECT_EQ(third.SheetCount(), 10u);
+  EXPECT_EQ(third.Refresh(), TLibraryIndex::TRefresh::Updated);
+  EXPECT_EQ(third.LastRefresh().indexed, 2u);
+  EXPECT_EQ(Keys(third.Search(Q("rate"))), Scan(prime, true, Q("rate")));
+}
+
+TEST_F(LibraryIndexTest, VolumesIndexedAgainAndAgainAndASecondProgram) {
+  std::vector<TVolumePlan> volumes = Generated(21, 3, 12);
+  volumes[0].sheets[0].lines.push_back("Quagmire clause");
+  const std::string prime = Build(volumes);
+  TLibraryIndex index(env_, prime, true, cache_);
+  ASSERT_EQ(index.Refresh(), TLibraryIndex::TRefresh::Updated);
+  // Another program with the same index file: it is kept current by both.
+  TLibraryIndex second(env_, prime, true, cache_);
+  ASSERT_EQ(second.Refresh(), TLibraryIndex::TRefresh::Current);
+
+  // The first volume's first sheet flips between Effective and Pending in
+  // place: each change indexes the volume again, its old rows left dead
+  // until they outnumber the live ones and the index is built afresh.
+  bool compacted = false;
+  for (int change = 0; change < 8; ++change) {
+    TFileCluster cluster(env_, true);
+    ASSERT_TRUE(cluster.Open(prime, false));
+    cluster.ReadAll();
+    TPrimeRef& first = *cluster.Volumes().front();
+    int32_t at = -1;
+    cluster.WalkChain(first, [&](int32_t n, const THdrRecord& r) {
+      if (r[0] == kSheetRecord && at < 0) at = n;
+      return true;
+    }, false);
+    ASSERT_GE(at, 0);
+    cluster.BeginHdrEdit();
+    THdrRecord rec{};
+    ASSERT_TRUE(cluster.ReadHdrKeepingPlace(at, rec));
+    TSheetBody body = TSheetBody::Decode(rec);
+    body.status = change % 2 ? kEffective : kPending;
+    THdrRecord changed = body.Encode();
+    std::copy(rec.begin() + 42, rec.begin() + 50, changed.begin() + 42);
+    cluster.WriteHdr(at, changed);
+    ASSERT_TRUE(cluster.CommitHdrEdit());
+    cluster.CloseHdr();
+
+    TLibraryIndex& now = change % 3 == 2 ? second : index;  // now one program, now the other
+    const THits hits = Search(now, "quagmire");
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_EQ(hits[0]->status, change % 2 ? kEffective : kPending);
+    compacted = compacted || now.LastRefresh().compacted;
+    EXPECT_EQ(now.SheetCount(), 36u);
+    for (const char* query : {"rate", "\"rate schedule\"", "t*"})
+      EXPECT_EQ(Keys(now.Search(Q(query))), Scan(prime, true, Q(query))) << query << " after change " << change;
+  }
+  EXPECT_TRUE(compacted);
+  // Both programs see the last state.
+  EXPECT_EQ(Keys(Search(index, "quagmire")), Keys(Search(second, "quagmire")));
+  EXPECT_EQ(Search(index, "quagmire").at(0)->status, kEffective);
 }
 
 TEST_F(LibraryIndexTest, ADamagedOrForeignIndexFileIsBuiltAgain) {
@@ -335,6 +409,33 @@ TEST_F(LibraryIndexTest, ADamagedOrForeignIndexFileIsBuiltAgain) {
     EXPECT_EQ(Search(index, rate).size(), expected);
     EXPECT_TRUE(index.LastRefresh().rebuilt);
   }
+  // A term file damaged or missing: the whole index is built again.
+  SetWorkerThreadsForTesting(2);
+  std::filesystem::remove(file);
+  std::string termFile;
+  {
+    TLibraryIndex index(env_, prime, true, cache_);
+    EXPECT_EQ(Search(index, rate).size(), expected);
+    ASSERT_EQ(index.Files().size(), 2u);
+    termFile = index.Files()[1];
+  }
+  {
+    std::fstream f(termFile, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(0);
+    f << std::string(4096, '\x5A');
+  }
+  {
+    TLibraryIndex index(env_, prime, true, cache_);
+    EXPECT_EQ(Search(index, rate).size(), expected);
+    EXPECT_TRUE(index.LastRefresh().rebuilt);
+  }
+  std::filesystem::remove(termFile);
+  {
+    TLibraryIndex index(env_, prime, true, cache_);
+    EXPECT_EQ(Search(index, rate).size(), expected);
+    EXPECT_TRUE(index.LastRefresh().rebuilt);
+  }
+  SetWorkerThreadsForTesting(std::nullopt);
   // Another library's index under this name is not used either.
   std::filesystem::copy_file(file, cache_ + "/other.sqlite");
   const std::string otherPrime = testing::BuildLibrary(env_, (dir_ / "lib2").string(), true, Generated(6, 1, 3));
