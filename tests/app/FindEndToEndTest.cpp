@@ -155,6 +155,22 @@ TEST_F(FindEndToEndTest, FindsWhatAPlainScanFindsInBrowseOrder) {
     EXPECT_NE(found, std::string::npos) << "out of Browse order: " << line;
     if (found != std::string::npos) at = found;
   }
+
+  // Every line the same on one thread and on three, from this index and
+  // from one built afresh on three threads (three term files).
+  const std::string query = "\"rate schedule\" OR fuel*";
+  const TBatchResult two = Find({query});
+  ASSERT_EQ(two.status, 0) << two.err;
+  ::setenv("VORNE_THREADS", "1", 1);
+  const TBatchResult one = Find({query});
+  ::setenv("VORNE_THREADS", "3", 1);
+  fs::remove_all(dir_ / "cache");
+  const TBatchResult three = Find({query});
+  ::unsetenv("VORNE_THREADS");
+  EXPECT_EQ(one.out, two.out);
+  EXPECT_EQ(three.out, two.out);
+  EXPECT_NE(three.err.find("Indexing "), std::string::npos) << three.err;
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "cache" / "vorne"), fs::directory_iterator()), 3);
 }
 
 TEST_F(FindEndToEndTest, ExitStatusesAndQueriesItCannotRead) {

@@ -216,6 +216,62 @@ TEST_F(LibraryIndexTest, AgreesWithAPlainScanInBothFormsOnAnyNumberOfThreads) {
   }
 }
 
+// Texts of every byte from blank up, words of any length among them: what
+// the index finds of words, prefixes and phrases taken from those texts is
+// what the scan finds (the folding and the bytes above 0x7F written for the
+// full-text engine must not change a word's letters or its prefixes).
+TEST_F(LibraryIndexTest, AgreesWithAPlainScanOnTextsOfEveryByte) {
+  std::mt19937 rng(1252);
+  auto byte = [&](bool letter) {
+    for (;;) {
+      const char c = char(0x20 + rng() % 0xE0);
+      if (IsWordChar(c) == letter) return c;
+    }
+  };
+  std::vector<TVolumePlan> volumes = Generated(31, 2, 0);
+  std::vector<std::string> words, pairs;  // pairs: two words in a row somewhere
+  for (auto& v : volumes) {
+    for (int s = 0; s < 60; ++s) {
+      TSheetPlan sheet;
+      sheet.sheetNo = std::to_string(s + 1);
+      sheet.lines = {"Sheet No. " + sheet.sheetNo};
+      for (int l = 0; l < 4; ++l) {
+        std::string line, last;
+        while (line.size() < 70) {
+          std::string word;
+          const size_t n = rng() % 40 == 0 ? 60 : 1 + rng() % 6;  // now and then one long word
+          while (word.size() < n) word += byte(true);
+          if (rng() % 3 == 0) words.push_back(word);
+          if (!last.empty() && rng() % 3 == 0) pairs.push_back(last + " " + word);
+          line += word;
+          line += byte(false);
+          last = word;
+        }
+        sheet.lines.push_back(line);
+      }
+      v.sheets.push_back(sheet);
+    }
+  }
+  const std::string prime = Build(volumes);
+  TLibraryIndex index(env_, prime, true, cache_);
+  ASSERT_EQ(index.Refresh(), TLibraryIndex::TRefresh::Updated);
+  for (int k = 0; k < 60; ++k) {
+    const std::string& w = words[rng() % words.size()];
+    const std::string& next = words[rng() % words.size()];
+    std::string query;
+    switch (k % 4) {
+      case 0: query = "\"" + w + "\""; break;
+      case 1: query = "\"" + w.substr(0, 1 + rng() % w.size()) + "\"*"; break;
+      case 2: query = "\"" + pairs[rng() % pairs.size()] + "\""; break;
+      default: query = "\"" + w + "\" OR \"" + next.substr(0, 2) + "\"*"; break;
+    }
+    std::string error;
+    const auto q = TQuery::Parse(query, error);
+    ASSERT_TRUE(q) << error;
+    EXPECT_EQ(Keys(index.Search(*q)), Scan(prime, true, *q)) << query;
+  }
+}
+
 TEST_F(LibraryIndexTest, HitsShowInBrowseOrderWithTheSelection) {
   std::vector<TVolumePlan> volumes = Generated(3, 2, 0);
   for (int v = 0; v < 2; ++v) {
