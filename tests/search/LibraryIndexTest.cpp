@@ -436,6 +436,33 @@ TEST_F(LibraryIndexTest, VolumesIndexedAgainAndAgainAndASecondProgram) {
   EXPECT_EQ(Search(index, "quagmire").at(0)->status, kEffective);
 }
 
+// A block of the library's text file that does not inflate: the refresh
+// says so once and goes on; its sheets are listed, their words not found,
+// and the other sheets are found as ever.
+TEST_F(LibraryIndexTest, ADamagedTextBlockOfTheLibraryEndsNoRefresh) {
+  std::vector<TVolumePlan> volumes = Generated(41, 3, 30);
+  for (auto& v : volumes)
+    for (auto& sheet : v.sheets) sheet.lines.push_back("Quagmire clause");
+  const std::string prime = Build(volumes);
+  const auto text = dir_ / "lib" / "GZipDBF";
+  {
+    std::fstream f(text, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(std::streamoff(std::filesystem::file_size(text) / 2));
+    f << std::string(64, '\x5A');
+  }
+  port_.messages.clear();
+  TLibraryIndex index(env_, prime, true, cache_);
+  ASSERT_EQ(index.Refresh(), TLibraryIndex::TRefresh::Updated) << index.Error();
+  EXPECT_EQ(index.SheetCount(), 90u);
+  EXPECT_EQ(port_.messages.size(), 1u);
+  const size_t found = index.Search(Q("quagmire")).size();
+  EXPECT_GT(found, 0u);
+  EXPECT_LT(found, 90u);
+  // Every sheet found shows its snippet, read from the library.
+  for (const TIndexedSheet* h : index.Search(Q("quagmire")))
+    EXPECT_NE(Snippet(Q("quagmire"), index.Text(*h)).find("[Quagmire] clause"), std::string::npos) << h->name;
+}
+
 TEST_F(LibraryIndexTest, ADamagedOrForeignIndexFileIsBuiltAgain) {
   const std::string prime = Build(Generated(5, 2, 12));
   const std::string rate = "rate";
