@@ -525,6 +525,91 @@ bool ReadText(TDataBuffer& buffer, const TTextPos& pos, std::string& text) {
   return read;
 }
 
+// The sizes and times of the library's three files.
+std::string Stamp(TEnv& env, const TFileCluster& cluster) {
+  std::string stamp;
+  for (const std::string& path : {cluster.PrimePath(), cluster.HdrPath(), cluster.TextPath()}) {
+    uint64_t size = 0;
+    if (env.fs.Exists(path)) size = env.fs.Open(path, TOpenMode::Read)->Size();
+    stamp += std::to_string(size) + ":" + std::to_string(env.fs.ModTime(path)) + ";";
+  }
+  return stamp;
+}
+
+// What each volume is now, by FirstHdr: its prime record and every record of
+// its chain (the first of two volumes sharing a chain).
+std::map<int32_t, std::pair<TPrimeRef*, uint64_t>> Signatures(TFileCluster& cluster) {
+  std::map<int32_t, std::pair<TPrimeRef*, uint64_t>> now;
+  for (const auto& v : cluster.Volumes()) {
+    const auto prime = v->record.Encode();
+    uint64_t h = Mix(kFnvStart, prime.data(), prime.size());
+    h = Mix(h, v->storedName.data(), v->storedName.size());
+    cluster.WalkChain(
+        *v,
+        [&h](int32_t n, const THdrRecord& r) {
+          h = Mix(h ^ uint32_t(n), r.data(), r.size());
+          return true;
+        },
+        false);
+    now.emplace(v->record.firstHdr, std::make_pair(v.get(), h));
+  }
+  return now;
+}
+
+// The sheets of volume as the index lists them, each one's text handed to
+// the writer of its term table as it is read; bytes counts the text.
+// damage gets the message of the first block that cannot be read.
+std::unique_ptr<TIndexedVolume> IndexVolume(TPrimeRef& volume, uint64_t signature, int32_t serial,
+                                            TDataBuffer* buffer, std::vector<std::unique_ptr<TTermWriter>>& writers,
+                                            size_t& bytes, std::string& damage) {
+  THdrList list(volume, nullptr);
+  list.Load();
+  TNamedSheets sheets;
+  TAuxList<T5Entry> issuers;
+  TAuxList<T6Entry> dockets;
+  list.FillSheets(sheets, issuers, dockets);
+  auto v = std::make_unique<TIndexedVolume>();
+  v->firstHdr = volume.record.firstHdr;
+  v->serial = serial;
+  v->signature = signature;
+  char code[16];
+  std::snprintf(code, sizeof code, "%06u", unsigned(volume.record.companyCode % 1000000));
+  v->code = code;
+  v->company = TrimRight(volume.storedName);
+  v->name = TrimBoth(TVolumeBody::Decode(list.VolumeRecord()).volumeName);
+  v->sheets.reserve(sheets.size());
+  for (auto& [unused, s] : sheets) {
+    TIndexedSheet& h = v->sheets.emplace_back();
+    h.volume = v.get();
+    h.volumeRecord = v->firstHdr;
+    h.order = int32_t(v->sheets.size() - 1);
+    h.id = (int64_t(serial) << 32) | uint32_t(h.order);
+    h.position = s->position;
+    TTermWriter& writer = *writers[size_t(h.order) % writers.size()];
+    std::string text = writer.Spare();
+    bool read = false;
+    try {
+      read = buffer && ReadText(*buffer, s->body.text, text);
+    } catch (const EVorneError& e) {
+      if (damage.empty()) damage = e.what();
+    }
+    if (read) {
+      h.name.assign(text, 0, std::min(text.find('\n'), size_t(40)));
+    } else {
+      text.clear();
+      h.name = SheetName(*s, nullptr);
+    }
+    const std::shared_ptr<T6Entry> docket = s->Docket();
+    h.status = s->body.status;
+    h.effectiveDate = docket->body.effectiveDate;
+    h.sheetRecord = s->body.Encode();
+    h.docketRecord = docket->body.Encode();
+    bytes += text.size();
+    writer.Add(h.id, std::move(text));
+  }
+  return v;
+}
+
 // Every term file of one index commits at least this much text at once.
 constexpr size_t kCommitBytes = 256u << 20;
 
@@ -746,12 +831,7 @@ TLibraryIndex::TRefresh TLibraryIndex::Update(const TProgress& progress) {
     return TRefresh::Failed;
   }
   // The sizes and times of the library's files: unchanged, nothing to do.
-  std::string stamp;
-  for (const std::string& path : {cluster.PrimePath(), cluster.HdrPath(), cluster.TextPath()}) {
-    uint64_t size = 0;
-    if (env_.fs.Exists(path)) size = env_.fs.Open(path, TOpenMode::Read)->Size();
-    stamp += std::to_string(size) + ":" + std::to_string(env_.fs.ModTime(path)) + ";";
-  }
+  const std::string stamp = Stamp(env_, cluster);
   {
     // Another run may have changed the index since it was read: its serial moved on.
     const auto meta = ReadMeta(db_);
@@ -767,24 +847,11 @@ TLibraryIndex::TRefresh TLibraryIndex::Update(const TProgress& progress) {
   }
   text_.reset();  // the text file may be another one now
   cluster.ReadAll();
-  // What each volume is now: its prime record and every record of its chain.
-  std::map<int32_t, std::pair<TPrimeRef*, uint64_t>> now;
   if (!cluster.OpenHdr()) {
     error_ = "Cannot open " + cluster.HdrPath();
     return TRefresh::Failed;
   }
-  for (const auto& v : cluster.Volumes()) {
-    const auto prime = v->record.Encode();
-    uint64_t h = Mix(kFnvStart, prime.data(), prime.size());
-    h = Mix(h, v->storedName.data(), v->storedName.size());
-    cluster.WalkChain(
-        *v, [&h](int32_t n, const THdrRecord& r) {
-          h = Mix(h ^ uint32_t(n), r.data(), r.size());
-          return true;
-        },
-        false);
-    now.emplace(v->record.firstHdr, std::make_pair(v.get(), h));  // the first of two sharing a chain
-  }
+  const auto now = Signatures(cluster);
   std::vector<int32_t> drop;
   std::vector<std::pair<TPrimeRef*, uint64_t>> index;
   size_t dropping = 0;
@@ -867,66 +934,22 @@ TLibraryIndex::TRefresh TLibraryIndex::Update(const TProgress& progress) {
       pendingBytes = 0;
     };
     TDataBuffer* buffer = cluster.Buffer();
-    bool toldDamage = false;
+    std::string damage;
     for (size_t i = 0; i < index.size(); ++i) {
-      TPrimeRef& volume = *index[i].first;
-      THdrList list(volume, nullptr);
-      list.Load();
-      TNamedSheets sheets;
-      TAuxList<T5Entry> issuers;
-      TAuxList<T6Entry> dockets;
-      list.FillSheets(sheets, issuers, dockets);
-      auto v = std::make_unique<TIndexedVolume>();
-      v->firstHdr = volume.record.firstHdr;
-      v->serial = serial + 1 + int32_t(i);
-      v->signature = index[i].second;
-      char code[16];
-      std::snprintf(code, sizeof code, "%06u", unsigned(volume.record.companyCode % 1000000));
-      v->code = code;
-      v->company = TrimRight(volume.storedName);
-      v->name = TrimBoth(TVolumeBody::Decode(list.VolumeRecord()).volumeName);
-      v->sheets.reserve(sheets.size());
-      for (auto& [unused, s] : sheets) {
-        TIndexedSheet& h = v->sheets.emplace_back();
-        h.volume = v.get();
-        h.volumeRecord = v->firstHdr;
-        h.order = int32_t(v->sheets.size() - 1);
-        h.id = (int64_t(v->serial) << 32) | uint32_t(h.order);
-        h.position = s->position;
-        TTermWriter& writer = *writers[size_t(h.order) % writers.size()];
-        std::string text = writer.Spare();
-        bool read = false;
-        try {
-          read = buffer && ReadText(*buffer, s->body.text, text);
-        } catch (const EVorneError& e) {
-          // A damaged block: its sheets are listed, their text is not searched.
-          if (!toldDamage) env_.port.Error(e.what());
-          toldDamage = true;
-        }
-        if (read) {
-          h.name.assign(text, 0, std::min(text.find('\n'), size_t(40)));
-        } else {
-          text.clear();
-          h.name = SheetName(*s, nullptr);
-        }
-        const std::shared_ptr<T6Entry> docket = s->Docket();
-        h.status = s->body.status;
-        h.effectiveDate = docket->body.effectiveDate;
-        h.sheetRecord = s->body.Encode();
-        h.docketRecord = docket->body.Encode();
-        pendingBytes += text.size();
-        writer.Add(h.id, std::move(text));
-      }
-      pending.push_back(std::move(v));
+      pending.push_back(IndexVolume(*index[i].first, index[i].second, serial + 1 + int32_t(i), buffer, writers,
+                                    pendingBytes, damage));
       ++counts_.indexed;
       if (pendingBytes >= kCommitBytes) commit();
       if (progress && !progress(i + 1, index.size())) {
         commit();
+        if (!damage.empty()) env_.port.Error(damage);
         return TRefresh::Cancelled;
       }
     }
     commit();
     cluster.CloseBuffer();
+    // A damaged block: its sheets are listed, their text is not searched.
+    if (!damage.empty()) env_.port.Error(damage);
   }
   cluster.CloseHdr();
   {
