@@ -1,6 +1,6 @@
-// What Find in Library shows of its hits, in both programs: the hits of the
-// chosen volumes that the selection criteria accept, in the order Browse
-// would list them, and a hit as one line.
+// What Find in Library shows of its hits, in both programs: one search (the
+// hits of the chosen volumes that the selection criteria accept, in the
+// order Browse would list them), and a hit as one line.
 #pragma once
 
 #include <chrono>
@@ -11,8 +11,6 @@
 #include "search/LibraryIndex.h"
 
 namespace vorne {
-
-class TSheetFilter;
 
 // The effective date as the Database export writes it, trimmed.
 std::string EffectiveText(const TIndexedSheet& hit);

@@ -25,8 +25,11 @@
 // A term table is FTS5, contentless, with positions (phrases need them) and
 // a tokenizer of the program's own ("vorne_words") that splits and folds
 // Windows-1252 text as the query language reads it. A sheet's row is
-// serial << 32 | its place in its volume's list, in table place % shards:
-// the tables are written on threads of their own, and searched in parallel.
+// serial << 32 | its place in its volume's list, in table place % shards.
+// There are as many tables as processors when the index is made (at most
+// kMaxShards): they are written on threads of their own, one each, while
+// the library is read, and searched in parallel on the shared pool. The
+// files are written without waiting for the disk.
 // The texts themselves are not kept: a snippet reads its sheet from the
 // library.
 //
@@ -133,7 +136,8 @@ class TLibraryIndex {
   // numbers in volume list order; nullptr: every volume, by FirstHdr) and
   // whose sheet and docket records filter accepts (nullptr accepts all),
   // ordered by volume, then by its place in the volume's sheet list. The
-  // sheets stay valid until the next Refresh.
+  // sheets stay valid until the next Refresh (or a Search that finds the
+  // index damaged).
   THits Search(const TQuery& query, const std::vector<int32_t>* volumes = nullptr,
                const TSheetFilter* filter = nullptr);
   // The text of an indexed sheet as the index read it, lines joined by "\n",
