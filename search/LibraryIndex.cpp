@@ -614,6 +614,18 @@ std::unique_ptr<TIndexedVolume> IndexVolume(TPrimeRef& volume, uint64_t signatur
   return v;
 }
 
+// Sets a flag for its lifetime.
+class TBusyFlag {
+ public:
+  explicit TBusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
+  ~TBusyFlag() { flag_ = false; }
+  TBusyFlag(const TBusyFlag&) = delete;
+  TBusyFlag& operator=(const TBusyFlag&) = delete;
+
+ private:
+  bool& flag_;
+};
+
 // Every term file of one index commits at least this much text at once.
 constexpr size_t kCommitBytes = 256u << 20;
 
@@ -795,6 +807,12 @@ void TLibraryIndex::Renumber() {
 }
 
 TLibraryIndex::TRefresh TLibraryIndex::Refresh(const TProgress& progress) {
+  // Called again from its own progress (events let run): the index is busy.
+  if (busy_) {
+    error_ = "The search index is being brought up to date";
+    return TRefresh::Failed;
+  }
+  TBusyFlag busy(busy_);
   counts_ = {};
   error_.clear();
   // Another program built the index again meanwhile: its files are new ones.
@@ -966,6 +984,11 @@ TLibraryIndex::TRefresh TLibraryIndex::Update(const TProgress& progress) {
 
 THits TLibraryIndex::Search(const TQuery& query, const std::vector<int32_t>* volumes, const TSheetFilter* filter) {
   THits hits;
+  if (busy_) {
+    error_ = "The search index is being brought up to date";
+    return hits;
+  }
+  TBusyFlag busy(busy_);
   if (!OpenDatabase()) return hits;
   try {
     if (!loaded_) {

@@ -161,6 +161,7 @@ class TLibraryIndex {
   std::string file_;
   std::string error_;
   TRefreshCounts counts_;
+  bool busy_ = false;  // in Refresh or Search
   sqlite3* db_ = nullptr;            // the index proper, and term table 0
   std::vector<sqlite3*> shards_;     // every term table's database, db_ first
   std::vector<sqlite3_stmt*> find_;  // the MATCH of each term table, marking its rows

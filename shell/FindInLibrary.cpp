@@ -25,6 +25,22 @@ const TSheetFilter* TFindInLibrary::Filter() {
 }
 
 void TFindInLibrary::Search() {
+  // Typed on while the index is built (the progress lets events run): the
+  // newest query is searched once it is, unless the building was cancelled.
+  if (searching_) {
+    again_ = true;
+    return;
+  }
+  searching_ = true;
+  do {
+    again_ = false;
+    SearchOnce();
+  } while (again_ && !cancel_);
+  again_ = false;
+  searching_ = false;
+}
+
+void TFindInLibrary::SearchOnce() {
   hits_.clear();
   snippets_.clear();
   countText_.clear();

@@ -42,7 +42,8 @@ class TFindInLibrary {
   void SetUseCriteria(bool on) { useCriteria_ = on; }
   bool UseCriteria() const { return useCriteria_; }
 
-  // Searches the query; an empty query empties the list.
+  // Searches the query; an empty query empties the list. Called again while
+  // it builds the index, it searches the newest query after it.
   void Search();
   void CancelIndexing() { cancel_ = true; }
 
@@ -70,6 +71,7 @@ class TFindInLibrary {
     if (onChanged) onChanged();
   }
   const TSheetFilter* Filter();
+  void SearchOnce();
 
   TMain& main_;
   std::string query_;
@@ -81,6 +83,7 @@ class TFindInLibrary {
   std::string indexedPrime_;
   bool indexing_ = false;
   bool cancel_ = false;
+  bool searching_ = false, again_ = false;
   std::pair<size_t, size_t> progress_{0, 0};
   std::string countText_;
   bool countIsError_ = false;

@@ -187,6 +187,9 @@ TEST_F(LibraryIndexTest, AgreesWithAPlainScanInBothFormsOnAnyNumberOfThreads) {
     std::vector<std::pair<size_t, size_t>> progress;
     ASSERT_EQ(index.Refresh([&](size_t done, size_t total) {
       progress.emplace_back(done, total);
+      // Called again from its own progress: busy, and nothing is disturbed.
+      EXPECT_EQ(index.Refresh(), TLibraryIndex::TRefresh::Failed);
+      EXPECT_TRUE(index.Search(Q("rate")).empty());
       return true;
     }), TLibraryIndex::TRefresh::Updated);
     EXPECT_EQ(progress.front(), std::make_pair(size_t(0), size_t(6)));
