@@ -280,16 +280,21 @@ sqlite3* OpenFile(const std::string& path) {
     throw std::runtime_error(why);
   }
   sqlite3_busy_timeout(db, 30000);
-  // Derived data: a crash of the program keeps the file sound (the journal
-  // stays); one of the machine may damage it, and a damaged index is built
-  // again. The disk is never waited for.
-  Exec(db, "PRAGMA synchronous=OFF");
-  Exec(db, "PRAGMA temp_store=MEMORY");
-  // Pages freed by merging segments are reused, never overwritten with zeros.
-  Exec(db, "PRAGMA secure_delete=OFF");
-  Exec(db, "PRAGMA cache_size=-16384");
-  Exec(db, "PRAGMA page_size=16384");  // for a new file only
-  RegisterTokenizer(db);
+  try {
+    // Derived data: a crash of the program keeps the file sound (the journal
+    // stays); one of the machine may damage it, and a damaged index is built
+    // again. The disk is never waited for.
+    Exec(db, "PRAGMA synchronous=OFF");
+    Exec(db, "PRAGMA temp_store=MEMORY");
+    // Pages freed by merging segments are reused, never overwritten with zeros.
+    Exec(db, "PRAGMA secure_delete=OFF");
+    Exec(db, "PRAGMA cache_size=-16384");
+    Exec(db, "PRAGMA page_size=16384");  // for a new file only
+    RegisterTokenizer(db);
+  } catch (...) {
+    sqlite3_close_v2(db);  // a file that is no database fails here
+    throw;
+  }
   return db;
 }
 
