@@ -58,7 +58,7 @@ class TSnippetDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-// The hits as table rows; snippets are read from the index only for the rows shown.
+// The hits as table rows; snippets are read from the library only for the rows shown.
 class TFindResultsModel : public QAbstractTableModel {
  public:
   explicit TFindResultsModel(TFindInLibrary& model, QObject* parent) : QAbstractTableModel(parent), model_(model) {}
@@ -77,7 +77,7 @@ class TFindResultsModel : public QAbstractTableModel {
   }
   QVariant data(const QModelIndex& index, int role) const override {
     if (!index.isValid() || size_t(index.row()) >= model_.Hits().size()) return {};
-    const TIndexedSheet& h = model_.Hits()[size_t(index.row())];
+    const TIndexedSheet& h = *model_.Hits()[size_t(index.row())];
     if (index.column() == kSnippet && (role == kHtmlRole || role == Qt::DisplayRole)) {
       QString html, plain;
       for (const auto& [piece, hit] : model_.SnippetOf(size_t(index.row()))) {
@@ -89,8 +89,8 @@ class TFindResultsModel : public QAbstractTableModel {
     }
     if (role != Qt::DisplayRole) return {};
     switch (index.column()) {
-      case kCompanyColumn: return ToQt(h.company);
-      case kVolumeColumn: return ToQt(h.volume);
+      case kCompanyColumn: return ToQt(h.Company());
+      case kVolumeColumn: return ToQt(h.VolumeName());
       case kSheetColumn: return ToQt(h.name);
       case kStatusColumn: return ToQt(StatusName(h.status));
       case kEffectiveColumn: return ToQt(model_.EffectiveOf(size_t(index.row())));

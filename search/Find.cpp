@@ -1,7 +1,6 @@
 #include "search/Find.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "store/Common.h"
 #include "store/Headers.h"
@@ -9,35 +8,14 @@
 
 namespace vorne {
 
-std::vector<TIndexedSheet> ChooseHits(std::vector<TIndexedSheet> hits, const std::vector<int32_t>& volumes,
-                                      const TSheetFilter* filter) {
-  std::unordered_map<int32_t, size_t> place;
-  for (size_t i = 0; i < volumes.size(); ++i) place.emplace(volumes[i], i);
-  std::vector<std::pair<std::pair<size_t, int32_t>, size_t>> keys;
-  for (size_t i = 0; i < hits.size(); ++i) {
-    const TIndexedSheet& h = hits[i];
-    auto at = place.find(h.volumeRecord);
-    if (at == place.end()) continue;
-    if (filter && !(filter->AcceptSheet(TSheetBody::Decode(h.sheetRecord)) &&
-                    filter->AcceptDocket(TDocketBody::Decode(h.docketRecord))))
-      continue;
-    keys.push_back({{at->second, h.order}, i});
-  }
-  std::sort(keys.begin(), keys.end());
-  std::vector<TIndexedSheet> chosen;
-  chosen.reserve(keys.size());
-  for (const auto& k : keys) chosen.push_back(std::move(hits[k.second]));
-  return chosen;
-}
-
 std::string EffectiveText(const TIndexedSheet& hit) { return TrimBoth(DateField(hit.effectiveDate)); }
 
 std::string HitLine(const TIndexedSheet& hit, const std::string& snippet) {
   // A field never holds a tab or line end of its own: the line stays seven columns.
   std::string line;
   bool first = true;
-  for (const std::string& f : {hit.code, hit.company, hit.volume, hit.name, StatusName(hit.status), EffectiveText(hit),
-                               snippet}) {
+  for (const std::string& f : {hit.Code(), hit.Company(), hit.VolumeName(), hit.name, StatusName(hit.status),
+                               EffectiveText(hit), snippet}) {
     if (!first) line += '\t';
     first = false;
     for (char c : f) line += c == '\t' || c == '\r' || c == '\n' ? ' ' : c;
@@ -82,7 +60,7 @@ TFindAnswer FindInLibrary(TLibraryIndex& index, const TFindRequest& request,
     return answer;
   }
   const auto start = std::chrono::steady_clock::now();
-  answer.hits = ChooseHits(index.Search(*query), request.volumes, request.filter);
+  answer.hits = index.Search(*query, &request.volumes, request.filter);
   if (!index.Error().empty()) answer.error = index.Error();
   answer.time = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
   return answer;

@@ -1,6 +1,6 @@
-// What Find in Library shows of its hits, in both programs: the hits of the
-// chosen volumes that the selection criteria accept, in the order Browse
-// would list them, and a hit as one line.
+// What Find in Library shows of its hits, in both programs: one search (the
+// hits of the chosen volumes that the selection criteria accept, in the
+// order Browse would list them), and a hit as one line.
 #pragma once
 
 #include <chrono>
@@ -11,14 +11,6 @@
 #include "search/LibraryIndex.h"
 
 namespace vorne {
-
-class TSheetFilter;
-
-// The hits whose volume is in volumes (FirstHdr numbers in volume list
-// order) and whose sheet and docket records filter accepts (nullptr accepts
-// all), ordered by volume, then by their place in the volume's sheet list.
-std::vector<TIndexedSheet> ChooseHits(std::vector<TIndexedSheet> hits, const std::vector<int32_t>& volumes,
-                                      const TSheetFilter* filter);
 
 // The effective date as the Database export writes it, trimmed.
 std::string EffectiveText(const TIndexedSheet& hit);
@@ -38,7 +30,7 @@ struct TFindRequest {
   const TSheetFilter* filter = nullptr;
 };
 struct TFindAnswer {
-  std::vector<TIndexedSheet> hits;
+  THits hits;  // valid until the index's next Refresh
   std::string error;        // a query the language cannot read, or a failed index
   bool usageError = false;  // error is about the query
   bool cancelled = false;

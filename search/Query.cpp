@@ -46,26 +46,6 @@ std::string IndexTerm(std::string_view folded) {
   return out;
 }
 
-std::string IndexTerms(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    if (!IsWordChar(text[i])) {
-      ++i;
-      continue;
-    }
-    if (!out.empty()) out.push_back(' ');
-    size_t j = i;
-    while (j < text.size() && IsWordChar(text[j])) ++j;
-    std::string folded;
-    for (size_t k = i; k < j; ++k) folded.push_back(LowerChar(text[k]));
-    out += IndexTerm(folded);
-    i = j;
-  }
-  return out;
-}
-
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }

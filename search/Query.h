@@ -37,10 +37,8 @@ struct TTextWord {
 };
 // The words of text, in order.
 std::vector<TTextWord> SplitWords(std::string_view text);
-// The folded words of text separated by single blanks, each written in UTF-8
-// (a byte read as Latin-1) so that the full-text engine sees valid text.
-std::string IndexTerms(std::string_view text);
-// One folded word as IndexTerms writes it.
+// One folded word as the full-text index holds it: in UTF-8 (each byte read
+// as Latin-1), so that the full-text engine sees valid text.
 std::string IndexTerm(std::string_view folded);
 
 // One part of a query: a phrase of one or more folded words; prefix means the

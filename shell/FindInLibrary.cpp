@@ -25,6 +25,22 @@ const TSheetFilter* TFindInLibrary::Filter() {
 }
 
 void TFindInLibrary::Search() {
+  // Typed on while the index is built (the progress lets events run): the
+  // newest query is searched once it is, unless the building was cancelled.
+  if (searching_) {
+    again_ = true;
+    return;
+  }
+  searching_ = true;
+  do {
+    again_ = false;
+    SearchOnce();
+  } while (again_ && !cancel_);
+  again_ = false;
+  searching_ = false;
+}
+
+void TFindInLibrary::SearchOnce() {
   hits_.clear();
   snippets_.clear();
   countText_.clear();
@@ -80,14 +96,14 @@ void TFindInLibrary::Search() {
 const TSnippetParts& TFindInLibrary::SnippetOf(size_t i) {
   static const TSnippetParts kNone;
   if (i >= hits_.size() || !parsed_) return kNone;
-  if (!snippets_[i]) snippets_[i] = SnippetParts(*parsed_, index_->Text(hits_[i].id), 80);
+  if (!snippets_[i]) snippets_[i] = SnippetParts(*parsed_, index_->Text(*hits_[i]), 80);
   return *snippets_[i];
 }
 
 bool TFindInLibrary::Open(size_t i) {
   TFileCluster* cluster = main_.Input();
   if (i >= hits_.size() || !cluster) return false;
-  const TIndexedSheet& hit = hits_[i];
+  const TIndexedSheet& hit = *hits_[i];
   TPrimeRef* volume = nullptr;
   for (const auto& v : cluster->Volumes())
     if (v->record.firstHdr == hit.volumeRecord) volume = v.get();

@@ -42,7 +42,8 @@ class TFindInLibrary {
   void SetUseCriteria(bool on) { useCriteria_ = on; }
   bool UseCriteria() const { return useCriteria_; }
 
-  // Searches the query; an empty query empties the list.
+  // Searches the query; an empty query empties the list. Called again while
+  // it builds the index, it searches the newest query after it.
   void Search();
   void CancelIndexing() { cancel_ = true; }
 
@@ -53,10 +54,10 @@ class TFindInLibrary {
   // "12 sheets found in 8 ms", a message saying what went wrong, or "".
   const std::string& CountText() const { return countText_; }
   bool CountIsError() const { return countIsError_; }
-  const std::vector<TIndexedSheet>& Hits() const { return hits_; }
-  // The snippet of hit i as plain and hit pieces (read from the index once).
+  const THits& Hits() const { return hits_; }
+  // The snippet of hit i as plain and hit pieces (read from the library once).
   const TSnippetParts& SnippetOf(size_t i);
-  std::string EffectiveOf(size_t i) const { return EffectiveText(hits_.at(i)); }
+  std::string EffectiveOf(size_t i) const { return EffectiveText(*hits_.at(i)); }
 
   // Lists hit i's volume in the sheet list (its sheets as the criteria in
   // use here select them) and selects the hit there; the sheet is then the
@@ -70,6 +71,7 @@ class TFindInLibrary {
     if (onChanged) onChanged();
   }
   const TSheetFilter* Filter();
+  void SearchOnce();
 
   TMain& main_;
   std::string query_;
@@ -81,10 +83,11 @@ class TFindInLibrary {
   std::string indexedPrime_;
   bool indexing_ = false;
   bool cancel_ = false;
+  bool searching_ = false, again_ = false;
   std::pair<size_t, size_t> progress_{0, 0};
   std::string countText_;
   bool countIsError_ = false;
-  std::vector<TIndexedSheet> hits_;
+  THits hits_;
   std::vector<std::optional<TSnippetParts>> snippets_;
 };
 

@@ -41,8 +41,8 @@ TFindOutcome RunFind(TMain& main, const std::string& query, std::FILE* out, std:
     return answer.usageError ? TFindOutcome::Usage : TFindOutcome::Failed;
   }
   const TQuery parsed = *TQuery::Parse(query, error);
-  for (const TIndexedSheet& hit : answer.hits)
-    std::fprintf(out, "%s\n", HitLine(hit, Snippet(parsed, index.Text(hit.id))).c_str());
+  for (const TIndexedSheet* hit : answer.hits)
+    std::fprintf(out, "%s\n", HitLine(*hit, Snippet(parsed, index.Text(*hit))).c_str());
   std::fprintf(err, "%zu %s found in %lld ms\n", answer.hits.size(), answer.hits.size() == 1 ? "sheet" : "sheets",
                static_cast<long long>(answer.time.count()));
   return answer.hits.empty() ? TFindOutcome::NoneFound : TFindOutcome::Found;

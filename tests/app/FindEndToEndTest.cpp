@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 
+#include "search/LibraryIndex.h"
 #include "search/Query.h"
 #include "store/Cluster.h"
 #include "store/Common.h"
@@ -119,7 +120,19 @@ TEST_F(FindEndToEndTest, FindsWhatAPlainScanFindsInBrowseOrder) {
   }
   // The index lives in the cache folder; the library folder is untouched.
   EXPECT_EQ(LibraryFiles(), before);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "cache" / "vorne"), fs::directory_iterator()), 1);
+  // One index for the library: its file, and a term file per further thread
+  // it was built with, all named after the library.
+  const std::string stem = fs::path(TLibraryIndex::FileFor((dir_ / "cache" / "vorne").string(),
+                                                           fs::absolute(lib_ + "/Prime4").lexically_normal().string()))
+                               .stem()
+                               .string();
+  size_t files = 0;
+  for (const auto& e : fs::directory_iterator(dir_ / "cache" / "vorne")) {
+    EXPECT_TRUE(e.path().filename().string().starts_with(stem + ".")) << e.path();
+    ++files;
+  }
+  EXPECT_GE(files, 1u);
+  EXPECT_LE(files, size_t(TLibraryIndex::kMaxShards));
 
   for (const std::string query : {"\"rate schedule\"", "transport* OR storage", "fuel gas", "effective date"}) {
     r = Find({query, "ALL"});
@@ -142,6 +155,22 @@ TEST_F(FindEndToEndTest, FindsWhatAPlainScanFindsInBrowseOrder) {
     EXPECT_NE(found, std::string::npos) << "out of Browse order: " << line;
     if (found != std::string::npos) at = found;
   }
+
+  // Every line the same on one thread and on three, from this index and
+  // from one built afresh on three threads (three term files).
+  const std::string query = "\"rate schedule\" OR fuel*";
+  const TBatchResult two = Find({query});
+  ASSERT_EQ(two.status, 0) << two.err;
+  ::setenv("VORNE_THREADS", "1", 1);
+  const TBatchResult one = Find({query});
+  ::setenv("VORNE_THREADS", "3", 1);
+  fs::remove_all(dir_ / "cache");
+  const TBatchResult three = Find({query});
+  ::unsetenv("VORNE_THREADS");
+  EXPECT_EQ(one.out, two.out);
+  EXPECT_EQ(three.out, two.out);
+  EXPECT_NE(three.err.find("Indexing "), std::string::npos) << three.err;
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "cache" / "vorne"), fs::directory_iterator()), 3);
 }
 
 TEST_F(FindEndToEndTest, ExitStatusesAndQueriesItCannotRead) {

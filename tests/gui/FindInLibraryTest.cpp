@@ -12,6 +12,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "gui/FindInLibraryView.h"
 #include "gui/SheetListView.h"
@@ -121,6 +122,28 @@ class FindInLibraryTest : public QObject {
     view->SearchNow();
     QCOMPARE(view->Results()->model()->rowCount(), 0);
     QCOMPARE(view->CountLabel()->text(), QString("character 6: OR needs a part after it"));
+  }
+
+  // Typing on while the first search builds the index (its progress lets
+  // events run): the newest query is searched once the index is built.
+  void typingOnWhileTheIndexIsBuilt() {
+    qputenv("XDG_CACHE_HOME", (dir_.path() + "/cache-typed").toUtf8());
+    TDesktopProgram p({"FROM", library_, "UNZIP"});
+    p.window.ShowFindInLibrary();
+    TFindInLibraryView* view = p.window.FindInLibraryView();
+    QVERIFY(view);
+    view->QueryBox()->setText("firm");
+    bool typed = false;
+    QTimer::singleShot(0, view, [&] {
+      typed = true;
+      view->QueryBox()->setText("beta");
+      view->SearchNow();
+    });
+    view->SearchNow();
+    QVERIFY(typed);
+    QCOMPARE(Column(view->Results(), 0), QStringList({"Beta Gas Company"}));
+    QVERIFY(view->CountLabel()->text().startsWith("1 sheet found in "));
+    qputenv("XDG_CACHE_HOME", (dir_.path() + "/cache").toUtf8());
   }
 
  private:
