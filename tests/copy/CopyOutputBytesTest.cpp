@@ -22,6 +22,7 @@
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
+#include "support/SheetTexts.h"
 
 namespace vorne::testing {
 namespace {
@@ -205,6 +206,17 @@ TEST_F(CopyOutputBytesTest, ADamagedSourceBlockFailsItsVolumeAloneAndTheSameOnAn
   const std::string prime = BuildLibrary(
       env_, "/w/a", true,
       {First(7, "Alpha Pipeline Company", 40), First(9, "Beta Gas Transmission", 60), First(11, "Gamma Interstate", 8)});
+  // What the undamaged volumes hold: company code, title and text of each sheet.
+  auto texts = [&](const std::string& primePath, uint32_t skippedCode) {
+    std::vector<std::string> all;
+    TFileCluster c(env_, true);
+    EXPECT_TRUE(c.Open(primePath, false));
+    ForEachSheetText(c, [&](const TPrimeRef& v, const std::string& name, const TSheetPtr&, const std::string& text) {
+      if (v.record.companyCode != skippedCode) all.push_back(std::to_string(v.record.companyCode) + name + text);
+    });
+    return all;
+  };
+  const std::vector<std::string> undamaged = texts(prime, 9);
   // The damage: bytes in the middle of a block past the first of the file.
   const std::string textPath = std::string("/w/a/") + kCompressedNames.text;
   std::string text = mem_.ReadAll(textPath);
@@ -258,37 +270,14 @@ TEST_F(CopyOutputBytesTest, ADamagedSourceBlockFailsItsVolumeAloneAndTheSameOnAn
   const TRun one = copyAll(1), many = copyAll(4);
   SetWorkerThreadsForTesting(std::nullopt);
 
-  ASSERT_EQ(one.volumes.size(), 3u);
-  EXPECT_EQ(std::count(one.volumes.begin(), one.volumes.end(), "copied"), 2);
-  EXPECT_EQ(std::count(one.volumes.begin(), one.volumes.end(),
-                       "Decompression error (damaged or incomplete zlib stream)"),
-            1);
+  EXPECT_EQ(one.volumes, (std::vector<std::string>{
+                             "copied", "Decompression error (damaged or incomplete zlib stream)", "copied"}));
   EXPECT_EQ(many.volumes, one.volumes);
   EXPECT_EQ(many.messages, one.messages);
   EXPECT_TRUE(many.files == one.files);
 
-  // What was copied reads back whole.
-  TFileCluster copied(env_, true);
-  ASSERT_TRUE(copied.Open(PrimePathFor("/w/out", true), false));
-  copied.ReadAll();
-  EXPECT_EQ(copied.Volumes().size(), 2u);
-  ASSERT_TRUE(copied.OpenBuffer());
-  for (const auto& v : copied.Volumes()) {
-    THdrList list(*v, nullptr);
-    list.Load();
-    TNamedSheets names;
-    TAuxList<T5Entry> issuers;
-    TAuxList<T6Entry> dockets;
-    list.FillSheets(names, issuers, dockets);
-    EXPECT_FALSE(names.empty());
-    for (auto& [title, sheet] : names) {
-      std::vector<std::string> lines;
-      int32_t longest = 0, count = 0;
-      EXPECT_TRUE(copied.Buffer()->SheetText(sheet->body.text, lines, longest, count));
-      EXPECT_GT(lines.size(), 3u);
-    }
-  }
-  copied.CloseBuffer();
+  // The volumes around it were copied whole.
+  EXPECT_EQ(texts(PrimePathFor("/w/out", true), 0), undamaged);
 }
 
 // Reading a sheet's title and keeping its pages in one go gives the title
