@@ -48,9 +48,6 @@ class TCopyHdrObject : public TOutHdrObject {
   bool cancel = false;
 
  private:
-  // Each sheet's title from its first line, keeping its pages.
-  void ReadTitlesKeepingPages(TNamedSheets& names, TDataBuffer& buffer, TUserPort& port);
-
   TNamedSheets incoming_;
   std::set<const TSheet*> noDocket_;
   std::vector<uint8_t> keptBytes_;

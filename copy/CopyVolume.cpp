@@ -32,7 +32,24 @@ void TCopyHdrObject::Load(THdrList& selected) {
     // Without its text no sheet is offered, as FillNames does.
     if (bufferWasOpen || source.OpenBuffer()) try {
       selected.FillSheets(names, issuers, dockets);
-      ReadTitlesKeepingPages(names, *source.Buffer(), source.Env().port);
+      TBusy busy(source.Env().port);
+      TDataBuffer* buffer = source.Buffer();
+      // Room for every sheet's pages up to the budget at once: no copying as
+      // the store grows, and never more than the budget held.
+      size_t wanted = 0;
+      for (const auto& [title, sheet] : names) wanted += size_t(sheet->body.text.pageCount) * kPageSize;
+      keptBytes_.reserve(std::min(wanted, kKeptPagesBudget));
+      for (auto& [title, sheet] : names) {
+        const TTextPos& text = sheet->body.text;
+        const size_t want = text.pageCount > 0 ? size_t(text.pageCount) * kPageSize : 0;
+        if (keptBytes_.size() + want > kKeptPagesBudget) {
+          title = SheetName(*sheet, buffer);
+          continue;
+        }
+        const size_t at = keptBytes_.size();
+        title = SheetNameKeepingPages(*sheet, buffer, keptBytes_);
+        if (keptBytes_.size() > at) kept_[sheet.get()] = {at, keptBytes_.size() - at};
+      }
       if (!bufferWasOpen) source.CloseBuffer();
     } catch (...) {
       if (!bufferWasOpen) source.CloseBuffer();
@@ -53,32 +70,6 @@ void TCopyHdrObject::Load(THdrList& selected) {
   std::stable_sort(names.begin(), names.end(),
                    [](const auto& a, const auto& b) { return CompareNoCase(a.first, b.first) < 0; });
   incoming_ = std::move(names);
-}
-
-void TCopyHdrObject::ReadTitlesKeepingPages(TNamedSheets& names, TDataBuffer& buffer, TUserPort& port) {
-  TBusy busy(port);
-  // The list is mostly in file order: the blocks after the one being read
-  // are inflated on the pool meanwhile.
-  struct TReadingAhead {
-    TDataBuffer& buffer;
-    const bool was = buffer.ReadingAhead();
-    ~TReadingAhead() { buffer.ReadAhead(was); }
-  } ahead{buffer};
-  buffer.ReadAhead(true);
-  size_t wanted = 0;
-  for (const auto& [title, sheet] : names) wanted += size_t(sheet->body.text.pageCount) * kPageSize;
-  keptBytes_.reserve(std::min(wanted, kKeptPagesBudget));
-  for (auto& [title, sheet] : names) {
-    const TTextPos& text = sheet->body.text;
-    const size_t want = text.pageCount > 0 ? size_t(text.pageCount) * kPageSize : 0;
-    if (keptBytes_.size() + want > kKeptPagesBudget) {
-      title = SheetName(*sheet, &buffer);
-      continue;
-    }
-    const size_t at = keptBytes_.size();
-    title = SheetNameKeepingPages(*sheet, &buffer, keptBytes_);
-    if (keptBytes_.size() > at) kept_[sheet.get()] = {at, keptBytes_.size() - at};
-  }
 }
 
 std::span<const uint8_t> TCopyHdrObject::KeptPages(const TSheet& s) const {

@@ -109,8 +109,6 @@ class TDataBuffer {
   // reads the file. It needs more than one thread (WorkerThreads); it stays
   // on across Close and Open.
   void ReadAhead(bool on);
-  // Whether ReadAhead was last turned on (the pool may still be unused).
-  bool ReadingAhead() const { return readAhead_; }
   // nullopt: the processors decide; true/false: always/never (for tests).
   static void SetPrefetchForTesting(std::optional<bool> on);
 

@@ -512,21 +512,7 @@ bool OutDataBuffer::FlushWindow(bool wait) {
     }
   } used{*this, ticket_};
   if (!wait && compressAhead_ && pageIndex_ > 0) return empty.ok = HandToPool();
-  if (pending_.empty()) return empty.ok = WriteBlock();
-  // The last window is compressed here while the pool finishes the ones
-  // before it; it is written after them, and a failure to compress it is
-  // raised once they are out, as it would be without the pool.
-  std::exception_ptr failed;
-  size_t length = 0;
-  try {
-    length = CompressWindow();
-  } catch (...) {
-    failed = std::current_exception();
-  }
-  if (!WritePending(0)) return false;
-  if (failed) std::rethrow_exception(failed);
-  ++ticket_;
-  return empty.ok = WriteCompressed(zipArea_.data(), length);
+  return empty.ok = WritePending(0) && WriteBlock();
 }
 
 bool OutDataBuffer::WriteRaw() {
@@ -544,15 +530,10 @@ bool OutDataBuffer::WriteRaw() {
   return true;
 }
 
-size_t OutDataBuffer::CompressWindow() {
+bool OutDataBuffer::WriteBlock() {
   const size_t length =
       Compress({window_.data(), size_t(pageIndex_) * kPageSize}, {zipArea_.data() + 4, kZipArea});
   PutU32(zipArea_.data(), uint32_t(length));
-  return length;
-}
-
-bool OutDataBuffer::WriteBlock() {
-  const size_t length = CompressWindow();
   ++ticket_;
   return WriteCompressed(zipArea_.data(), length);
 }

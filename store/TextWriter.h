@@ -144,9 +144,6 @@ class OutDataBuffer : public TDataBuffer {
   std::optional<TTextPos> WriteLines(std::span<const TLine> lines);
   bool WriteRaw();
   bool WriteBlock();
-  // The window's pages deflated into zipArea_ behind their length field;
-  // returns the deflated length.
-  size_t CompressWindow();
   void ReportWriteError(int code);
   void CutBack(uint64_t size);
   void ClearFrom(int first);
