@@ -200,8 +200,8 @@ TEST_F(CopyOutputBytesTest, OneThreadAndManyWriteTheSameFilesOfStockZlibBlocks) 
 
 // A source text file with a damaged block: the copy of the volume whose sheet
 // lives there fails with the codec's message, the volumes before and after it
-// copy, and all of it is the same on one thread as on four, where the blocks
-// the titles are read from were inflated ahead on the pool.
+// copy, and all of it is the same on one thread as on four, where the
+// copied blocks are compressed on the pool.
 TEST_F(CopyOutputBytesTest, ADamagedSourceBlockFailsItsVolumeAloneAndTheSameOnAnyThreadCount) {
   const std::string prime = BuildLibrary(
       env_, "/w/a", true,
