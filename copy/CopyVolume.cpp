@@ -34,6 +34,11 @@ void TCopyHdrObject::Load(THdrList& selected) {
       selected.FillSheets(names, issuers, dockets);
       TBusy busy(source.Env().port);
       TDataBuffer* buffer = source.Buffer();
+      // Room for every sheet's pages up to the budget at once: no copying as
+      // the store grows, and never more than the budget held.
+      size_t wanted = 0;
+      for (const auto& [title, sheet] : names) wanted += size_t(sheet->body.text.pageCount) * kPageSize;
+      keptBytes_.reserve(std::min(wanted, kKeptPagesBudget));
       for (auto& [title, sheet] : names) {
         const TTextPos& text = sheet->body.text;
         const size_t want = text.pageCount > 0 ? size_t(text.pageCount) * kPageSize : 0;

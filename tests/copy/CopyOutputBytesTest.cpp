@@ -17,9 +17,12 @@
 #include "store/Zlib.h"
 #include "store/Common.h"
 #include "store/Headers.h"
+#include "store/Errors.h"
+#include "store/TextReader.h"
 #include "support/LibraryBuilder.h"
 #include "support/MemFileSystem.h"
 #include "support/ScriptedPort.h"
+#include "support/SheetTexts.h"
 
 namespace vorne::testing {
 namespace {
@@ -193,6 +196,88 @@ TEST_F(CopyOutputBytesTest, OneThreadAndManyWriteTheSameFilesOfStockZlibBlocks) 
   }
   EXPECT_EQ(at, text.size());
   EXPECT_GT(blocks, 3u);
+}
+
+// A source text file with a damaged block: the copy of the volume whose sheet
+// lives there fails with the codec's message, the volumes before and after it
+// copy, and all of it is the same on one thread as on four, where the
+// copied blocks are compressed on the pool.
+TEST_F(CopyOutputBytesTest, ADamagedSourceBlockFailsItsVolumeAloneAndTheSameOnAnyThreadCount) {
+  const std::string prime = BuildLibrary(
+      env_, "/w/a", true,
+      {First(7, "Alpha Pipeline Company", 40), First(9, "Beta Gas Transmission", 60), First(11, "Gamma Interstate", 8)});
+  // What the undamaged volumes hold: company code, title and text of each sheet.
+  auto texts = [&](const std::string& primePath, uint32_t skippedCode) {
+    std::vector<std::string> all;
+    TFileCluster c(env_, true);
+    EXPECT_TRUE(c.Open(primePath, false));
+    ForEachSheetText(c, [&](const TPrimeRef& v, const std::string& name, const TSheetPtr&, const std::string& text) {
+      if (v.record.companyCode != skippedCode) all.push_back(std::to_string(v.record.companyCode) + name + text);
+    });
+    return all;
+  };
+  const std::vector<std::string> undamaged = texts(prime, 9);
+  // The damage: bytes in the middle of a block past the first of the file.
+  const std::string textPath = std::string("/w/a/") + kCompressedNames.text;
+  std::string text = mem_.ReadAll(textPath);
+  std::vector<size_t> blocks;
+  for (size_t at = 0; at + 4 <= text.size(); at += 4 + GetU32(reinterpret_cast<const uint8_t*>(text.data() + at)))
+    blocks.push_back(at);
+  ASSERT_GT(blocks.size(), 6u);
+  const size_t damaged = blocks[blocks.size() / 2];
+  for (size_t i = 0; i < 16; ++i) text[damaged + 40 + i] = char(0xA5 ^ i);
+  mem_.WriteAll(textPath, text);
+
+  struct TRun {
+    std::vector<std::string> volumes;  // "copied", "not copied" or the error raised
+    std::vector<std::string> messages, files;
+  };
+  auto copyAll = [&](int threads) {
+    SetWorkerThreadsForTesting(threads);
+    for (const std::string& f : mem_.List("/w/out")) mem_.Remove("/w/out/" + f);
+    port_.messages.clear();
+    TRun run;
+    TFileCluster src(env_, true);
+    EXPECT_TRUE(src.Open(prime, false));
+    src.ReadAll();
+    TOutputMode mode;
+    mode.append = true;
+    TFileCluster out(env_, true);
+    out.SetOutputMode(&mode);
+    EXPECT_TRUE(out.Open(PrimePathFor("/w/out", true), true));
+    out.ReadAll();
+    TToDisplay display;
+    display.SetClock([] { return std::chrono::steady_clock::time_point{}; });
+    display.SetOutput(out);
+    TCopyErrors dups;
+    for (const auto& v : src.Volumes()) {
+      THdrList list(*v, nullptr);
+      list.Load();
+      try {
+        run.volumes.push_back(display.CopyVolume(*v, list, dups, {}) ? "copied" : "not copied");
+      } catch (const EVorneError& e) {
+        run.volumes.push_back(e.what());
+      }
+    }
+    out.CloseBuffer();
+    out.CloseHdr();
+    out.FlushNew();
+    run.messages = port_.messages;
+    for (const char* f : {kCompressedNames.prime, kCompressedNames.header, kCompressedNames.text})
+      run.files.push_back(mem_.ReadAll(std::string("/w/out/") + f));
+    return run;
+  };
+  const TRun one = copyAll(1), many = copyAll(4);
+  SetWorkerThreadsForTesting(std::nullopt);
+
+  EXPECT_EQ(one.volumes, (std::vector<std::string>{
+                             "copied", "Decompression error (damaged or incomplete zlib stream)", "copied"}));
+  EXPECT_EQ(many.volumes, one.volumes);
+  EXPECT_EQ(many.messages, one.messages);
+  EXPECT_TRUE(many.files == one.files);
+
+  // The volumes around it were copied whole.
+  EXPECT_EQ(texts(PrimePathFor("/w/out", true), 0), undamaged);
 }
 
 // Reading a sheet's title and keeping its pages in one go gives the title
