@@ -27,6 +27,7 @@
 #include "store/Zlib.h"
 
 #include "BenchPort.h"
+#include "TariffText.h"
 
 using namespace vorne;
 
@@ -38,44 +39,12 @@ constexpr int kRuns = 3;
 // About 40 lines of rate-sheet text per sheet, the same every run.
 std::vector<std::vector<std::string>> MakeLibrary() {
   std::mt19937 rng(20050105);
-  const char* services[] = {"FT-1", "IT-1", "FSS", "ISS", "NNS", "PAL", "FTS-2", "SST"};
-  const char* charges[] = {"Reservation Charge", "Commodity Charge", "Overrun Charge", "Fuel Retention",
-                           "ACA Surcharge",      "GRI Surcharge",    "Capacity Release", "Injection Charge"};
-  const char* prose[] = {
-      "Transporter shall receive gas at the Point(s) of Receipt and deliver",
-      "thermally equivalent quantities at the Point(s) of Delivery, subject to",
-      "the General Terms and Conditions of this ZOAK Gas Tariff.",
-      "Rates are stated in dollars per Dth and exclude applicable surcharges.",
-      "Shipper shall pay the maximum rate unless a discount has been agreed.",
-      "",
-  };
   std::vector<std::vector<std::string>> sheets;
   sheets.reserve(kSheets);
-  for (int s = 0; s < kSheets; ++s) {
-    std::vector<std::string> lines;
-    lines.push_back("Sheet No. " + std::to_string(1 + s % 900) + (s % 3 ? "A" : ""));
-    lines.push_back("             RATE SCHEDULE " + std::string(services[rng() % 8]));
-    const int n = 30 + int(rng() % 20);
-    for (int i = 0; i < n; ++i) {
-      if (rng() % 3) {
-        const char* charge = charges[rng() % 8];
-        const unsigned dollars = unsigned(rng() % 20), fraction = unsigned(rng() % 10000);
-        const char* note = rng() % 4 ? "" : "(1)";
-        char buf[128];
-        std::snprintf(buf, sizeof buf, "    %-28s  $ %2u.%04u   per Dth   %s", charge, dollars, fraction, note);
-        lines.push_back(buf);
-      } else {
-        lines.push_back(prose[rng() % 6]);
-      }
-    }
-    const unsigned month = unsigned(1 + rng() % 12), year = unsigned(1995 + rng() % 12);
-    lines.push_back("Issued by: J. Q. Officer, Vice President        Effective: " + std::to_string(month) + "/1/" +
-                    std::to_string(year));
-    sheets.push_back(std::move(lines));
-  }
+  for (int s = 0; s < kSheets; ++s)
+    sheets.push_back(TariffLines("Sheet No. " + std::to_string(1 + s % 900) + (s % 3 ? "A" : ""), rng));
   return sheets;
 }
-
 
 struct TBlocks {
   std::vector<std::vector<uint8_t>> deflated;  // each block's zlib stream
