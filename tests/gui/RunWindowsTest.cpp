@@ -145,6 +145,21 @@ QMap<QString, QByteArray> Tree(const QString& dir) {
   return out;
 }
 
+// Notes and dismisses every dialog that would keep a run waiting for a click.
+struct TDialogWatch {
+  QStringList titles;
+  QTimer timer;
+  TDialogWatch() {
+    QObject::connect(&timer, &QTimer::timeout, [this] {
+      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        titles << dialog->windowTitle();
+        dialog->reject();
+      }
+    });
+    timer.start(20);
+  }
+};
+
 }  // namespace
 
 class RunWindowsTest : public QObject {
@@ -368,18 +383,10 @@ class RunWindowsTest : public QObject {
     const QString batchLib = dir_.path() + "/go-batch", deskLib = dir_.path() + "/go-desk";
     QCOMPARE(Batch(dir_.path(), {"ADDFROM", filings, "TO", batchLib}), 0);
 
-    QStringList dialogs;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-        dialogs << dialog->windowTitle();
-        dialog->reject();
-      }
-    });
-    watch.start(20);
+    TDialogWatch watch;
     TProgram p({"ADDFROM", filings, "TO", deskLib, "GO"});
     QCOMPARE(p.window.LastResult(), TGoResult::Ran);
-    QCOMPARE(dialogs, QStringList());  // neither the filing, nor the company, nor the log's file was asked
+    QCOMPARE(watch.titles, QStringList());  // neither the filing, nor the company, nor the log's file was asked
     auto exportOf = [&](const QString& lib, const QString& name) {
       const QString file = dir_.path() + "/" + name;
       if (Batch(dir_.path(), {"FROM", lib, "UNZIP", "DATA", "TO", file, "ALL"}) != 0) return QByteArray("failed");
@@ -406,18 +413,10 @@ class RunWindowsTest : public QObject {
     v.sheets[0].filingDate = PackDate(2004, 4, 4);
     BuildLibrary(env, changed.toStdString(), false, {v});
 
-    QStringList dialogs;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-        dialogs << dialog->windowTitle();
-        dialog->reject();
-      }
-    });
-    watch.start(20);
+    TDialogWatch watch;
     TProgram p({"FROM", changed, "UNZIP", "COPY", "TO", out, "UNZIP", "ALL", "ADD", "GO"});
     QCOMPARE(p.window.LastResult(), TGoResult::Ran);
-    QCOMPARE(dialogs, QStringList());  // the report was not shown to wait for its OK
+    QCOMPARE(watch.titles, QStringList());  // the report was not shown to wait for its OK
     const QByteArray report = Slurp(out + "/DupLogs.txt");
     QVERIFY2(report.startsWith("The following tariff sheets are false duplicates\r\n"), report.constData());
     // ADD answered the question of the existing output, as it does for vorne-batch.
