@@ -67,6 +67,20 @@ class TUserPort {
   void Error(const std::string& text) { Message(TMsgKind::Error, text); }
 };
 
+// A port for work done out of the person's sight (reading a library for
+// its index, fuzzing): says nothing, cancels every question and choice.
+class TSilentPort : public TUserPort {
+ public:
+  void Message(TMsgKind, const std::string&) override {}
+  TAnswer Ask(const std::string&, TButtons) override { return TAnswer::Cancel; }
+  std::optional<std::string> ChooseOpenFile(const TFileChoice&) override { return std::nullopt; }
+  std::optional<std::string> ChooseSaveFile(const TFileChoice&) override { return std::nullopt; }
+  std::optional<std::string> ChooseFolder(const TFileChoice&) override { return std::nullopt; }
+  std::optional<std::string> AskText(const std::string&, const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+};
+
 // Shows the busy cursor for the life of the object.
 class TBusy {
  public:

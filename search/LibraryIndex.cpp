@@ -505,17 +505,6 @@ class TTermWriter {
   std::thread thread_;  // last: it starts once the rest is made
 };
 
-// Snippets are read without a word to the person: a sheet that cannot be
-// read has no snippet.
-class TSilentPort : public TUserPort {
- public:
-  void Message(TMsgKind, const std::string&) override {}
-  TAnswer Ask(const std::string&, TButtons) override { return TAnswer::Cancel; }
-  std::optional<std::string> ChooseOpenFile(const TFileChoice&) override { return std::nullopt; }
-  std::optional<std::string> ChooseSaveFile(const TFileChoice&) override { return std::nullopt; }
-  std::optional<std::string> ChooseFolder(const TFileChoice&) override { return std::nullopt; }
-};
-
 // The text of the sheet at pos as the index reads it: line 0 named, lines
 // joined by "\n". False when it cannot be read.
 bool ReadText(TDataBuffer& buffer, const TTextPos& pos, std::string& text) {
@@ -1074,7 +1063,8 @@ THits TLibraryIndex::Search(const TQuery& query, const std::vector<int32_t>* vol
 std::string TLibraryIndex::Text(const TIndexedSheet& sheet) {
   if (textPath_.empty()) return "";
   if (!text_) {
-    // The file system of the index's environment, and no messages.
+    // The file system of the index's environment, and no messages: a sheet
+    // that cannot be read has no snippet.
     static TSilentPort silent;
     if (!quietEnv_) quietEnv_ = std::make_unique<TEnv>(TEnv{env_.fs, silent});
     text_ = TDataBuffer::Create(*quietEnv_, textPath_, compressed_);

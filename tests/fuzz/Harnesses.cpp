@@ -20,19 +20,6 @@ using testing::TMemFileSystem;
 
 namespace {
 
-// Says nothing and answers every question with its safe choice.
-class TQuietPort : public TUserPort {
- public:
-  void Message(TMsgKind, const std::string&) override {}
-  TAnswer Ask(const std::string&, TButtons) override { return TAnswer::Cancel; }
-  std::optional<std::string> ChooseOpenFile(const TFileChoice&) override { return std::nullopt; }
-  std::optional<std::string> ChooseSaveFile(const TFileChoice&) override { return std::nullopt; }
-  std::optional<std::string> ChooseFolder(const TFileChoice&) override { return std::nullopt; }
-  std::optional<std::string> AskText(const std::string&, const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-};
-
 uint32_t Le(const uint8_t* p, size_t n) {
   uint32_t v = 0;
   for (size_t i = 0; i < n; ++i) v |= uint32_t(p[i]) << (8 * i);
@@ -43,7 +30,7 @@ uint32_t Le(const uint8_t* p, size_t n) {
 // named failures end one volume's reading; anything else is a finding and
 // is let through.
 void ReadLibrary(TFileSystem& fs, const std::string& prime, bool compressed) {
-  TQuietPort port;
+  TSilentPort port;
   TEnv env{fs, port};
   TFileCluster in(env, compressed);
   if (!in.Open(prime, false)) return;
@@ -104,7 +91,7 @@ void ReadLibrary(TFileSystem& fs, const std::string& prime, bool compressed) {
 const TMemFileSystem& StockedLibrary() {
   static const std::unique_ptr<TMemFileSystem> disk = [] {
     auto fs = std::make_unique<TMemFileSystem>();
-    TQuietPort port;
+    TSilentPort port;
     TEnv env{*fs, port};
     auto sheet = [](const std::string& no) {
       testing::TSheetPlan s;
@@ -129,7 +116,7 @@ const TMemFileSystem& StockedLibrary() {
 }
 
 void ImportInto(TFileSystem& fs, const std::string& dir, std::string_view filing) {
-  TQuietPort port;
+  TSilentPort port;
   TEnv env{fs, port};
   TFileCluster out(env, false);
   TOutputMode mode;
@@ -187,7 +174,7 @@ void FuzzFiling(const uint8_t* data, size_t size) {
     TMemFileSystem fs;
     fs.MakeDir("/new");
     {
-      TQuietPort port;
+      TSilentPort port;
       TEnv env{fs, port};
       TFileCluster out(env, false);
       TOutputMode mode;

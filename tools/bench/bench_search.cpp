@@ -98,12 +98,6 @@ size_t ReadSheets(TEnv& env, const fsys::path& lib, bool compressed,
   return n;
 }
 
-// Messages of the sequential find ("End of Search") are not printed.
-class TSilentPort : public TQuietPort {
- public:
-  void Message(TMsgKind, const std::string&) override {}
-};
-
 // The sheets of every volume in which the sheet list's Find in Text stops,
 // Find Next pressed after each hit.
 size_t ExistingFind(TEnv& env, TFileCluster& cluster, const std::string& phrase) {
