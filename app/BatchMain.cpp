@@ -391,12 +391,7 @@ int Run(const std::vector<std::string>& allArgs) {
   // The packing batch file of an unattended scan is saved under its proposed name.
   if (st.HtmlAll && st.RunMode == TRunMode::ScanUpdates) port.AcceptProposedNames(true);
 
-  if (st.AddFlag) {
-    port.SetAnswer(kAddToExistingQuestion, TAnswer::Yes);
-  } else if (st.ReplaceFlag) {
-    port.SetAnswer(kAddToExistingQuestion, TAnswer::No);
-    port.SetAnswer(kRewriteQuestion, TAnswer::Yes);
-  }
+  for (const auto& [question, answer] : OutputLibraryAnswers(st)) port.SetAnswer(question, answer);
   port.SetHint(kAddToExistingQuestion, "ADD or REPLACE");
   port.SetHint(kRewriteQuestion, "REPLACE");
 

@@ -36,6 +36,7 @@
 #include "gui/SmallWindows.h"
 #include "gui/Text1252.h"
 #include "gui/VolumeListView.h"
+#include "platform/Paths.h"
 #include "shell/FindInLibrary.h"
 #include "shell/Main.h"
 #include "shell/CopyRuns.h"
@@ -45,8 +46,6 @@
 #include "shell/RunState.h"
 #include "shell/ScanUpdates.h"
 #include "sheets/SheetText.h"
-#include "store/Cluster.h"
-#include "platform/Paths.h"
 #include "store/Errors.h"
 #include "volumes/ExportDockets.h"
 #include "volumes/HtmlIncludes.h"
@@ -415,12 +414,8 @@ void TMainWindow::Start() {
       panels_[0]->setText(text);
       told = true;
     });
-    if (main_.State().AddFlag) {
-      port_.SetUnattendedAnswer(kAddToExistingQuestion, TAnswer::Yes);
-    } else if (main_.State().ReplaceFlag) {
-      port_.SetUnattendedAnswer(kAddToExistingQuestion, TAnswer::No);
-      port_.SetUnattendedAnswer(kRewriteQuestion, TAnswer::Yes);
-    }
+    for (const auto& [question, answer] : OutputLibraryAnswers(main_.State()))
+      port_.SetUnattendedAnswer(question, answer);
   }
   const bool go = main_.Start();
   if (main_.State().RunMode == TRunMode::ScanUpdates) sheetWindow_->showMinimized();

@@ -22,6 +22,7 @@
 #include "store/Cluster.h"
 #include "store/Common.h"
 #include "store/Headers.h"
+#include "store/Prime.h"
 #include "store/TextReader.h"
 
 namespace vorne {
@@ -570,9 +571,7 @@ std::unique_ptr<TIndexedVolume> IndexVolume(TPrimeRef& volume, uint64_t signatur
   v->firstHdr = volume.record.firstHdr;
   v->serial = serial;
   v->signature = signature;
-  char code[16];
-  std::snprintf(code, sizeof code, "%06u", unsigned(volume.record.companyCode % 1000000));
-  v->code = code;
+  v->code = CompanyCodeText(volume.record);
   v->company = TrimRight(volume.storedName);
   v->name = TrimBoth(TVolumeBody::Decode(list.VolumeRecord()).volumeName);
   v->sheets.reserve(sheets.size());

@@ -38,4 +38,10 @@ TFillOptions VolumeListOptions(const TRunState& state) {
   return options;
 }
 
+std::vector<std::pair<std::string, TAnswer>> OutputLibraryAnswers(const TRunState& state) {
+  if (state.AddFlag) return {{kAddToExistingQuestion, TAnswer::Yes}};
+  if (state.ReplaceFlag) return {{kAddToExistingQuestion, TAnswer::No}, {kRewriteQuestion, TAnswer::Yes}};
+  return {};
+}
+
 }  // namespace vorne

@@ -11,8 +11,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/UserPort.h"
 #include "volumes/Selection.h"
 
 namespace vorne {
@@ -131,5 +133,8 @@ bool IsCopyOrAdd(TRunMode mode);
 // How the volume list is filled from the input library: the names left out
 // (EXCEPT) and the order (SPLIT sorts by company code).
 TFillOptions VolumeListOptions(const TRunState& state);
+// The answers the command line's ADD or REPLACE give to the questions an
+// output library that exists already is opened with (none without either).
+std::vector<std::pair<std::string, TAnswer>> OutputLibraryAnswers(const TRunState& state);
 
 }  // namespace vorne
